@@ -83,6 +83,48 @@ TEST(Blit, ModesCombineOnePixelByTheirRule) {
   }
 }
 
+// The rule per channel, as the blend is defined, against whole rows (where
+// the blit works on several pixels at once), for every alpha.
+TEST(Blit, BlendOfWholeRowsFollowsThePerChannelRuleForEveryAlpha) {
+  auto rule = [](INT_U32 d, INT_U32 s, INT_U32 threshold) -> INT_U32 {
+    INT_U32 a = s >> 24;
+    if (a == 0) return d;
+    if (a >= threshold) return s;
+    INT_U32 out = d & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+      out |= ((((d >> shift) & 0xFF) * (255 - a) + ((s >> shift) & 0xFF) * a) >> 8) << shift;
+    return out;
+  };
+  const INT_U32 pairs[][2] = {{0xFFFFFF, 0xFF000000}, {0x000000, 0x00FFFFFF},
+                              {0x8040C0, 0x7F13579B}, {0xFF00FF, 0x0000FF00}};
+  for (INT_U8 threshold : {250, 0, 1, 255}) {
+    alpha_copy_threshold = threshold;
+    for (const auto& p : pairs) {
+      std::vector<INT_U32> s(259), d(259, p[1]);
+      for (int i = 0; i < 259; ++i) s[i] = (static_cast<INT_U32>(i % 256) << 24) | p[0];
+      auto src = row_of(s);
+      auto dst = row_of(d);
+      for (int start : {0, 1, 3}) {  // every alignment of the groups of pixels
+        dst = row_of(d);
+        dst->blit(src.get(), start, 0, start, 0, 259, 1, BLIT_BLEND);
+        for (int i = 0; i < 259; ++i)
+          ASSERT_EQ(dst->pixels[i], i < start ? p[1] : rule(p[1], s[i], threshold))
+              << std::hex << "alpha " << (s[i] >> 24) << " threshold " << int(threshold);
+      }
+    }
+  }
+  alpha_copy_threshold = 250;
+  // Runs wholly opaque or wholly invisible next to mixed ones.
+  auto src = row_of({0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444, 0, 0, 0, 0,
+                     0x80FFFFFF, 0, 0xFF555555, 0x01000000, 0xF9FFFFFF});
+  auto dst = row_of(std::vector<INT_U32>(13, 0xFF000000));
+  dst->blit(src.get(), 0, 0, 0, 0, 13, 1, BLIT_BLEND);
+  EXPECT_EQ(row(*dst), (std::vector<INT_U32>{0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444,
+                                             0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000,
+                                             0xFF7F7F7F, 0xFF000000, 0xFF555555, 0xFF000000,
+                                             0xFFF8F8F8}));
+}
+
 TEST(Blit, ThresholdIsTheGlobalSetting) {
   INT_U8 saved = alpha_copy_threshold;
   alpha_copy_threshold = 200;
