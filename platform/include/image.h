@@ -36,13 +36,13 @@ INT_S16 get_display_origin_y(INT_S16 display);
 
 class IMAGE : public DATA_DEVICE_CLIENT {
  public:
-  INT_S16 x;               // global position of pixel (0,0)
-  INT_S16 y;
-  INT_U16 height;          // 0 = empty image
-  INT_U16 width;
-  INT_S32 pitch;           // pixels from one row to the next (32 bits: width 32767 rounds past 16)
-  INT_S8 alignment;        // >1: pitch is a multiple of it; 1: pitch = width; <=0: width rounded to even
-  INT_U32* pixels;         // height x pitch, owned; null for an empty image
+  INT_S16 x = 0;           // global position of pixel (0,0)
+  INT_S16 y = 0;
+  INT_U16 height = 0;      // 0 = empty image
+  INT_U16 width = 0;
+  INT_S32 pitch = 0;       // pixels from one row to the next (32 bits: width 32767 rounds past 16)
+  INT_S8 alignment = 0;    // >1: pitch is a multiple of it; 1: pitch = width; <=0: width rounded to even
+  INT_U32* pixels = nullptr;  // height x pitch, owned; null for an empty image
   INT_U8 fixed_size;       // while set, create and scale do nothing
   INT_S16 clip_left;       // inclusive, global; all four -1 = nothing may be drawn
   INT_S16 clip_right;

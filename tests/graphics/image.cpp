@@ -79,6 +79,21 @@ TEST(ImageSurface, NewImageIsTransparentBlackWithWholeClipAndNoDirtyArea) {
   EXPECT_EQ(dirty_of(im), kNoDirty);
 }
 
+TEST(ImageSurface, InitOnALiveImageStartsAfresh) {
+  IMAGE im(4, 4);
+  const COLOUR c = 0xFFFFFFFF;
+  im.clear(&c, 1);
+  im.fixed_size = 1;
+  im.font = 2;
+  im.init(3, 2);  // the old pixels are released (the sanitizer build checks)
+  EXPECT_EQ(im.width, 3);
+  EXPECT_EQ(im.height, 2);
+  EXPECT_EQ(im.fixed_size, 0);
+  EXPECT_EQ(im.font, 10);
+  EXPECT_EQ(*im.pixel_at(2, 1), 0u);
+  EXPECT_EQ(dirty_of(im), kNoDirty);
+}
+
 TEST(ImageSurface, PitchFollowsAlignmentAndHoldsPastSixteenBits) {
   struct Case {
     int width, alignment, pitch;

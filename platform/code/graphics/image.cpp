@@ -46,6 +46,8 @@ IMAGE::~IMAGE() {
 }
 
 void IMAGE::init(INT_S16 w, INT_S16 h) {
+  // Run again on a live image, init starts it afresh without leaking.
+  std::free(pixels);
   x = y = 0;
   height = width = 0;
   pitch = 0;
