@@ -331,6 +331,7 @@ TEST(Fill, DisabledImageIsLeftAlone) {
 }
 
 TEST(Fill, ImageWithoutPixelsIsFatalError2) {
+  zt::clear_message_box_calls();
   auto r = zt::run_in_child([] {
     IMAGE im;
     im.clip_left = im.clip_top = im.clip_right = im.clip_bottom = 0;
@@ -340,7 +341,11 @@ TEST(Fill, ImageWithoutPixelsIsFatalError2) {
   });
   EXPECT_EQ(r.status, 255) << r.out << r.err;
   EXPECT_EQ(r.out.find("returned"), std::string::npos);
-  EXPECT_NE(r.out.find("0002"), std::string::npos) << r.out;
+  auto boxes = zt::message_box_calls();
+  ASSERT_EQ(boxes.size(), 1u);
+  std::string all;
+  for (const auto& arg : boxes[0]) all += arg + "\n";
+  EXPECT_NE(all.find("ERROR: 0002:\nOpenGraphics() not called "), std::string::npos) << all;
 }
 
 TEST(Gradient, ChannelsRunLinearlyOverTheUncutRectangle) {

@@ -306,6 +306,7 @@ TEST(ImageDisplaySpace, AnImageOnDisplayNineIsAddressedByGlobalCoordinates) {
 }
 
 TEST(ImageSurface, FailedPixelAllocationIsFatalError0x20) {
+  zt::clear_message_box_calls();
   auto r = zt::run_in_child([] {
 #ifndef ZT_ASAN
     struct rlimit lim = {512u << 20, 512u << 20};
@@ -316,5 +317,12 @@ TEST(ImageSurface, FailedPixelAllocationIsFatalError0x20) {
   });
   EXPECT_EQ(r.status, 255) << r.out << r.err;
   EXPECT_EQ(r.out.find("allocated"), std::string::npos);
-  EXPECT_NE(r.out.find("0020"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Application was unable to continue"), std::string::npos) << r.out;
+  auto boxes = zt::message_box_calls();
+  ASSERT_EQ(boxes.size(), 1u);
+  std::string all;
+  for (const auto& arg : boxes[0]) all += arg + "\n";
+  EXPECT_NE(all.find("ERROR: 0020:\nUnable to allocate dynamic memory for image "),
+            std::string::npos)
+      << all;
 }
