@@ -20,7 +20,7 @@ namespace {
 class PumpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    server = zt::XServer::start_xvfb(1024, 768, 24);
+    server = zt::start_checked_xvfb(1024, 768, 24);
     ASSERT_TRUE(server);
     probe.reset(new zt::XProbe());
     WINDOW_REQUEST r = {"Pump", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // undecorated: at (312, 234)
@@ -157,17 +157,6 @@ TEST_F(PumpTest, KeyNamesComeFromTheServersKeys) {
   EXPECT_STREQ(get_key_name(&keyboard, 107, 0), "Delete");
   EXPECT_EQ(get_key_char(&keyboard, 38, 1), 'A');
   EXPECT_STREQ(get_key_name(&keyboard, 0, 0), "");
-}
-
-TEST_F(PumpTest, ClassicKeyboardIsTakenAsItIs) {
-  // Switch the server to the classic numbering: the translation follows.
-  ASSERT_EQ(zt::sh("setxkbmap -keycodes xfree86 >/dev/null 2>&1"), 0);
-  zt::pump_until([] { return false; }, 200);
-  EXPECT_EQ(classic_from_server_keycode(98), 98);
-  ASSERT_TRUE(zt::xdotool("key Up"));
-  EXPECT_EQ(next_key(), 98);
-  ASSERT_TRUE(zt::xdotool("key Delete"));
-  EXPECT_EQ(next_key(), 107);
 }
 
 namespace {

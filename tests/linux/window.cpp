@@ -21,7 +21,7 @@ const INT_U16 NO = 65535;
 class WindowTest : public ::testing::Test {
  protected:
   void start(int w = 1024, int h = 768, int depth = 24) {
-    server = zt::XServer::start_xvfb(w, h, depth);
+    server = zt::start_checked_xvfb(w, h, depth);
     ASSERT_TRUE(server);
     probe.reset(new zt::XProbe());
     ASSERT_TRUE(probe->ok());

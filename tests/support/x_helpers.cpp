@@ -9,8 +9,15 @@
 
 #include "clock.h"
 #include "test_support.h"
+#include "../../platform/code/linux/x11_platform.h"
 
 namespace zt {
+
+// The server orders requests per client only: let it finish what the
+// program sent before another client looks.
+static void sync_program() {
+  if (x11.display) XSync(x11.display, False);
+}
 
 XProbe::XProbe() { display_ = XOpenDisplay(nullptr); }
 
@@ -21,6 +28,7 @@ XProbe::~XProbe() {
 std::vector<uint32_t> XProbe::read_pixels(Window window, int x, int y, int width, int height) {
   std::vector<uint32_t> out;
   if (!display_) return out;
+  sync_program();
   XSync(display_, False);
   XImage* image = XGetImage(display_, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
                             AllPlanes, ZPixmap);
@@ -54,6 +62,7 @@ uint32_t XProbe::pixel(Window window, int x, int y) {
 
 bool XProbe::geometry(Window window, int* x, int* y, int* width, int* height) {
   if (!display_) return false;
+  sync_program();
   XSync(display_, False);
   XWindowAttributes a;
   if (!XGetWindowAttributes(display_, window, &a)) return false;
@@ -69,6 +78,8 @@ bool XProbe::geometry(Window window, int* x, int* y, int* width, int* height) {
 
 std::vector<long> XProbe::property_longs(Window window, const char* name) {
   std::vector<long> out;
+  if (!display_) return out;
+  sync_program();
   Atom atom = XInternAtom(display_, name, True);
   if (!atom) return out;
   Atom type;
@@ -85,6 +96,8 @@ std::vector<long> XProbe::property_longs(Window window, const char* name) {
 
 std::string XProbe::property_text(Window window, const char* name) {
   std::string out;
+  if (!display_) return out;
+  sync_program();
   Atom atom = XInternAtom(display_, name, True);
   if (!atom) return out;
   Atom type;
@@ -102,6 +115,7 @@ std::string XProbe::property_text(Window window, const char* name) {
 std::vector<Window> XProbe::find_windows(const std::string& name) {
   std::vector<Window> out;
   if (!display_) return out;
+  sync_program();
   XSync(display_, False);
   Window root, parent, *children = nullptr;
   unsigned count = 0;
@@ -118,9 +132,29 @@ std::vector<Window> XProbe::find_windows(const std::string& name) {
 }
 
 Atom XProbe::intern(const char* name) {
+  if (!display_) return None;
   Atom a = XInternAtom(display_, name, False);
   XSync(display_, False);
   return a;
+}
+
+std::unique_ptr<XServer> start_checked_xvfb(int width, int height, int depth) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    // No reset when the last client goes: a server that resets between the
+    // check below and the test's own connection refuses it for a moment.
+    std::unique_ptr<XServer> server = XServer::start_xvfb(width, height, depth, {"-noreset"});
+    if (!server) continue;
+    for (int i = 0; i < 20; ++i) {
+      Display* d = XOpenDisplay(server->display().c_str());
+      if (d) {
+        XCloseDisplay(d);
+        server->use();
+        return server;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  return nullptr;
 }
 
 bool pump_until(const std::function<bool()>& pred, int timeout_ms) {

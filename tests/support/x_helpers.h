@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zt {
+
+class XServer;
 
 // A connection of its own to $DISPLAY, closed with the object.
 class XProbe {
@@ -39,6 +42,10 @@ class XProbe {
  private:
   Display* display_ = nullptr;
 };
+
+// A private Xvfb (-noreset) that accepts connections; tries again when a
+// server lost its display to another starting at the same time.
+std::unique_ptr<XServer> start_checked_xvfb(int width = 1024, int height = 768, int depth = 24);
 
 // Runs the frame pump until pred() holds or the time runs out.
 bool pump_until(const std::function<bool()>& pred, int timeout_ms = 3000);

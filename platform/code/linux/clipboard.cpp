@@ -25,8 +25,12 @@ void set_clipboard_text(const char* text) {
   free_clipboard_text();
   if (!text) return;
   clipboard_copy = strdup(text);
-  if (clipboard_copy && x11.display && x11.window && x11.clipboard)
+  if (clipboard_copy && x11.display && x11.window && x11.clipboard) {
     XSetSelectionOwner(x11.display, x11.clipboard, x11.window, CurrentTime);
+    // Owned at once, not at the next frame: a paste in another program
+    // right after the copy must find us.
+    XSync(x11.display, False);
+  }
 }
 
 // Polls for our SelectionNotify: 1 with the answering event, 0 when the owner
@@ -187,6 +191,7 @@ bool show_cursor(MOUSE*, INT_U8 show) {
   } else {
     pointer_hidden = 1;
     XDefineCursor(x11.display, x11.window, x11.blank_cursor);
+    XFlush(x11.display);
   }
   return true;
 }
