@@ -17,7 +17,7 @@ void require_outline_colour(const IMAGE* image, const COLOUR* colour);
 void thin_line(IMAGE* image, int x1, int y1, int x2, int y2, COLOUR colour, bool blend);
 
 inline COLOUR* pixel_at(IMAGE* image, int gx, int gy) {
-  return image->pixels + static_cast<ptrdiff_t>(gy - image->y) * image->pitch + (gx - image->x);
+  return image->pixel_at(gx, gy);
 }
 
 }  // namespace drawing

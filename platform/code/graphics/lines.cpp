@@ -11,13 +11,7 @@
 #include "image.h"
 
 COLOUR IMAGE::blend_pixel(COLOUR* pixel, const COLOUR* colour) {
-  COLOUR c = *colour;
-  INT_U32 a = c >> 24;
-  if (a == 0) return *pixel;
-  if (a >= alpha_copy_threshold)
-    *pixel = c;
-  else
-    *pixel = blend_rgb_packed(*pixel, c, a);
+  *pixel = ::blend_pixel(*pixel, *colour, alpha_copy_threshold);
   return *pixel;
 }
 
