@@ -173,6 +173,10 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   bool put_to_data_device(DATA_DEVICE* device) override;
 
  private:
+  struct Area {
+    int left, right, top, bottom;
+  };
+  bool drawable_clip(Area& out) const;
   bool fill_preamble(int& x1, int& y1, int& x2, int& y2);
 };
 
