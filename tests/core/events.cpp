@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,41 @@ TEST(Events, DestroyedClientsAreNeverCalled) {
   deliver_event(make_event(3), 1);
   EXPECT_EQ(log_lines, (std::vector<std::string>{"a:3", "d:3"}));
   EXPECT_EQ(event_client_list().count, 1);
+}
+
+TEST(Events, ClientsRegisteredDuringADeliveryWaitForTheNextEvent) {
+  log_lines.clear();
+  std::vector<std::unique_ptr<Recorder>> born;
+  Recorder a("a");
+  a.also = [&](EVENT*) { born.push_back(std::make_unique<Recorder>("n" + std::to_string(born.size()))); };
+  Recorder b("b");
+  b.also = [&](EVENT* e) {
+    if (e->kind == 1) born.push_back(std::make_unique<Recorder>("m"));
+  };
+  deliver_event(make_event(1), 1);
+  EXPECT_EQ(log_lines, (std::vector<std::string>{"a:1", "b:1"}));
+  log_lines.clear();
+  deliver_event(make_event(2), 1);
+  EXPECT_EQ(log_lines, (std::vector<std::string>{"a:2", "b:2", "n0:2", "m:2"}));
+}
+
+TEST(Events, DestroyingTheLastClientDuringADelivery) {
+  // The handler removes the last client and registers a new one: neither
+  // receives this event.
+  log_lines.clear();
+  Recorder a("a");
+  auto* b = new Recorder("b");
+  std::unique_ptr<Recorder> late;
+  a.also = [&](EVENT*) {
+    if (late) return;
+    delete b;
+    late = std::make_unique<Recorder>("late");
+  };
+  deliver_event(make_event(1), 1);
+  EXPECT_EQ(log_lines, (std::vector<std::string>{"a:1"}));
+  log_lines.clear();
+  deliver_event(make_event(2), 1);
+  EXPECT_EQ(log_lines, (std::vector<std::string>{"a:2", "late:2"}));
 }
 
 TEST(Events, NestedDrainFromAHandlerDoesNothing) {
