@@ -135,7 +135,7 @@ INT_S32 load_font(const char* file, const char* family, INT_U8 slot, FOLDER* fol
     return -1;  // 128..254 are not slot numbers
   }
 
-  DATA_FILE* probe = open_data_file(folder, file, DATA_FILE_READ, 0, nullptr);
+  DATA_FILE* probe = open_data_file(folder, file, DATA_FILE_READ, 0, 0);
   if (!probe) return -1;
   close_data_file(&probe);
 
