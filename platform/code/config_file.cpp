@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -79,7 +80,7 @@ int read_entry(TEXT_FILE* in, CONFIG_ENTRY* entry, TEXT_FILE* copy) {
   size_t room = sizeof entry->value - 1;
   const char* rest = line;
   if (first & 0xFF00) {
-    snprintf(out, 7, "%c,%04X", TEXT_ESCAPE, static_cast<unsigned>(first));
+    snprintf(out, 7, "%c,%04X", TEXT_ESCAPE, static_cast<unsigned>(first) & 0xFFFFu);
     out += 6;
     room -= 6;
     if (*rest == TEXT_ESCAPE)
@@ -274,7 +275,7 @@ bool CONFIG_FILE::get_string(FOLDER* in, const char* id, char value[CONFIG_VALUE
     }
   }
   close_text_file(&file);
-  if (get_last_error_code() == 0) SOFT_ERROR(256, id);
+  if (last_error_code == 0) SOFT_ERROR(256, id);
   return false;
 }
 

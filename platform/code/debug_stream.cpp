@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
 
 #include "config_file.h"
 #include "console.h"
@@ -118,7 +120,7 @@ DEBUG_STREAM::DEBUG_STREAM(const char* stream_name, INT_U16 stream_flags, INT_U8
     copy_text(name, sizeof name, stream_name);
   else
     snprintf(name, sizeof name, "Debug Stream %p", static_cast<void*>(this));
-  snprintf(file_name, sizeof file_name, "%s.txt", name);
+  copy_text(file_name, sizeof file_name, (std::string(name) + ".txt").c_str());
   if (read) read_options();
   first_write = 1;
   file = nullptr;
@@ -141,31 +143,38 @@ DEBUG_STREAM::~DEBUG_STREAM() {
 
 void DEBUG_STREAM::read_options() {
   flags = 0;
-  snprintf(file_name, sizeof file_name, "%s.txt", name);
+  copy_text(file_name, sizeof file_name, (std::string(name) + ".txt").c_str());
   FOLDER folder{FOLDER::UNSET()};
   if (!folder.set(OPTION_FOLDER, 0, nullptr, 0, 0)) return;
   char option_name[300];
   snprintf(option_name, sizeof option_name, "%s_release.cfg", name);
   CONFIG_FILE options(option_name, 1);
   if (!options.exists(&folder)) return;
+  // Keys that are not there are simply not set: look only for those present,
+  // so that reading options reports no soft errors of its own.
+  std::set<std::string> present;
+  options.for_each_entry(&folder, [](const char* id, const char*, INT_WORD arg) {
+    word_to_pointer<std::set<std::string>>(arg)->insert(id);
+  }, word_from_pointer(&present));
+  auto number = [&](const char* key, INT_S32 fallback) {
+    INT_S32 value = fallback;
+    if (present.count(key)) options.get_long(&folder, key, &value, 0);
+    return value;
+  };
   char value[CONFIG_VALUE_SIZE];
-  if (options.get_string(&folder, "filename", value) && acceptable_file_name(value))
+  if (present.count("filename") && options.get_string(&folder, "filename", value) && acceptable_file_name(value))
     copy_text(file_name, sizeof file_name, value);
-  INT_S32 number = 0;
-  if (options.get_long(&folder, "disabled", &number, 0) && (number & 0xFF)) return;
-  for (const FLAG_KEY& key : flag_keys) {
-    number = 0;
-    if (options.get_long(&folder, key.key, &number, 0) && (number & 0xFF)) flags |= key.bit;
-  }
-  number = 100;
-  rolling_limit = options.get_long(&folder, "file_rolling_limit", &number, 0)
-                      ? static_cast<INT_U16>(number & 0xFFFF)
-                      : 100;
+  if (number("disabled", 0) & 0xFF) return;
+  INT_U16 read_flags = 0;
+  for (const FLAG_KEY& key : flag_keys)
+    if (number(key.key, 0) & 0xFF) read_flags |= key.bit;
+  rolling_limit = static_cast<INT_U16>(number("file_rolling_limit", 100) & 0xFFFF);
+  flags = read_flags;
 }
 
 void DEBUG_STREAM::write_options() {
   FOLDER folder{FOLDER::UNSET()};
-  if (!folder.set(OPTION_FOLDER, 1, nullptr, 0, 0)) return;
+  if (!folder.set(OPTION_FOLDER, 1, nullptr, 1, 0)) return;
   char option_name[300];
   snprintf(option_name, sizeof option_name, "%s_release.cfg", name);
   CONFIG_FILE options(option_name, 1);
@@ -214,7 +223,7 @@ void DEBUG_STREAM::write_line(const char* source_file, INT_S32 line, const char*
   if (flags & DEBUG_TO_FILE) {
     FOLDER folder{FOLDER::UNSET()};
     // Without the debug folder the line has nowhere safe to go.
-    if (folder.set(OPTION_FOLDER, 1, nullptr, 0, 0)) {
+    if (folder.set(OPTION_FOLDER, 1, nullptr, 1, 0)) {
       if ((flags & DEBUG_ROLLING_BACKUP) && lines_written >= rolling_limit) {
         if (file) close_text_file(&file);
         char backup[300];

@@ -185,8 +185,18 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
       changed(0),
       directory_damaged(0) {
   snprintf(name_, sizeof name_, "%s", file_name ? file_name : "");
+  if (!folder || !file_name || !*file_name) {
+    PACKAGE_ERROR(4108, name_);
+    return;
+  }
   DATA_FILE* probe = open_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER, 0);
   if (!probe) {
+    struct stat st;
+    if (stat(folder->native_path_text(file_name), &st) == 0) {
+      // There but unreadable: creating would destroy it.
+      PACKAGE_ERROR(4103, name_);
+      return;
+    }
     if (!create) {
       PACKAGE_ERROR(4108, name_);
       return;
@@ -367,6 +377,10 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     return false;
   }
   const char* wanted = entry_name ? entry_name : destination_name;
+  if (!destination || !destination_name) {
+    PACKAGE_ERROR(4111, destination_name);
+    return false;
+  }
   PACKAGE_ENTRY entry;
   if (!wanted || !find_entry(wanted, &entry)) {
     PACKAGE_ERROR(4112, wanted);
