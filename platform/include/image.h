@@ -105,7 +105,67 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   void grab_from(INT_S16 src_x, INT_S16 src_y, IMAGE* source, INT_S32 mode);
 
   // ---- Drawing: outlines, effects, scaling, colours, text, shapes ---------
-  // (members added by the drawing module go here)
+  // (the drawing module's members; constants in colour.h and fonts.h)
+  // Blends the colour into *pixel by the blend rule, stores and returns it.
+  COLOUR blend_pixel(COLOUR* pixel, const COLOUR* colour);
+  // The value form of the rule stays reachable by its plain name inside
+  // members, which the member above would otherwise hide.
+  static COLOUR blend_pixel(COLOUR d, COLOUR s, INT_U32 threshold) {
+    return ::blend_pixel(d, s, threshold);
+  }
+  void draw_line(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                 INT_S16 thickness, INT_U8 blend);
+  void draw_arc(INT_S16 x, INT_S16 y, INT_U16 radius, INT_S8 quadrant, const COLOUR* colour);
+  void draw_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                         INT_U16 radius = 65535, INT_U8 corner_mask = 15);
+  static INT_S16 default_corner_radius(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2);
+  void fill_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 radius,
+                         INT_S8 corner_mask, const COLOUR* colour, const COLOUR* colour2,
+                         INT_S16 percent, INT_S32 style);
+  void draw_circle(INT_S16 cx, INT_S16 cy, INT_S16 radius, COLOUR* colour, INT_S16 percent,
+                   INT_S32 mode, INT_S16 thickness, INT_U8 smooth);
+  void xor_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour);
+  void draw_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                 INT_S16 thickness = 1, INT_S8 sides = 15);
+  void darken_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 percent);
+  void colourise(const COLOUR* c1, const COLOUR* c2, const COLOUR* c3, INT_U8 keep_alpha);
+  void replace_colour(const COLOUR* from, const COLOUR* to, INT_S8 rgb_only);
+  void set_alpha(INT_U8 value, INT_S8 multiply, INT_S8 keep_transparent);
+  void greyscale();
+  void tint(const COLOUR* colour);
+  // A fixed-size image, or a turned size beyond what an image holds, is
+  // refused and left as it was.
+  void rotate(float angle);
+  void rotate_degrees(float angle);
+  void scale(INT_U16 width, INT_U16 height, INT_U8 smooth);
+  void rescale(INT_S16 width, INT_S16 height);
+  INT_S32 text_width(INT_U8 font, INT_U16 font_w, INT_U16 font_h, const char* text,
+                     INT_U32 max_chars = 0xFFFFFFFFu, INT_U8 start_wide = 0);
+  void draw_glyph_run(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                      const COLOUR* underline_colour, double lightness, INT_S8 font,
+                      INT_S16 font_w, INT_S16 font_h, const char* text, INT_S32 max_chars = -1,
+                      INT_U8 start_wide = 0);
+  void draw_text(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                 const COLOUR* underline_colour, INT_S8 font, INT_S16 font_w, INT_S16 font_h,
+                 const char* text, INT_U16 effects = 0, INT_S32 max_chars = -1,
+                 INT_U8 start_wide = 0);
+  void draw_char(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                 const COLOUR* underline_colour, INT_S8 font, INT_S16 font_w, INT_S16 font_h,
+                 INT_U8 character, INT_U16 effects = 0);
+  void printf_text_underlined(INT_S16 x, INT_S16 y, const COLOUR* text_colour,
+                              const COLOUR* back_colour, const COLOUR* underline_colour,
+                              INT_S8 font, INT_S16 font_w, INT_S16 font_h, const char* format, ...)
+      __attribute__((format(printf, 10, 11)));
+  void printf_text(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                   INT_S8 font, INT_S16 font_w, INT_S16 font_h, const char* format, ...)
+      __attribute__((format(printf, 9, 10)));
+  void printf_text_default_font(INT_S16 x, INT_S16 y, const COLOUR* text_colour,
+                                const COLOUR* back_colour, const char* format, ...)
+      __attribute__((format(printf, 6, 7)));
+  void draw_text_box(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* text_colour,
+                     const COLOUR* back_colour, const COLOUR* underline_colour, INT_S8 font,
+                     INT_S16 font_w, INT_S16 font_h, const char* text, INT_U16 flags);
+  // ---- end of drawing members ----
 
   // ---- Image files: raw format, PNG, JPEG, PCX, loading by name -----------
   // (members added by the image-file module go here)
@@ -113,6 +173,10 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   bool put_to_data_device(DATA_DEVICE* device) override;
 
  private:
+  struct Area {
+    int left, right, top, bottom;
+  };
+  bool drawable_clip(Area& out) const;
   bool fill_preamble(int& x1, int& y1, int& x2, int& y2);
 };
 

@@ -7,6 +7,7 @@
 #ifndef ZORV_STANDINS_H
 #define ZORV_STANDINS_H
 
+#include "joystick.h"
 #include "zorv_types.h"
 
 // Millisecond clock and frame pump (real: clock.h). The stand-in pump only
@@ -24,9 +25,8 @@ INT_U8 is_full_screen();
 void release_input_grabs();
 void close_display();
 
-// Sound (real: sound.h) and joysticks (real: joystick.h): nothing runs.
+// Sound (real: sound.h): nothing runs.
 void stop_sound();
-void close_joysticks();
 
 // Font system (real: fonts.h): never ready.
 INT_U8 is_font_system_ready();
