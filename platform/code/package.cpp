@@ -18,7 +18,7 @@ const char MAGIC[8] = {'Z', 'O', 'R', 'V', 'P', 'K', 'G', 0};
 enum {
   ENTRY_FIXED_SIZE = 20,  // name length and four links
   BLOCK_OVERHEAD = 8,     // next link and used count
-  ROOT_FIXED_SIZE = 24,
+  ROOT_FIXED_SIZE = 24,   // name length and five words
   HEADER_SIZE = 16,
   NAME_FIELD_SIZE = 256
 };
@@ -62,7 +62,7 @@ bool PACKAGE::read_root() {
   file->seek(static_cast<INT_S32>(position), 0);
   INT_U32 name_length = 0;
   if (!file->read_u32(&name_length)) return false;
-  if (static_cast<INT_U64>(position) + ROOT_FIXED_SIZE + 4 + name_length > length) return false;
+  if (static_cast<INT_U64>(position) + ROOT_FIXED_SIZE + name_length > length) return false;
   char* name = new (std::nothrow) char[static_cast<size_t>(name_length) + 1];
   if (!name) {
     PACKAGE_ERROR(4107, nullptr);
