@@ -8,6 +8,7 @@
 #define ZORV_STANDINS_H
 
 #include "joystick.h"
+#include "fonts.h"
 #include "zorv_types.h"
 
 // Millisecond clock and frame pump (real: clock.h). The stand-in pump only
@@ -27,9 +28,6 @@ void close_display();
 
 // Sound (real: sound.h): nothing runs.
 void stop_sound();
-
-// Font system (real: fonts.h): never ready.
-INT_U8 is_font_system_ready();
 
 // Clipboard (real: clipboard.h): a private copy only, no X selection.
 void set_clipboard_text(const char* text);
