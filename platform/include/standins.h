@@ -8,6 +8,7 @@
 #define ZORV_STANDINS_H
 
 #include "joystick.h"
+#include "sound.h"
 #include "zorv_types.h"
 
 // Millisecond clock and frame pump (real: clock.h). The stand-in pump only
@@ -24,9 +25,6 @@ INT_U8 is_full_screen();
 // grabs in full-screen state, and the fatal exit closes the display.
 void release_input_grabs();
 void close_display();
-
-// Sound (real: sound.h): nothing runs.
-void stop_sound();
 
 // Font system (real: fonts.h): never ready.
 INT_U8 is_font_system_ready();
