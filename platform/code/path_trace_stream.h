@@ -1,6 +1,8 @@
 // TEMPORARY: the smallest stream the path trace can write to until the debug
 // streams exist. Replace the object behind path_trace() by the "Default Path
-// Trace" debug stream (flags 0, options read) and delete these two files.
+// Trace" debug stream (flags 0, options read) and delete these two files;
+// tools/path_probe's "trace" command then writes the stream's option file
+// (console output on) instead of setting the sink.
 #ifndef ZORV_PATH_TRACE_STREAM_H
 #define ZORV_PATH_TRACE_STREAM_H
 

@@ -52,13 +52,22 @@ char application_name[256];
 INT_U8 icon_path_set = 0;
 INT_U8 default_paths_shown = 0;
 
+// Both start as the executable's folder. They are built from the default
+// folder directly: resolving "$APP" here could ask for the base folder while
+// it is being built.
+FOLDER executable_folder() {
+  FOLDER f(FOLDER::UNSET{});
+  f.set_platform_default(0, nullptr, 0);
+  return f;
+}
+
 FOLDER& base_folder() {
-  static FOLDER f;
+  static FOLDER f = executable_folder();
   return f;
 }
 
 FOLDER& icon_folder() {
-  static FOLDER f;
+  static FOLDER f = executable_folder();
   return f;
 }
 
@@ -68,7 +77,7 @@ PATH_VARIABLE* find_user(const char* name) {
   VARIABLE_TABLE& t = table();
   for (INT_S32 i = 0; i < t.count; i++) {
     const char* text = t.items[i]->name.text;
-    if (name ? (text && strcmp(text, name) == 0) : !text) return t.items[i];
+    if (name ? (text && strcmp(text, name) == 0) : (!text || !*text)) return t.items[i];
   }
   return nullptr;
 }
@@ -304,7 +313,7 @@ void undefine_variable(const char* name) {
   VARIABLE_TABLE& t = table();
   for (INT_S32 i = 0; i < t.count; i++) {
     const char* text = t.items[i]->name.text;
-    if (name ? (text && strcmp(text, name) == 0) : !text) {
+    if (name ? (text && strcmp(text, name) == 0) : (!text || !*text)) {
       delete_path_variable(t.items[i]);
       // The last record takes the freed place.
       t.items[i] = t.items[--t.count];

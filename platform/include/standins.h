@@ -8,6 +8,7 @@
 #define ZORV_STANDINS_H
 
 #include "joystick.h"
+#include "fonts.h"
 #include "sound.h"
 #include "zorv_types.h"
 
@@ -25,9 +26,6 @@ INT_U8 is_full_screen();
 // grabs in full-screen state, and the fatal exit closes the display.
 void release_input_grabs();
 void close_display();
-
-// Font system (real: fonts.h): never ready.
-INT_U8 is_font_system_ready();
 
 // Clipboard (real: clipboard.h): a private copy only, no X selection.
 void set_clipboard_text(const char* text);

@@ -352,3 +352,16 @@ TEST_F(SetWalk, BasePathGetter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SetWalk, BaseOverrideWithoutAFolderKeepsTheExecutablesFolder) {
+  set_base_path(nullptr, "");
+  FOLDER f(FOLDER::UNSET{}), exe(FOLDER::UNSET{});
+  EXPECT_TRUE(f.set("$APP"));
+  exe.set_platform_default(0, nullptr, 0);
+  EXPECT_STREQ(exe.path, f.path);
+  reset_base_path();
+}
+
+}  // namespace

@@ -30,7 +30,9 @@ TEST(RoundedFill, RadiusRules) {
     IMAGE im(12, 42);
     im.fill_rounded_rect(0, 0, t.x2, t.y2, t.radius, t.mask, &kRed, nullptr, 0, ROUNDED_FILL_BLEND);
     EXPECT_EQ(dt::count(im, kRed), t.filled) << t.radius << " " << t.mask;
-    if (t.filled == 0) EXPECT_EQ(im.dirty_left, 65535) << t.radius;
+    if (t.filled == 0) {
+      EXPECT_EQ(im.dirty_left, 65535) << t.radius;
+    }
   }
 }
 
@@ -113,8 +115,12 @@ TEST(Circle, FilledDiscIsSymmetricAndRound) {
       EXPECT_EQ(px(im, x, y), px(im, 20 - x, y));
       EXPECT_EQ(px(im, x, y), px(im, y, x));
       int d2 = (x - 10) * (x - 10) + (y - 10) * (y - 10);
-      if (d2 <= 7 * 7) EXPECT_EQ(px(im, x, y), kRed) << x << "," << y;
-      if (d2 >= 10 * 10) EXPECT_EQ(px(im, x, y), 0u) << x << "," << y;
+      if (d2 <= 7 * 7) {
+        EXPECT_EQ(px(im, x, y), kRed) << x << "," << y;
+      }
+      if (d2 >= 10 * 10) {
+        EXPECT_EQ(px(im, x, y), 0u) << x << "," << y;
+      }
     }
 }
 
@@ -167,7 +173,9 @@ TEST(Circle, LargeThicknessStaysInsideTheGrid) {
     int R = t.radius + t.thickness / 2;
     for (int y = 0; y < 400; ++y)
       for (int x = 0; x < 400; ++x)
-        if (std::abs(x - 200) > R || std::abs(y - 200) > R) ASSERT_EQ(px(im, x, y), 0u);
+        if (std::abs(x - 200) > R || std::abs(y - 200) > R) {
+          ASSERT_EQ(px(im, x, y), 0u);
+        }
     EXPECT_EQ(px(im, 200, 200 - R), kRed) << t.radius << " " << t.thickness;
     EXPECT_EQ(px(im, 200, 200 + R), kRed) << t.radius << " " << t.thickness;
   }
