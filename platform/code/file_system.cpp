@@ -140,8 +140,21 @@ bool FOLDER::get_file_info(const char* name, FILE_INFO* out) const {
   return true;
 }
 
+// A name with a ".." component leads out of the folder.
+static bool leaves_folder(const char* name) {
+  for (const char* p = name; *p;) {
+    size_t n = strcspn(p, "/");
+    if (n == 2 && p[0] == '.' && p[1] == '.') return true;
+    p += n;
+    while (*p == '/') p++;
+  }
+  return false;
+}
+
 FILE* FOLDER::open_file(const char* name, const char* mode) const {
-  if (!name || !*name || !mode || !*mode) return nullptr;
+  // Names come from packages and option files too: they never reach
+  // outside the folder.
+  if (!name || !*name || !mode || !*mode || leaves_folder(name)) return nullptr;
   char joined[FOLDER_PATH_SIZE];
   if (!join(joined, path, name)) return nullptr;
   FILE* f = fopen(joined, mode);

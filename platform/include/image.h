@@ -10,6 +10,10 @@
 #include "data_device.h"
 #include "zorv_types.h"
 
+class DATA_FILE;
+class FOLDER;
+class TEXT_FILE;
+
 // Blit modes. Any value not listed blends.
 const INT_S32 BLIT_BLEND = 0;           // blend rule with the source alpha
 const INT_S32 BLIT_COPY = 1;            // all four channels copied
@@ -168,9 +172,40 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   // ---- end of drawing members ----
 
   // ---- Image files: raw format, PNG, JPEG, PCX, loading by name -----------
-  // (members added by the image-file module go here)
+  // Every loader reads into a scratch image and takes the picture over only
+  // when it was read whole: a failed load leaves this image as it was. A
+  // fixed-size image takes over only a picture of its own size.
+  //
+  // The raw format: "zorvrawimg", version 1, u16 width and height, then the
+  // pixels row by row as u32 (byte-reversed under the device's swap flag).
   bool get_from_data_device(DATA_DEVICE* device) override;
   bool put_to_data_device(DATA_DEVICE* device) override;
+  bool load_raw_file(FOLDER* folder, const char* name);
+  // Embedded picture arrays: format byte, big-endian u16 width and height,
+  // then blue, green, red, alpha per pixel. False for a null pointer.
+  bool load_embedded(const INT_U8* data);
+  void write_c_source(TEXT_FILE* file, const char* name);
+  // PNG and JPEG go through the data file's stdio stream (plain files only).
+  bool load_png(DATA_FILE* file);
+  bool save_png(DATA_FILE* file);
+  // A width or height below 1 takes the file's own.
+  bool load_jpeg(DATA_FILE* file, INT_S16 width, INT_S16 height);
+  // False for a quality above 100.
+  bool save_jpeg(DATA_FILE* file, INT_U8 quality, INT_S8 progressive);
+  // 8-bit run-length PCX with a 256-colour palette; the palette colour
+  // (139, 154, 37) reads as transparent.
+  bool load_pcx(DATA_DEVICE* device);
+  bool save_pcx(DATA_DEVICE* device);
+  bool load_png_file(FOLDER* folder, const char* name);
+  bool load_jpeg_file(FOLDER* folder, const char* name, INT_S16 width, INT_S16 height);
+  bool load_pcx_file(FOLDER* folder, const char* name);
+  // By base name: name and name.png as PNG, then JPEG, PCX and raw the same
+  // way; then scaled to width x height (-1 keeps a dimension).
+  bool load(FOLDER* folder, const char* name, INT_S16 width, INT_S16 height);
+  // Numbered pictures side by side; last 65535 = until the first one missing.
+  void load_series(FOLDER* folder, const char* pattern, INT_S16 first, INT_U16 last);
+  // Nine PNG slices "<base>_top_left.png" ... "<base>_mid_mid.png".
+  void export_nine_slice(FOLDER* folder, const char* base);
 
  private:
   struct Area {

@@ -260,6 +260,19 @@ TEST_F(DataFileTest, GzipRead) {
   EXPECT_EQ(content.substr(4, 4), std::string(tail, 4));
   close_data_file(&file_object);
 
+  // Update mode on gzip: open for reading, positioned at the end; a gzip
+  // stream runs one way, so a write fails and says so.
+  file_object = new DATA_FILE(1024);
+  ASSERT_TRUE(DATA_FILE::open(&folder, "r.gz", DATA_FILE_UPDATE, DATA_FILE_HEADER, file_object, 1));
+  EXPECT_EQ(5000u, file_object->tell());
+  EXPECT_EQ(5000u, file_object->get_size());
+  file_object->seek(0, 0);
+  EXPECT_EQ(4, file_object->read(tail, 4));
+  EXPECT_EQ(content.substr(1, 4), std::string(tail, 4));
+  file_object->write("x", 1);
+  EXPECT_FALSE(close_data_file_checked(&file_object));
+  ASSERT_EQ(0, zt::sh("gzip -dc '" + file("r.gz") + "' | cmp -s - '" + file("r") + "'"));
+
   // Damaged gzip data is refused at the open.
   content = std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03garbage", 17);
   zt::write_text(file("bad.gz"), content);

@@ -126,6 +126,15 @@ TEST_F(FileSystem, OpenFileFallsBackOnlyForAMissingFile) {
     EXPECT_EQ(nullptr, f.open_file("locked", "r+b"));
     EXPECT_EQ("keep", zt::read_text(root + "/locked"));
   }
+  // Names never lead out of the folder.
+  mkdirs(root + "/in");
+  FOLDER in = ft::at(root + "/in");
+  for (const char* name : {"../escape", "a/../../escape", "..", "x/.."})
+    EXPECT_EQ(nullptr, in.open_file(name, "wb")) << name;
+  EXPECT_FALSE(zt::file_exists(root + "/escape"));
+  FILE* dotted = in.open_file("..name", "wb");
+  EXPECT_NE(nullptr, dotted) << "two dots inside a name are just a name";
+  close_file(dotted);
   // Not a file: a folder of that name.
   mkdirs(root + "/dir");
   EXPECT_EQ(nullptr, f.open_file("dir", "r+b"));

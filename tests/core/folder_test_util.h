@@ -56,6 +56,8 @@ class SandboxTest : public ::testing::Test {
     shared = box + "/tmp";
     mkdirs(opt);
     mkdirs(shared);
+    // Tests choose for themselves whether <home>/tmp exists.
+    rmdir((home() + "/tmp").c_str());
     chmod(shared.c_str(), 0755);
     default_folder_system_root = opt.c_str();
     shared_temp_root = shared.c_str();
