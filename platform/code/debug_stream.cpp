@@ -57,53 +57,13 @@ void copy_text(char* out, size_t size, const char* text) { snprintf(out, size, "
 // An output file name must stay inside the debug folder.
 bool acceptable_file_name(const char* name) { return name[0] && !strchr(name, '/') && strcmp(name, "..") != 0; }
 
-// "ZORV Platform" and "ZORV Modules": 0 not built, 1 building, 2 live, 3 gone.
-struct STATIC_STREAM {
-  DEBUG_STREAM* stream;
-  int state;
-};
-STATIC_STREAM platform_stream = {nullptr, 0};
-STATIC_STREAM modules_stream = {nullptr, 0};
-
-void destroy_static_streams() {
-  for (STATIC_STREAM* s : {&modules_stream, &platform_stream}) {
-    DEBUG_STREAM* stream = s->stream;
-    s->stream = nullptr;
-    s->state = 3;
-    delete stream;
-  }
-}
-
-DEBUG_STREAM* static_stream(STATIC_STREAM& s, const char* name) {
-  if (s.state == 0) {
-    static bool exit_registered = false;
-    s.state = 1;
-    s.stream = new DEBUG_STREAM(name, 0, 1);
-    s.state = 2;
-    if (!exit_registered) {
-      exit_registered = true;
-      atexit(destroy_static_streams);
-    }
-  }
-  return s.state == 2 ? s.stream : nullptr;
-}
-
-// Built before main, "ZORV Platform" first.
-struct STATIC_STREAMS_INIT {
-  STATIC_STREAMS_INIT() {
-    platform_debug_stream();
-    modules_debug_stream();
-  }
-} static_streams_init;
-
 }  // namespace
-
-DEBUG_STREAM* platform_debug_stream() { return static_stream(platform_stream, "ZORV Platform"); }
-DEBUG_STREAM* modules_debug_stream() { return static_stream(modules_stream, "ZORV Modules"); }
 
 void raise_soft_error(INT_U16 code, const char* argument, const char* source_file, INT_S32 line) {
   set_last_error(code, argument);
-  if (DEBUG_STREAM* stream = platform_debug_stream()) {
+  // Found by name: a program that never builds the library's static streams
+  // just records the error.
+  if (DEBUG_STREAM* stream = find_debug_stream("ZORV Platform")) {
     if (stream->flags) stream->report(source_file, line, get_error_code_text(code, argument));
   }
 }

@@ -10,9 +10,16 @@
 #include "debug_stream.h"
 #include "errors.h"
 
-#define PACKAGE_ERROR(code, argument) raise_soft_error((code), (argument), "code/package", __LINE__)
+#define PACKAGE_ERROR(code, argument) package_error((code), (argument), __LINE__)
 
 namespace {
+
+// A soft error, also reported to the "ZORV Platform" stream.
+void package_error(INT_U16 code, const char* argument, INT_S32 line) {
+  set_last_error(code, argument);
+  if (DEBUG_STREAM* stream = platform_debug_stream())
+    stream->report("code/package", line, get_error_code_text(code, argument));
+}
 
 const char MAGIC[8] = {'Z', 'O', 'R', 'V', 'P', 'K', 'G', 0};
 enum {

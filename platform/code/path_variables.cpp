@@ -9,7 +9,7 @@
 #include "folder.h"
 #include "folder_internal.h"
 #include "path_trace_stream.h"
-#include "standins.h"
+#include "fonts.h"
 #include "text_compare.h"
 
 using namespace folder_detail;

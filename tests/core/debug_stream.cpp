@@ -10,6 +10,7 @@
 #include "config_file.h"
 #include "errors.h"
 #include "folder.h"
+#include "path_trace_stream.h"
 #include "test_support.h"
 
 namespace {
@@ -171,6 +172,27 @@ TEST(DebugStream, PlatformStreamRecordsSoftErrors) {
       log, std::regex("<ZORV Platform>: \\(code/config_file,[0-9]+\\) "
                       "Error: Error trying to open the config file missing\\.cfg\\.\n")))
       << log;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DebugStream, PathTraceWritesToItsOwnStream) {
+  write_options("Default Path Trace", "write_to_file\n\t1\n");
+  ASSERT_NE(path_trace_debug_stream(), nullptr);
+  FOLDER base{FOLDER::UNSET()};
+  ASSERT_TRUE(base.set_if_directory(zt::make_temp_dir("base").c_str()));
+  set_base_path(&base, "traced");
+  reset_base_path();
+  DEBUG_STREAM* trace = find_debug_stream("Default Path Trace");
+  ASSERT_NE(trace, nullptr);
+  EXPECT_EQ(trace->flags, DEBUG_TO_FILE);
+  std::string log = output("Default Path Trace.txt");
+  // The override's own lines went to its own preferences folder; the reset
+  // is traced here.
+  EXPECT_EQ(log.rfind("\nBase Path Changed:\n\n$APP => ", 0), 0u) << log;
+  EXPECT_NE(log.find("$TEMP => "), std::string::npos) << log;
 }
 
 }  // namespace
