@@ -24,7 +24,6 @@ ZORV_STANDIN void close_window(INT_U16) {}
 ZORV_STANDIN INT_U8 is_full_screen() { return 0; }
 ZORV_STANDIN void release_input_grabs() {}
 ZORV_STANDIN void close_display() {}
-ZORV_STANDIN void stop_sound() {}
 
 static char* standin_clipboard = nullptr;
 

@@ -9,6 +9,7 @@
 
 #include "joystick.h"
 #include "fonts.h"
+#include "sound.h"
 #include "zorv_types.h"
 
 // Millisecond clock and frame pump (real: clock.h). The stand-in pump only
@@ -25,9 +26,6 @@ INT_U8 is_full_screen();
 // grabs in full-screen state, and the fatal exit closes the display.
 void release_input_grabs();
 void close_display();
-
-// Sound (real: sound.h): nothing runs.
-void stop_sound();
 
 // Clipboard (real: clipboard.h): a private copy only, no X selection.
 void set_clipboard_text(const char* text);

@@ -201,6 +201,22 @@ TEST_F(Desktop, MenuEntryThroughTheMenuTool) {
             "Exec=\"/opt/my game/run\" -f\nIcon=exec\n");
 }
 
+TEST_F(Desktop, PlantedLinksInTheSharedTemporaryFolderAreNotFollowed) {
+  // Links another user could plant under the names the menu files keep.
+  std::string tmp = getenv("TMPDIR");
+  std::string victim = zt::sandbox() + "/victim";
+  zt::write_text(victim, "precious");
+  for (const char* name : {"/zorv-My_App_2_0.desktop", "/zorv-Games.directory"})
+    ASSERT_EQ(symlink(victim.c_str(), (tmp + name).c_str()), 0);
+  create_os_menu_shortcut(1, "run", nullptr, "My App 2.0", "Games", nullptr, nullptr, nullptr);
+  EXPECT_EQ(zt::read_text(victim), "precious");
+  EXPECT_EQ(zt::read_text(saved + "/zorv-My_App_2_0.desktop"),
+            "[Desktop Entry]\nValue=1.0\nType=Application\nName=My App 2.0\nExec=run \nIcon=exec\n");
+  struct stat st;
+  EXPECT_EQ(lstat((tmp + "/zorv-Games.directory").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
 TEST_F(Desktop, MenuEntryKindsAndSections) {
   unsetenv("DESKTOP");
   setenv("DESKTOP_SESSION", "gnome", 1);
