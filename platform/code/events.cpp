@@ -11,9 +11,12 @@ struct QUEUE_ENTRY {
 
 // A delivery under way walks the client list with its own position, so that
 // a handler that destroys a client (itself included) or starts a nested
-// delivery never leaves a walk on a freed node.
+// delivery never leaves a walk on a freed node. It ends at the client that
+// was last when it began: clients registered meanwhile wait for the next
+// event.
 struct DELIVERY {
   LIST_NODE* next;
+  LIST_NODE* last;
   DELIVERY* outer;
 };
 DELIVERY* deliveries = nullptr;
@@ -21,11 +24,11 @@ bool dispatching = false;
 
 void deliver_to_clients(EVENT* event) {
   PTRLLIST& clients = event_client_list();
-  DELIVERY walk{clients.head, deliveries};
+  DELIVERY walk{clients.head, clients.tail, deliveries};
   deliveries = &walk;
   while (walk.next) {
     LIST_NODE* node = walk.next;
-    walk.next = node->next;
+    walk.next = node == walk.last ? nullptr : node->next;
     auto* client = static_cast<EVENT_CLIENT*>(PTRLLIST::stored_pointer(node));
     if (client) client->handle_event(event);
   }
@@ -61,7 +64,8 @@ EVENT_CLIENT::~EVENT_CLIENT() {
   for (LIST_NODE* n = clients.head; n; n = n->next) {
     if (PTRLLIST::stored_pointer(n) != this) continue;
     for (DELIVERY* d = deliveries; d; d = d->outer) {
-      if (d->next == n) d->next = n->next;
+      if (d->next == n) d->next = n == d->last ? nullptr : n->next;
+      if (d->last == n) d->last = n->previous;
     }
     clients.remove_node(n);
     break;

@@ -154,7 +154,7 @@ void TEXT_FILE::printf(const char* format, ...) {
   write_string(buffer);
 }
 
-bool TEXT_FILE::read_char(INT_U8* out) {
+bool TEXT_FILE::read_code(INT_S32* out) {
   if (!stream || mode != 0 || !out) return false;
   for (;;) {
     INT_S32 value = read_value();
@@ -164,9 +164,16 @@ bool TEXT_FILE::read_char(INT_U8* out) {
       *out = 10;
       return true;
     }
-    *out = static_cast<INT_U8>(value & 0xFF);
+    *out = value > 0xFFFF ? static_cast<INT_S32>(REPLACEMENT_CHARACTER) : value;
     return true;
   }
+}
+
+bool TEXT_FILE::read_char(INT_U8* out) {
+  INT_S32 value;
+  if (!out || !read_code(&value)) return false;
+  *out = static_cast<INT_U8>(value & 0xFF);
+  return true;
 }
 
 bool TEXT_FILE::read_line(char* buffer) {

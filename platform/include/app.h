@@ -45,6 +45,11 @@ void handle_signal(INT_S32 signal_number);
 // Routes those six signals to handle_signal.
 void install_signal_handlers();
 
+// Switches of the font system, for use before main calls init_fonts: no
+// preloading of the built-in fonts; freed font slots may be taken again.
+void disable_font_preload();
+void allow_font_slot_reuse();
+
 // Builds the platform's globals (screen image, MOUSE and KEYBOARD handles);
 // runs before main, safe to call again.
 void init_platform_globals();

@@ -54,6 +54,11 @@ COLOUR* colourise_pixel(COLOUR* pixel, const COLOUR* c1, const COLOUR* c2, const
 // stream when that stream has any output option set.
 void log_last_error(const void* ignored, const char* source_file, INT_S32 line);
 
+// When set, pictures loaded by name, cached images, skinned frames and the
+// image widget scale with nearest neighbour; when clear, with the two-pass
+// filter. Nothing in the system changes it.
+extern INT_U8 fast_image_scaling;
+
 // Corner mask of the rounded painters and quadrant of IMAGE::draw_arc.
 enum : INT_S8 {
   CORNER_TOP_LEFT = 1,

@@ -10,6 +10,10 @@
 #include "data_device.h"
 #include "zorv_types.h"
 
+class DATA_FILE;
+class FOLDER;
+class TEXT_FILE;
+
 // Blit modes. Any value not listed blends.
 const INT_S32 BLIT_BLEND = 0;           // blend rule with the source alpha
 const INT_S32 BLIT_COPY = 1;            // all four channels copied
@@ -105,14 +109,109 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   void grab_from(INT_S16 src_x, INT_S16 src_y, IMAGE* source, INT_S32 mode);
 
   // ---- Drawing: outlines, effects, scaling, colours, text, shapes ---------
-  // (members added by the drawing module go here)
+  // (the drawing module's members; constants in colour.h and fonts.h)
+  // Blends the colour into *pixel by the blend rule, stores and returns it.
+  COLOUR blend_pixel(COLOUR* pixel, const COLOUR* colour);
+  // The value form of the rule stays reachable by its plain name inside
+  // members, which the member above would otherwise hide.
+  static COLOUR blend_pixel(COLOUR d, COLOUR s, INT_U32 threshold) {
+    return ::blend_pixel(d, s, threshold);
+  }
+  void draw_line(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                 INT_S16 thickness, INT_U8 blend);
+  void draw_arc(INT_S16 x, INT_S16 y, INT_U16 radius, INT_S8 quadrant, const COLOUR* colour);
+  void draw_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                         INT_U16 radius = 65535, INT_U8 corner_mask = 15);
+  static INT_S16 default_corner_radius(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2);
+  void fill_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 radius,
+                         INT_S8 corner_mask, const COLOUR* colour, const COLOUR* colour2,
+                         INT_S16 percent, INT_S32 style);
+  void draw_circle(INT_S16 cx, INT_S16 cy, INT_S16 radius, COLOUR* colour, INT_S16 percent,
+                   INT_S32 mode, INT_S16 thickness, INT_U8 smooth);
+  void xor_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour);
+  void draw_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                 INT_S16 thickness = 1, INT_S8 sides = 15);
+  void darken_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 percent);
+  void colourise(const COLOUR* c1, const COLOUR* c2, const COLOUR* c3, INT_U8 keep_alpha);
+  void replace_colour(const COLOUR* from, const COLOUR* to, INT_S8 rgb_only);
+  void set_alpha(INT_U8 value, INT_S8 multiply, INT_S8 keep_transparent);
+  void greyscale();
+  void tint(const COLOUR* colour);
+  // A fixed-size image, or a turned size beyond what an image holds, is
+  // refused and left as it was.
+  void rotate(float angle);
+  void rotate_degrees(float angle);
+  void scale(INT_U16 width, INT_U16 height, INT_U8 smooth);
+  void rescale(INT_S16 width, INT_S16 height);
+  INT_S32 text_width(INT_U8 font, INT_U16 font_w, INT_U16 font_h, const char* text,
+                     INT_U32 max_chars = 0xFFFFFFFFu, INT_U8 start_wide = 0);
+  void draw_glyph_run(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                      const COLOUR* underline_colour, double lightness, INT_S8 font,
+                      INT_S16 font_w, INT_S16 font_h, const char* text, INT_S32 max_chars = -1,
+                      INT_U8 start_wide = 0);
+  void draw_text(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                 const COLOUR* underline_colour, INT_S8 font, INT_S16 font_w, INT_S16 font_h,
+                 const char* text, INT_U16 effects = 0, INT_S32 max_chars = -1,
+                 INT_U8 start_wide = 0);
+  void draw_char(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                 const COLOUR* underline_colour, INT_S8 font, INT_S16 font_w, INT_S16 font_h,
+                 INT_U8 character, INT_U16 effects = 0);
+  void printf_text_underlined(INT_S16 x, INT_S16 y, const COLOUR* text_colour,
+                              const COLOUR* back_colour, const COLOUR* underline_colour,
+                              INT_S8 font, INT_S16 font_w, INT_S16 font_h, const char* format, ...)
+      __attribute__((format(printf, 10, 11)));
+  void printf_text(INT_S16 x, INT_S16 y, const COLOUR* text_colour, const COLOUR* back_colour,
+                   INT_S8 font, INT_S16 font_w, INT_S16 font_h, const char* format, ...)
+      __attribute__((format(printf, 9, 10)));
+  void printf_text_default_font(INT_S16 x, INT_S16 y, const COLOUR* text_colour,
+                                const COLOUR* back_colour, const char* format, ...)
+      __attribute__((format(printf, 6, 7)));
+  void draw_text_box(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* text_colour,
+                     const COLOUR* back_colour, const COLOUR* underline_colour, INT_S8 font,
+                     INT_S16 font_w, INT_S16 font_h, const char* text, INT_U16 flags);
+  // ---- end of drawing members ----
 
   // ---- Image files: raw format, PNG, JPEG, PCX, loading by name -----------
-  // (members added by the image-file module go here)
+  // Every loader reads into a scratch image and takes the picture over only
+  // when it was read whole: a failed load leaves this image as it was. A
+  // fixed-size image takes over only a picture of its own size.
+  //
+  // The raw format: "zorvrawimg", version 1, u16 width and height, then the
+  // pixels row by row as u32 (byte-reversed under the device's swap flag).
   bool get_from_data_device(DATA_DEVICE* device) override;
   bool put_to_data_device(DATA_DEVICE* device) override;
+  bool load_raw_file(FOLDER* folder, const char* name);
+  // Embedded picture arrays: format byte, big-endian u16 width and height,
+  // then blue, green, red, alpha per pixel. False for a null pointer.
+  bool load_embedded(const INT_U8* data);
+  void write_c_source(TEXT_FILE* file, const char* name);
+  // PNG and JPEG go through the data file's stdio stream (plain files only).
+  bool load_png(DATA_FILE* file);
+  bool save_png(DATA_FILE* file);
+  // A width or height below 1 takes the file's own.
+  bool load_jpeg(DATA_FILE* file, INT_S16 width, INT_S16 height);
+  // False for a quality above 100.
+  bool save_jpeg(DATA_FILE* file, INT_U8 quality, INT_S8 progressive);
+  // 8-bit run-length PCX with a 256-colour palette; the palette colour
+  // (139, 154, 37) reads as transparent.
+  bool load_pcx(DATA_DEVICE* device);
+  bool save_pcx(DATA_DEVICE* device);
+  bool load_png_file(FOLDER* folder, const char* name);
+  bool load_jpeg_file(FOLDER* folder, const char* name, INT_S16 width, INT_S16 height);
+  bool load_pcx_file(FOLDER* folder, const char* name);
+  // By base name: name and name.png as PNG, then JPEG, PCX and raw the same
+  // way; then scaled to width x height (-1 keeps a dimension).
+  bool load(FOLDER* folder, const char* name, INT_S16 width, INT_S16 height);
+  // Numbered pictures side by side; last 65535 = until the first one missing.
+  void load_series(FOLDER* folder, const char* pattern, INT_S16 first, INT_U16 last);
+  // Nine PNG slices "<base>_top_left.png" ... "<base>_mid_mid.png".
+  void export_nine_slice(FOLDER* folder, const char* base);
 
  private:
+  struct Area {
+    int left, right, top, bottom;
+  };
+  bool drawable_clip(Area& out) const;
   bool fill_preamble(int& x1, int& y1, int& x2, int& y2);
 };
 

@@ -7,6 +7,9 @@
 #ifndef ZORV_STANDINS_H
 #define ZORV_STANDINS_H
 
+#include "joystick.h"
+#include "fonts.h"
+#include "sound.h"
 #include "zorv_types.h"
 
 // Built: the clock and pump, window, input state, clipboard, application record.
@@ -15,12 +18,5 @@
 #include "clock.h"
 #include "input.h"
 #include "window.h"
-
-// Sound (real: sound.h) and joysticks (real: joystick.h): nothing runs.
-void stop_sound();
-void close_joysticks();
-
-// Font system (real: fonts.h): never ready.
-INT_U8 is_font_system_ready();
 
 #endif

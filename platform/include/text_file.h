@@ -38,6 +38,9 @@ class TEXT_FILE {
   bool write_string(const char* text);
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool read_char(INT_U8* out);
+  // As read_char, but delivers the whole character value (above U+FFFF:
+  // U+FFFD), so that a wide character is not cut to its low byte.
+  bool read_code(INT_S32* out);
   bool read_line(char* buffer);
 
  private:

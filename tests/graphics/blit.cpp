@@ -412,3 +412,27 @@ TEST(Clear, RespectsTheClipUnlessToldToIgnoreIt) {
   EXPECT_EQ(whole.enabled, 0);
   EXPECT_EQ(dirty_of(whole), (Rect{0, 29, 0, 29}));
 }
+
+// A clip saved before a resize and put back afterwards reaches past the
+// smaller image: drawing stays on the pixels (the sanitizer build checks).
+TEST(Clip, StaleClipRestoredAfterAShrinkNeverDrawsOutsideTheImage) {
+  IMAGE im(10, 10);
+  const INT_S16 l = im.clip_left, r = im.clip_right, t = im.clip_top, b = im.clip_bottom;
+  im.create(4, 3);
+  no_dirty(im);
+  im.clip_left = l;
+  im.clip_right = r;
+  im.clip_top = t;
+  im.clip_bottom = b;
+  const COLOUR c = 0xFFFFFFFF;
+  im.fill_rect(0, 0, 9, 9, &c, 0);
+  im.fill_gradient_vertical(0, 0, 9, 9, &c, &c, 1);
+  im.fill_gradient_horizontal(0, 0, 9, 9, &c, &c, 0);
+  EXPECT_EQ(dirty_of(im), (Rect{0, 3, 0, 2}));
+  IMAGE big(10, 10);
+  big.clear(&c, 1);
+  for (INT_S32 mode : {BLIT_BLEND, BLIT_COPY, BLIT_MASK, BLIT_ALPHA_MULTIPLY})
+    im.blit(&big, 0, 0, 0, 0, 10, 10, mode);
+  EXPECT_EQ(dirty_of(im), (Rect{0, 3, 0, 2}));
+  EXPECT_EQ(*im.pixel_at(3, 2), c);
+}

@@ -98,6 +98,17 @@ void blend_row(INT_U32* d, const INT_U32* s, int w, INT_U32 threshold) {
 
 }  // namespace
 
+// The clip rectangle as far as it lies on the pixels. The fields are open to
+// callers (the window manager saves and restores them around redraws), so a
+// stale clip from before a resize must not lead a drawing outside the image.
+bool IMAGE::drawable_clip(Area& out) const {
+  out.left = std::max<int>(clip_left, x);
+  out.right = std::min<int>(clip_right, x + width - 1);
+  out.top = std::max<int>(clip_top, y);
+  out.bottom = std::min<int>(clip_bottom, y + height - 1);
+  return out.left <= out.right && out.top <= out.bottom;
+}
+
 // Common opening of the fills: false when nothing is to be drawn; otherwise
 // the corners are ordered, cut to the clip and added to the dirty rectangle.
 bool IMAGE::fill_preamble(int& x1, int& y1, int& x2, int& y2) {
@@ -105,11 +116,13 @@ bool IMAGE::fill_preamble(int& x1, int& y1, int& x2, int& y2) {
   if (!pixels) report_fatal_error(2, nullptr);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
-  if (x1 > clip_right || x2 < clip_left || y1 > clip_bottom || y2 < clip_top) return false;
-  x1 = std::max<int>(x1, clip_left);
-  x2 = std::min<int>(x2, clip_right);
-  y1 = std::max<int>(y1, clip_top);
-  y2 = std::min<int>(y2, clip_bottom);
+  Area clip;
+  if (!drawable_clip(clip)) return false;
+  if (x1 > clip.right || x2 < clip.left || y1 > clip.bottom || y2 < clip.top) return false;
+  x1 = std::max(x1, clip.left);
+  x2 = std::min(x2, clip.right);
+  y1 = std::max(y1, clip.top);
+  y2 = std::min(y2, clip.bottom);
   add_dirty_rect(static_cast<INT_S16>(x1), static_cast<INT_S16>(y1), static_cast<INT_S16>(x2),
                  static_cast<INT_S16>(y2));
   return true;
@@ -175,16 +188,18 @@ void IMAGE::blit(const IMAGE* source, INT_S16 sx16, INT_S16 sy16, INT_S16 dx16, 
                  INT_S16 w16, INT_S16 h16, INT_S32 mode) {
   if (!enabled || clip_is_empty() || !source || !source->pixels || !pixels || w16 < 1 || h16 < 1)
     return;
+  Area clip;
+  if (!drawable_clip(clip)) return;
   int sx = sx16, sy = sy16, dx = dx16, dy = dy16, w = w16, h = h16;
-  if (dx < clip_left) {
-    sx += clip_left - dx;
-    w -= clip_left - dx;
-    dx = clip_left;
+  if (dx < clip.left) {
+    sx += clip.left - dx;
+    w -= clip.left - dx;
+    dx = clip.left;
   }
-  if (dy < clip_top) {
-    sy += clip_top - dy;
-    h -= clip_top - dy;
-    dy = clip_top;
+  if (dy < clip.top) {
+    sy += clip.top - dy;
+    h -= clip.top - dy;
+    dy = clip.top;
   }
   if (sx < 0) {
     dx -= sx;
@@ -199,8 +214,8 @@ void IMAGE::blit(const IMAGE* source, INT_S16 sx16, INT_S16 sy16, INT_S16 dx16, 
   if (sx >= source->width || sy >= source->height) return;
   w = std::min(w, source->width - sx);
   h = std::min(h, source->height - sy);
-  w = std::min(w, clip_right + 1 - dx);
-  h = std::min(h, clip_bottom + 1 - dy);
+  w = std::min(w, clip.right + 1 - dx);
+  h = std::min(h, clip.bottom + 1 - dy);
   if (w < 1 || h < 1) return;
   add_dirty_rect(static_cast<INT_S16>(dx), static_cast<INT_S16>(dy),
                  static_cast<INT_S16>(dx + w - 1), static_cast<INT_S16>(dy + h - 1));

@@ -4,7 +4,4 @@
 
 #define ZORV_PLACEHOLDER __attribute__((weak))
 
-ZORV_PLACEHOLDER void init_fonts() {}
-ZORV_PLACEHOLDER void shutdown_fonts() {}
-ZORV_PLACEHOLDER void update_sound() {}
 ZORV_PLACEHOLDER INT_U8 wm_cursor_kind = 255;

@@ -6,9 +6,6 @@
 
 #include "zorv_types.h"
 
-void init_fonts();      // fonts.h
-void shutdown_fonts();  // fonts.h
-void update_sound();    // sound.h
 extern INT_U8 wm_cursor_kind;  // wm_globals.h
 
 #endif

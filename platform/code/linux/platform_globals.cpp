@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app.h"
+#include "fonts.h"
 #include "image.h"
 #include "input.h"
 #include "window.h"
@@ -88,6 +89,9 @@ void restore_x_error_handler() {
   previous_x_error_handler = nullptr;
   x_error_handler_installed = false;
 }
+
+void disable_font_preload() { font_preload = 0; }
+void allow_font_slot_reuse() { font_slot_reuse_forbidden = 0; }
 
 // ---------------------------------------------------------------- globals
 
