@@ -236,6 +236,9 @@ void DATA_FILE::seek(INT_S32 position, INT_U8 from_end) {
   }
   flush();
   buffer_offset = t;
+  // Placed at once (an end-of-file state ends with the move); a writing gzip
+  // stream moves only when data follows, so a seek alone adds nothing.
+  if (!(gzip_stream && mode == DATA_FILE_WRITE)) position_stream(t);
 }
 
 INT_S32 DATA_FILE::read(void* data, INT_S32 count) {

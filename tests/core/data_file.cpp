@@ -75,6 +75,10 @@ TEST_F(DataFileTest, ByteOrderByteSetsTheSwapFlag) {
     EXPECT_EQ(c.value, v);
     EXPECT_FALSE(f->read_u8(reinterpret_cast<INT_U8*>(&v)));
     EXPECT_TRUE(f->eof());
+    f->seek(0, 0);
+    EXPECT_FALSE(f->eof());
+    EXPECT_TRUE(f->read_u32(&v));
+    EXPECT_EQ(c.value, v);
     close_data_file(&f);
   }
 }

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "colour.h"
+#include "debug_stream.h"
 #include "errors.h"
+#include "test_support.h"
 
 namespace {
 
@@ -277,6 +279,27 @@ TEST(Colour, ColourisePixel) {
     colourise_pixel(&p, &t.c1, &t.c2, &t.c3);
     EXPECT_EQ(p, t.want) << std::hex << t.pixel;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Colour, BrightnessErrorIsLoggedToThePlatformStream) {
+  zt::ChildResult r = zt::run_in_child([] {
+    platform_debug_stream()->flags = DEBUG_TO_CONSOLE | DEBUG_CODE_LOCATION;
+    COLOUR c = 0xFF808080;
+    adjust_colour_brightness(&c, 120);
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE((r.out + r.err).find("Colour darkening percentage"), std::string::npos) << r.out << r.err;
+  EXPECT_NE((r.out + r.err).find("colour"), std::string::npos);
+  // Without any option set the stream stays silent.
+  r = zt::run_in_child([] {
+    COLOUR c = 0xFF808080;
+    adjust_colour_brightness(&c, 120);
+  });
+  EXPECT_EQ(r.out + r.err, "");
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "colour.h"
 #include "draw_test_util.h"
 #include "image.h"
@@ -137,6 +140,24 @@ TEST(Scale, RescaleFollowsTheGlobalSetting) {
   im.rescale(2, 1);
   EXPECT_EQ(px(im, 0, 0), 0xFF5A5A5Au);
   EXPECT_EQ(px(im, 1, 0), 0xFF646464u);
+}
+
+}  // namespace
+
+namespace {
+
+// The vertical pass runs by columns when a progress callback watches and by
+// rows otherwise; both give the same pixels.
+TEST(Scale, BothPassOrdersAgree) {
+  std::vector<COLOUR> src(13 * 11);
+  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<COLOUR>(i * 2654435761u);
+  for (auto [w, h] : {std::pair{5, 4}, {20, 30}, {13, 3}}) {
+    std::vector<COLOUR> a(static_cast<size_t>(w) * h), b(a.size());
+    C2PassScale<CBilinearFilter> watched([](INT_U8) -> INT_U8 { return 1; }), plain;
+    ASSERT_NE(watched.scale(src.data(), 13, 13, 11, a.data(), w, w, h), nullptr);
+    ASSERT_NE(plain.scale(src.data(), 13, 13, 11, b.data(), w, w, h), nullptr);
+    EXPECT_EQ(a, b) << w << "x" << h;
+  }
 }
 
 }  // namespace

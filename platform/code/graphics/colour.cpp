@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "debug_stream.h"
 #include "errors.h"
 #include "image.h"
 
@@ -298,7 +299,6 @@ COLOUR* colourise_pixel(COLOUR* pixel, const COLOUR* c1, const COLOUR* c2, const
 }
 
 void log_last_error(const void*, const char* source_file, INT_S32 line) {
-  // Waits for the platform debug stream.
-  (void)source_file;
-  (void)line;
+  DEBUG_STREAM* stream = platform_debug_stream();
+  if (stream) stream->report(source_file, line, get_last_error_text());
 }

@@ -28,10 +28,10 @@ inline COLOUR weighted_sum(const COLOUR* src, ptrdiff_t stride, const SCALE_CONT
   for (INT_S32 i = 0; i <= c.right - c.left; ++i, p += stride) {
     const double w = c.weights[i];
     const COLOUR v = *p;
-    a += static_cast<INT_U32>(colour_alpha(v) * w);
-    r += static_cast<INT_U32>(colour_red(v) * w);
-    g += static_cast<INT_U32>(colour_green(v) * w);
-    b += static_cast<INT_U32>(colour_blue(v) * w);
+    a += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
+    r += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
+    g += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
+    b += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
   }
   return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
 }
@@ -118,14 +118,42 @@ void C2PassScale<Filter>::scale_vertically(const COLOUR* src, INT_U32 src_pitch,
                                            INT_U32 dst_pitch, INT_U32 dst_height) {
   SCALE_CONTRIBUTION_TABLE* table =
       calc_contributions(dst_height, src_height, double(dst_height) / double(src_height));
-  for (INT_U32 x = 0; x < width; ++x) {
-    if (progress && !progress(static_cast<INT_U8>(50 + double(x) / width * 50))) {
-      aborted = 1;
-      break;
+  if (progress) {
+    // Column by column, so that the callback sees the progress it expects.
+    for (INT_U32 x = 0; x < width; ++x) {
+      if (!progress(static_cast<INT_U8>(50 + double(x) / width * 50))) {
+        aborted = 1;
+        break;
+      }
+      for (INT_U32 y = 0; y < dst_height; ++y)
+        dst[static_cast<size_t>(y) * dst_pitch + x] =
+            weighted_sum(src + x, static_cast<ptrdiff_t>(src_pitch), table->contributions[y]);
     }
-    for (INT_U32 y = 0; y < dst_height; ++y)
-      dst[static_cast<size_t>(y) * dst_pitch + x] =
-          weighted_sum(src + x, static_cast<ptrdiff_t>(src_pitch), table->contributions[y]);
+  } else {
+    // Row by row: the same sums, read along the rows the way memory lies.
+    auto* sums = static_cast<INT_U32*>(checked_calloc(static_cast<size_t>(width) * 4, sizeof(INT_U32)));
+    for (INT_U32 y = 0; y < dst_height; ++y) {
+      const SCALE_CONTRIBUTION& c = table->contributions[y];
+      memset(sums, 0, static_cast<size_t>(width) * 4 * sizeof(INT_U32));
+      for (INT_S32 i = c.left; i <= c.right; ++i) {
+        const double w = c.weights[i - c.left];
+        const COLOUR* row = src + static_cast<size_t>(i) * src_pitch;
+        INT_U32* acc = sums;
+        for (INT_U32 x = 0; x < width; ++x, acc += 4) {
+          const COLOUR v = row[x];
+          acc[0] += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
+          acc[1] += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
+          acc[2] += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
+          acc[3] += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
+        }
+      }
+      COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;
+      const INT_U32* acc = sums;
+      for (INT_U32 x = 0; x < width; ++x, acc += 4)
+        out[x] = ((acc[0] & 0xFF) << 24) | ((acc[1] & 0xFF) << 16) | ((acc[2] & 0xFF) << 8) |
+                 (acc[3] & 0xFF);
+    }
+    free(sums);
   }
   free_contributions(table);
 }
