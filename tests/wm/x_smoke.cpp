@@ -75,6 +75,17 @@ class SmokeApp {
   int status_ = -1;
 };
 
+// A click as a person makes it: the button stays down for a few frames (a
+// press and release inside one frame are both pumped before anyone looks).
+bool click(const std::string& window, int x, int y, int button) {
+  const std::string b = std::to_string(button);
+  if (!zt::xdotool("mousemove --sync --window " + window + " " + std::to_string(x) + " " +
+                   std::to_string(y) + " mousedown " + b))
+    return false;
+  usleep(150000);
+  return zt::xdotool("mouseup " + b);
+}
+
 bool eventually(const std::function<bool()>& pred, int timeout_ms = 3000) {
   for (int waited = 0; waited < timeout_ms; waited += 20) {
     if (pred()) return true;
@@ -89,8 +100,12 @@ TEST(XSmoke, TabAndClickOnAPageOfPlainObjects) {
   std::unique_ptr<zt::XServer> server = zt::XServer::start_xvfb(640, 480, 24);
   ASSERT_TRUE(server);
   server->use();
-  zt::XProbe probe;
-  ASSERT_TRUE(probe.ok());
+  std::unique_ptr<zt::XProbe> connection;
+  ASSERT_TRUE(eventually([&] {
+    connection.reset(new zt::XProbe);
+    return connection->ok();
+  }));
+  zt::XProbe& probe = *connection;
   SmokeApp app;
   ASSERT_TRUE(app.wait_ready());
   std::vector<Window> windows;
@@ -123,15 +138,15 @@ TEST(XSmoke, TabAndClickOnAPageOfPlainObjects) {
   })) << std::hex << colours()[0] << " " << colours()[1];
 
   // A right click on the third tile clicks it (and focuses it).
-  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 160 40 click 3"));
+  ASSERT_TRUE(click(id, 160, 40, 3));
   EXPECT_TRUE(eventually([&] { return colours()[2] == kClicked; })) << std::hex << colours()[2];
   EXPECT_EQ(colours()[1], kTile);
   // The left button is the widgets'; the base click does not take it.
-  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 40 40 click 1"));
+  ASSERT_TRUE(click(id, 40, 40, 1));
   usleep(200000);
   EXPECT_NE(colours()[0], kClicked);
 
   // The end tile ends the program through its page action code.
-  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 40 110 click 3"));
+  ASSERT_TRUE(click(id, 40, 110, 3));
   EXPECT_EQ(app.wait_exit(), 0);
 }
