@@ -113,6 +113,29 @@ TEST_F(Dispatch, DeletedNextPopupIsSkipped) {
   root.release_children(1, 0, 0);
 }
 
+// A pop-up that is also someone's child asks to be deleted: its parent owns
+// it, so it only leaves the pop-up list; the parent deletes it once later.
+TEST_F(Dispatch, ChildPopupAskingForDeletionIsOnlyUnlisted) {
+  for (bool by_input : {false, true}) {
+    log().clear();
+    WM_MANAGER* root = new WM_MANAGER;
+    PROBE* both = new PROBE("both", 0, 0, 5, 5);
+    root->add_child(both, 0);
+    root->add_popup(both, 0);
+    if (by_input) {
+      both->input_result = WM_ACTION_DELETE;
+      EXPECT_EQ(root->handle_input(), 0);
+    } else {
+      both->tick_result = WM_ACTION_DELETE;
+      EXPECT_EQ(root->update(1), 0);
+    }
+    EXPECT_FALSE(is_popup(both));
+    EXPECT_EQ(joined_log(), "");
+    delete root;
+    EXPECT_EQ(joined_log(), "~both");
+  }
+}
+
 TEST_F(Dispatch, TopmostVisiblePopupTakesAllInput) {
   WM_MANAGER root;
   PROBE* page_button = new PROBE("page", 0, 0, 50, 50);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app.h"
 #include "test_support.h"
 #include "wm_test_env.h"
 
@@ -83,6 +84,33 @@ TEST_F(PageManager, ConstructionAndDestruction) {
   EXPECT_EQ(wm_page_manager, nullptr);
   PAGE_MANAGER again(1, -1);
   EXPECT_EQ(wm_page_manager, &again);
+}
+
+TEST_F(PageManager, DestructionReleasesEveryPageOnce) {
+  {
+    PAGE_MANAGER pm(1, -1);
+    pm.request_page(0, build_c, release_log, 1, nullptr, 1, 1, nullptr);
+    pm.switch_pages(0);
+    pm.request_page(0, build_c, release_log, 2, nullptr, 1, 2, nullptr);
+    pm.switch_pages(0);
+    pm.request_page(0, build_c, release_log, 3, nullptr, 0, 3, nullptr);  // never accepted
+    log().clear();
+  }
+  EXPECT_EQ(joined_log(), "release3 release1 release2");
+}
+
+TEST_F(PageManager, ShutdownHookLeavesEveryPage) {
+  PAGE_MANAGER pm(2, -1);
+  EXPECT_EQ(platform_shutdown_hook, shutdown_page_manager);
+  pm.request_page(0, build_a, release_log, 1, nullptr, 0, 0, leave_a);
+  pm.request_page(1, build_b, release_log, 2, nullptr, 0, 0, leave_b);
+  pm.update(0);
+  pm.current_manager->add_popup(new PROBE("pop", 0, 0, 5, 5), 0);
+  log().clear();
+  platform_shutdown_hook();
+  EXPECT_EQ(joined_log(), "leaveA ~a2 ~a1 release1 leaveB ~b1 release2 ~pop");
+  EXPECT_EQ(pm.areas[0].manager.visible, 0);
+  EXPECT_EQ(pm.areas[0].count, 1);
 }
 
 TEST_F(PageManager, FatalErrorsOfConstruction) {
