@@ -1,0 +1,205 @@
+// The CLIPBOARD selection, pointer shapes, hiding and warping the pointer.
+#include "clipboard.h"
+
+#include <X11/Xatom.h>
+#include <X11/cursorfont.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "clock.h"
+#include "input.h"
+#include "x11_platform.h"
+
+static char* clipboard_copy = nullptr;
+
+// ---------------------------------------------------------------- clipboard
+
+void free_clipboard_text() {
+  free(clipboard_copy);
+  clipboard_copy = nullptr;
+}
+
+void set_clipboard_text(const char* text) {
+  free_clipboard_text();
+  if (!text) return;
+  clipboard_copy = strdup(text);
+  if (clipboard_copy && x11.display && x11.window && x11.clipboard) {
+    XSetSelectionOwner(x11.display, x11.clipboard, x11.window, CurrentTime);
+    // Owned at once, not at the next frame: a paste in another program
+    // right after the copy must find us.
+    XSync(x11.display, False);
+  }
+}
+
+// Polls for our SelectionNotify: 1 with the answering event, 0 when the owner
+// refused or never answered.
+static bool wait_for_selection(Atom target, Atom property, XEvent* answer) {
+  for (int poll = 0; poll < 15; ++poll) {
+    while (XPending(x11.display) > 0 && XCheckTypedWindowEvent(x11.display, x11.window, SelectionNotify, answer)) {
+      const XSelectionEvent& s = answer->xselection;
+      if (s.property == None) {
+        sleep_ms(10);
+        return false;
+      }
+      if (s.property == property && s.target == target) return true;
+      // An answer to some other request: look at the next one at once.
+    }
+    sleep_ms(10);
+  }
+  return false;
+}
+
+bool get_clipboard_text(char* buffer, INT_U32 size) {
+  if (!buffer || size == 0) return false;
+  if (clipboard_copy) {
+    strncpy(buffer, clipboard_copy, size);
+    buffer[size - 1] = 0;
+    return true;
+  }
+  if (!x11.display || !x11.window || !x11.clipboard) return false;
+  Atom property = x11.utf8_string;
+  XDeleteProperty(x11.display, x11.window, property);
+  XSync(x11.display, False);
+  const Atom targets[4] = {x11.text, x11.compound_text, x11.utf8_string, XA_STRING};
+  for (Atom target : targets) {
+    XConvertSelection(x11.display, x11.clipboard, target, property, x11.window, CurrentTime);
+    XEvent answer;
+    if (!wait_for_selection(target, property, &answer)) continue;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(x11.display, x11.window, property, 0, 16383, True, target, &type, &format,
+                                    &items, &after, &data);
+    // Only byte-sized text is text; anything else is skipped.
+    if (status == Success && data && items > 0 && format == 8) {
+      size_t n = items < size ? items : size;
+      memcpy(buffer, data, n);
+      buffer[items < size - 1 ? items : size - 1] = 0;
+      XFree(data);
+      return true;
+    }
+    if (data) XFree(data);
+    sleep_ms(10);
+  }
+  return false;
+}
+
+bool has_clipboard_text() {
+  char probe[2];
+  return get_clipboard_text(probe, sizeof probe);
+}
+
+void handle_selection_clear(XSelectionClearEvent* event) {
+  if (x11.clipboard && event->selection == x11.clipboard) free_clipboard_text();
+}
+
+// A requestor that vanished before our answer is not worth ending the program
+// for: errors of the answer are swallowed.
+static int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+
+void handle_selection_request(XSelectionRequestEvent* request) {
+  XEvent reply = {};
+  XSelectionEvent& answer = reply.xselection;
+  answer.type = SelectionNotify;
+  answer.display = request->display;
+  answer.requestor = request->requestor;
+  answer.selection = request->selection;
+  answer.target = request->target;
+  answer.time = request->time;
+  answer.property = None;
+  // Clients of the obsolete protocol name no property: the target is used.
+  Atom property = request->property != None ? request->property : request->target;
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(ignore_x_error);
+  if (clipboard_copy && x11.clipboard && request->selection == x11.clipboard) {
+    if (request->target == x11.targets) {
+      Atom list[4] = {x11.text, x11.compound_text, x11.utf8_string, x11.targets};
+      XChangeProperty(x11.display, request->requestor, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(list), 4);
+      answer.property = property;
+    } else if (request->target == x11.text || request->target == x11.compound_text ||
+               request->target == x11.utf8_string) {
+      XChangeProperty(x11.display, request->requestor, property, request->target, 8, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(clipboard_copy),
+                      static_cast<int>(strlen(clipboard_copy) + 1));
+      answer.property = property;
+    }
+  }
+  XSendEvent(x11.display, request->requestor, False, 0, &reply);
+  XSync(x11.display, False);
+  XSetErrorHandler(previous);
+}
+
+// ---------------------------------------------------------------- cursors
+
+static INT_U8 current_cursor_kind = 0;
+static INT_U8 pointer_hidden = 0;
+static Cursor font_cursors[7];
+
+// X cursor font shapes of kinds 1 to 6. Kind 4 (a dragged object) shows the
+// four-way move arrows.
+static const unsigned cursor_shapes[7] = {0, XC_hand2, XC_hand1, XC_sizing, XC_fleur, XC_xterm, XC_watch};
+
+void forget_cursors() {
+  for (Cursor& c : font_cursors) {
+    if (c && x11.display) XFreeCursor(x11.display, c);
+    c = 0;
+  }
+}
+
+bool set_cursor(INT_U8 kind, INT_U8 defer) {
+  if (kind > 6 && kind != 255) return false;
+  if (kind != 255 && !x11.window) return false;
+  if (kind == 0) {
+    current_cursor_kind = 0;
+    if (!pointer_hidden) {
+      XUndefineCursor(x11.display, x11.window);
+      update_platform();
+    }
+    return true;
+  }
+  if (kind == 255) {
+    current_cursor_kind = 0;
+    if (x11.window && !pointer_hidden) {
+      XUndefineCursor(x11.display, x11.window);
+      update_platform();
+    }
+    forget_cursors();
+    return true;
+  }
+  current_cursor_kind = kind;
+  if (!font_cursors[kind]) {
+    font_cursors[kind] = XCreateFontCursor(x11.display, cursor_shapes[kind]);
+    if (!font_cursors[kind]) return false;
+  }
+  if (!defer && !pointer_hidden) {
+    XDefineCursor(x11.display, x11.window, font_cursors[kind]);
+    update_platform();
+  }
+  return true;
+}
+
+bool show_cursor(MOUSE*, INT_U8 show) {
+  frame_activity = 1;
+  if (!x11.window) return false;
+  if ((show != 0) == !pointer_hidden) return true;
+  if (show) {
+    pointer_hidden = 0;
+    set_cursor(current_cursor_kind, 0);
+  } else {
+    pointer_hidden = 1;
+    XDefineCursor(x11.display, x11.window, x11.blank_cursor);
+    XFlush(x11.display);
+  }
+  return true;
+}
+
+void warp_pointer(MOUSE*, INT_S16 x, INT_S16 y) {
+  if (x11.display && x11.window) XWarpPointer(x11.display, None, x11.window, 0, 0, 0, 0, x, y);
+  mouse_state.x = x;
+  mouse_state.y = y;
+  mouse_state.last_mouse_time = static_cast<INT_U32>(time(nullptr));
+  frame_activity = 1;
+}

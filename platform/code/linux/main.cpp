@@ -1,0 +1,44 @@
+// The program entry. Only main lives here, so that programs with a main of
+// their own (tests, tools) never pull it in.
+#include "app.h"
+#include "clipboard.h"
+#include "clock.h"
+#include "console.h"
+#include "standins.h"
+#include "pending_services.h"
+#include "utilities.h"
+#include "window.h"
+#include "x11_platform.h"
+
+int main(int argc, char** argv, char** envp) {
+  install_x_error_handler();
+  program_argv = argv;
+  program_envp = envp;
+  install_signal_handlers();
+  init_fonts();
+  start_installer(static_cast<INT_S16>(argc), argv);
+
+  INT_U8 go = update_installer();
+  while (go) {
+    consume_quit_signal();
+    if (quit_requested) break;
+    update_platform();
+    go = update_installer();
+  }
+
+  if (platform_shutdown_hook) platform_shutdown_hook();
+  shutdown_installer();
+  close_window(65535);
+  shutdown_fonts();
+  stop_sound();
+  if (wm_cursor_kind != 255) {
+    wm_cursor_kind = 255;
+    set_cursor(255, 0);
+  }
+  close_display();
+  if (APPLICATION_INFO.credits_at_exit) show_message_box("Z.O.R.V. Development Libraries", build_about_text(0));
+  free_clipboard_text();
+  close_joysticks();
+  restore_x_error_handler();
+  return 0;
+}

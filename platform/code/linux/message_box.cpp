@@ -1,0 +1,62 @@
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <string>
+
+#include "console.h"
+#include "standins.h"
+#include "utilities.h"
+
+const char* message_box_preferred_program = "/usr/X11R6/bin/gmessage";
+
+void print_text(const char* text) {
+  if (text) printf("%s", text);
+  fflush(nullptr);
+}
+
+static bool can_read(const char* path) {
+  if (!path) return false;
+  FILE* f = fopen(path, "r");
+  if (!f) return false;
+  fclose(f);
+  return true;
+}
+
+void show_message_box(const char* title, const char* text) {
+  if (!title || !text) return;
+  std::string program = can_read(message_box_preferred_program)
+                            ? shell_quote(message_box_preferred_program) + " -center"
+                            : std::string("xmessage");
+  std::string message = std::string(title) + ":\n\n" + text;
+  std::string command =
+      program + " -buttons \"OK\":2 " + shell_quote(message.c_str()) + " >/dev/null 2>&1";
+  if (is_full_screen()) {
+    // The message program cannot take the input while the window holds it.
+    release_input_grabs();
+    update_platform();
+  }
+  fflush(nullptr);
+  int result = system(command.c_str());
+  int status = result == -1 ? 127 : (WIFEXITED(result) ? WEXITSTATUS(result) : 0);
+  if (status != 1 && status != 127) return;
+  printf("\n*\n*\t%s\n*\n*\t%s\n*\n*  Press Return\n*\n", title, text);
+  fflush(nullptr);
+  getchar();
+}
+
+void fatal_exit(const char* text) {
+  // A teardown step that itself fails fatally must not start the teardown
+  // again.
+  static bool exiting = false;
+  if (!exiting) {
+    exiting = true;
+    close_window(65535);
+    stop_sound();
+    close_display();
+    close_joysticks();
+  }
+  if (text) printf("\nError, unable to continue...\n\n%s\n\n", text);
+  fflush(nullptr);
+  exit(-1);
+}

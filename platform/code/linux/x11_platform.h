@@ -1,0 +1,68 @@
+// State shared by the platform layer's X11 modules (display, window, pump,
+// input, clipboard, cursors, GL). Not a public header.
+#ifndef ZORV_X11_PLATFORM_H
+#define ZORV_X11_PLATFORM_H
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/xf86vmode.h>
+
+#include "zorv_types.h"
+
+struct X11_PLATFORM {
+  Display* display;
+  Window window;
+  // Interned when the display opens; CLIPBOARD only when it already exists.
+  Atom clipboard, text, compound_text, utf8_string, targets;
+  // Desktop video mode, read when the server has the video-mode extension.
+  INT_U8 has_vidmode;
+  INT_U8 has_desktop_mode;
+  XF86VidModeModeInfo desktop_mode;
+  INT_U8 full_screen;         // the video mode was switched
+  INT_U8 decoration_hints;    // the undecorated hints were put on the window
+  INT_S16 desktop_width, desktop_height;
+  INT_S16 border_width, border_height, title_height;
+  GC gc;
+  XImage* ximage;
+  INT_U16 red_shift, green_shift, blue_shift, red_loss, green_loss, blue_loss;
+  Cursor blank_cursor;
+  Pixmap blank_bitmap;
+  // OpenGL presentation.
+  void* gl_context;           // GLXContext
+  XVisualInfo* gl_visual;
+  INT_U8 gl_force_present;
+  INT_U32* gl_buffer;
+  INT_S32 gl_buffer_width, gl_buffer_height;
+  int glx_opcode;             // major opcode of GLX on this server; 0 = none
+};
+
+extern X11_PLATFORM x11;
+
+// Window-manager protocol atoms, interned on first use.
+Atom wm_protocols_atom();
+Atom wm_delete_window_atom();
+
+// X error handling (the program entry installs it; the GL context creation
+// makes sure it is in place).
+int handle_x_error(Display* display, XErrorEvent* error);
+void install_x_error_handler();
+void restore_x_error_handler();
+
+class IMAGE;
+IMAGE* platform_screen_image();
+
+// Event dispatch of the frame pump.
+bool handle_window_event(XEvent* event);
+Bool accept_any_event(Display* display, XEvent* event, XPointer arg);
+// The clipboard's share of the event dispatch.
+void handle_selection_clear(XSelectionClearEvent* event);
+void handle_selection_request(XSelectionRequestEvent* event);
+// Grabs of a full-screen window.
+void grab_input();
+void release_input();
+// Reads the server's keyboard mapping into the keycode translation.
+void load_keycode_map(Display* display);
+// Frees the cursors and forgets them (the display is going away).
+void forget_cursors();
+
+#endif

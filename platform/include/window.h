@@ -1,0 +1,47 @@
+// The X display, the one top-level window, and the presentation of the screen
+// image in it (XPutImage, or an OpenGL context when one was made).
+#ifndef ZORV_WINDOW_H
+#define ZORV_WINDOW_H
+
+#include "zorv_types.h"
+
+class IMAGE;
+
+struct WINDOW_REQUEST {
+  const char* title;      // null = empty
+  INT_S16 width, height;  // -1 = the desktop's size
+  INT_U8 full_screen;
+  INT_U16 min_width, max_width, min_height, max_height;  // 65535 = no limit
+  INT_U8 undecorated;
+};
+
+bool open_window(const WINDOW_REQUEST* request, INT_U16 display);
+void close_window(INT_U16 display);  // 0, or 65535 for all
+bool open_graphics(const char* title, INT_U16 width, INT_U16 height, INT_U8 full_screen, INT_S16 display);
+INT_U32 close_graphics(INT_S16 display);
+INT_U32 close_graphics_all(INT_S16 display);
+bool is_window_open(INT_U16 display);
+INT_S32 has_window();
+IMAGE* get_screen_image(INT_U16 display);
+INT_U16 get_screen_width(INT_U16 display);
+INT_U16 get_screen_height(INT_U16 display);
+INT_U8 is_full_screen();
+// Presents the screen image when it has a dirty rectangle (display 0 or -1).
+void swap_screens(INT_S16 display);
+void set_window_title(const char* text, INT_U16 display);
+// Releases the full-screen grabs (so that another program can take input).
+void release_input_grabs();
+// Closes the display connection when it is open.
+void close_display();
+
+bool create_gl_context();
+void release_gl_context();
+bool has_gl_context();
+void request_gl_redraw(INT_U8 force);
+// Set when the server refused to bind a GL context to the window's visual.
+extern INT_U8 gl_context_mismatch;
+
+// The undecorated "Please Wait" window, exactly the picture's size.
+void show_please_wait(IMAGE* picture);
+
+#endif

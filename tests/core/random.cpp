@@ -1,0 +1,204 @@
+#include "random.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+// MT19937 as the standard library makes it: words after one twist, tempered.
+struct Oracle {
+  std::vector<INT_U32> tempered;  // tempered word i, i = 0..623
+  INT_U32 raw397;                 // untempered word 397 after the twist
+  explicit Oracle(INT_U32 seed) {
+    std::mt19937 mt(seed);
+    for (int i = 0; i < 624; ++i) tempered.push_back(static_cast<INT_U32>(mt()));
+    // After 624 draws the engine holds the twisted state; its text form
+    // lists the words in order.
+    std::mt19937 once(seed);
+    once();
+    std::stringstream ss;
+    ss << once;
+    INT_U32 w = 0;
+    for (int i = 0; i <= 397; ++i) ss >> w;
+    raw397 = w;
+  }
+};
+
+// The sequence the generator must give after seed(value): words from the
+// index downwards, masked to 31 bits, then a re-seeding from word 397.
+std::vector<INT_U32> expected_draws(INT_U32 value, size_t n) {
+  std::vector<INT_U32> out;
+  INT_U32 seed = value & 0xFFFFFC00u;
+  int index = static_cast<int>(value & 0x3FF);
+  if (index > 623) index = 623;
+  Oracle o(seed);
+  while (out.size() < n) {
+    if (index < 0) {
+      seed = o.raw397 & 0xFFFFFC00u;
+      o = Oracle(seed);
+      index = 623;
+    }
+    out.push_back(o.tempered[static_cast<size_t>(index--)] & 0x7FFFFFFFu);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Random, MatchesMt19937TakenFromTheIndexDownwards) {
+  for (INT_U32 value : {1024u, 1029u, 1724u, 0u, 0xDEADBC00u | 623u, 12345u << 10}) {
+    RANDOM_GENERATOR g;
+    g.seed(value);
+    std::vector<INT_U32> got;
+    for (int i = 0; i < 1300; ++i) got.push_back(g.draw());  // crosses two re-seedings
+    EXPECT_EQ(got, expected_draws(value, 1300)) << value;
+  }
+}
+
+TEST(Random, SeedSelectsTheStartingWord) {
+  Oracle o(1024);
+  RANDOM_GENERATOR g;
+  g.seed(1029);
+  EXPECT_EQ(g.draw(), o.tempered[5] & 0x7FFFFFFF);
+  g.seed(1024);
+  EXPECT_EQ(g.draw(), o.tempered[0] & 0x7FFFFFFF);
+  g.seed(1724);  // low bits 700, above 623
+  EXPECT_EQ(g.draw(), o.tempered[623] & 0x7FFFFFFF);
+  EXPECT_EQ(g.get_seed(), 1024u | 622u);
+}
+
+TEST(Random, TheSavedSeedRepeatsTheSequence) {
+  seed_random(777u << 10 | 100u);
+  for (int i = 0; i < 37; ++i) get_random_below(1000);
+  INT_U32 saved = get_random_seed();
+  std::vector<INT_S32> first, again;
+  for (int i = 0; i < 20; ++i) first.push_back(get_random_in_range(-50, 50));
+  seed_random(saved);
+  for (int i = 0; i < 20; ++i) again.push_back(get_random_in_range(-50, 50));
+  EXPECT_EQ(first, again);
+}
+
+TEST(Random, ConstructorSeedsFromTheTimeAndReseedsAtTheSecondDraw) {
+  RANDOM_GENERATOR g;
+  EXPECT_EQ(g.index, 0);
+  EXPECT_EQ(g.seed_value & 0x3FFu, 0u);
+  g.draw();
+  EXPECT_EQ(g.index, -1);
+  g.draw();
+  EXPECT_EQ(g.index, 622);
+}
+
+TEST(Random, Ranges) {
+  seed_random(99u << 10);
+  EXPECT_EQ(get_random_in_range(5, 5), 0);
+  EXPECT_EQ(get_random_in_range(6, 5), 0);
+  EXPECT_EQ(get_random_below(0), 0u);
+  EXPECT_EQ(get_random_below(-4), 0u);
+  for (int i = 0; i < 2000; ++i) {
+    EXPECT_EQ(get_random_in_range(5, 6), 5);
+    EXPECT_EQ(get_random_below(1), 0u);
+    INT_S32 wide = get_random_in_range(INT32_MIN, INT32_MAX);  // the span needs 64 bits
+    EXPECT_LT(wide, INT32_MAX);
+    INT_S32 r = get_random_in_range(-3, 4);
+    EXPECT_GE(r, -3);
+    EXPECT_LT(r, 4);
+    double f = get_random_float(2.5);
+    EXPECT_GE(f, 0.0);
+    EXPECT_LT(f, 2.5);
+    double g = get_random_float_in_range(-1.0, 1.0);
+    EXPECT_GE(g, -1.0);
+    EXPECT_LT(g, 1.0);
+  }
+  // The integer scaling: low + (2 x span x r) >> 32.
+  RANDOM_GENERATOR a, b;
+  a.seed(4242u << 10 | 17u);
+  b.seed(4242u << 10 | 17u);
+  for (int i = 0; i < 100; ++i) {
+    INT_U64 r = b.draw();
+    EXPECT_EQ(a.get_int(-1000, 1000000), static_cast<INT_S32>(-1000 + static_cast<INT_S64>((2ull * 1001000 * r) >> 32)));
+  }
+  // A wide range really covers values of both signs.
+  bool negative = false, positive = false;
+  for (int i = 0; i < 64; ++i) {
+    INT_S32 v = get_random_in_range(INT32_MIN, INT32_MAX);
+    negative |= v < 0;
+    positive |= v > 0;
+  }
+  EXPECT_TRUE(negative && positive);
+}
+
+TEST(RandomTable, WritesTheHeaderWithEveryValueRepeatsTimes) {
+  std::string path = zt::sandbox() + "/random_table.h";
+  create_random_table(100, 2, 500, path.c_str());
+  std::string text = zt::read_text(path);
+  std::istringstream in(text);
+  std::string line;
+  for (int i = 0; i < 16; ++i) {
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line.size(), 75u) << i;
+    EXPECT_EQ(line.substr(0, 3), "// ");
+    EXPECT_EQ(line.substr(72), " //");
+  }
+  EXPECT_NE(text.find("random_table.h"), std::string::npos);
+  EXPECT_NE(text.find("Random lookup table"), std::string::npos);
+  std::string rest = text.substr(16 * 76);
+  std::string head = "#ifdef RANDOM_CPP\n\n// table generated by create_random_table( 100 /*max_num*/, 2 /*repeats*/, "
+                     "500 /*shuffles*/, " + path + " /*file*/ );\nstatic INT_S32 random_max_value\t= 100;\n"
+                     "static INT_S32 random_table_sz\t= 200;\nstatic INT_S32 random_table[]\t\t=\n{\n\t";
+  ASSERT_EQ(rest.substr(0, head.size()), head);
+  std::string body = rest.substr(head.size());
+  const std::string tail = "\n};\n\n#endif";
+  ASSERT_GE(body.size(), tail.size());
+  EXPECT_EQ(body.substr(body.size() - tail.size()), tail);
+  body = body.substr(0, body.size() - tail.size());
+  // 20 rows of ten fields "%4d," + " ", each row after the first opened by
+  // "\n\t"; the last field ends in ' ' instead of ','.
+  std::vector<int> seen(100, 0);
+  size_t pos = 0;
+  for (int i = 0; i < 200; ++i) {
+    std::string field = body.substr(pos, 5);
+    EXPECT_EQ(field[4], i == 199 ? ' ' : ',') << i;
+    int v = std::stoi(field.substr(0, 4));
+    ASSERT_GE(v, 0);
+    ASSERT_LT(v, 100);
+    ++seen[static_cast<size_t>(v)];
+    pos += 5;
+    std::string sep = (i + 1) % 10 == 0 ? "\n\t" : " ";
+    EXPECT_EQ(body.substr(pos, sep.size()), sep) << i;
+    pos += sep.size();
+  }
+  EXPECT_EQ(pos, body.size());
+  for (int count : seen) EXPECT_EQ(count, 2);
+}
+
+TEST(RandomTable, EmptyTablesWriteNothing) {
+  std::string path = zt::sandbox() + "/none.h";
+  create_random_table(0, 5, 10, path.c_str());
+  create_random_table(10, 0, 10, path.c_str());
+  create_random_table(10, -1, 10, path.c_str());
+  EXPECT_FALSE(zt::file_exists(path));
+  create_random_table(1, 1, 3, path.c_str());  // one value: no division by zero
+  EXPECT_NE(zt::read_text(path).find("{\n\t 0  \n};"), std::string::npos);
+}
+
+TEST(RandomReport, ReportsTheCountsAndAppends) {
+  std::string path = zt::sandbox() + "/report.txt";
+  zt::write_text(path, "before");
+  write_random_report(1, path.c_str());
+  EXPECT_EQ(zt::read_text(path),
+            "before\nRandom report for 1 (1966050 numbers)\nMIN - 0 was retured 1966050 times\n"
+            "MAX - 0 was retured 1966050 times\nAverage times each number retuned 1966050\nUnreturned values 0\n");
+  write_random_report(0, path.c_str());  // refused: no empty table, no division by zero
+  std::string text = zt::read_text(path);
+  EXPECT_EQ(text.find("Random report for 0"), std::string::npos);
+  write_random_report(10, path.c_str());
+  text = zt::read_text(path);
+  EXPECT_NE(text.find("Random report for 10 (1966050 numbers)\nMIN - "), std::string::npos);
+  EXPECT_NE(text.find("Average times each number retuned 196605\nUnreturned values 0\n"), std::string::npos);
+}
