@@ -239,9 +239,16 @@ bool PACKAGE::write_block(PACKAGE_BLOCK* block) {
          file->write_u32(block->used);
 }
 
+// Blocks lie after the root record: a link into the header or the root
+// comes only from damage and must never be written through.
+bool PACKAGE::block_writable(INT_U32 position) {
+  return block_fits(position) &&
+         position >= static_cast<INT_U64>(root.position) + ROOT_FIXED_SIZE + root.name_length;
+}
+
 // Changes only the next link of a block; the rest of it stays as it is.
 bool PACKAGE::write_link(INT_U32 block_position, INT_U32 next) {
-  if (!block_fits(block_position)) return false;
+  if (!block_writable(block_position)) return false;
   file->seek(static_cast<INT_S32>(block_position), 0);
   return file->write_u32(next);
 }
@@ -566,7 +573,7 @@ bool PACKAGE::add_entry(const char* name, PACKAGE_ENTRY* out) {
 bool PACKAGE::release_blocks(PACKAGE_ENTRY* entry) {
   bool ok = true;
   if (entry->first_block != 0) {
-    if (header.last_free && block_fits(header.last_free)) {
+    if (header.last_free && block_writable(header.last_free)) {
       ok = write_link(header.last_free, entry->first_block);
     } else {
       header.first_free = entry->first_block;
@@ -585,7 +592,7 @@ bool PACKAGE::take_block(PACKAGE_ENTRY* entry, PACKAGE_BLOCK* block) {
   if (header.first_free) {
     INT_U32 candidate = header.first_free;
     INT_U32 next = 0;
-    bool usable = block_fits(candidate);
+    bool usable = block_writable(candidate);
     if (usable) {
       file->seek(static_cast<INT_S32>(candidate), 0);
       usable = file->read_u32(&next);
