@@ -73,6 +73,7 @@ TEST_F(ScreenTest, OpenGlPresentationOrTheMismatchAnswer) {
   ASSERT_TRUE(open_window(&r, 0));
   EXPECT_FALSE(has_gl_context());
   bool made = create_gl_context();
+  RecordProperty("gl_path", made ? "context" : "mismatch");
   if (!made) {
     // Mesa's software GLX cannot bind its double-buffered visual to a window
     // made on the default visual: the server answers BadMatch, which the
@@ -114,4 +115,53 @@ TEST_F(ScreenTest, FatalExitClosesTheWindowAndEndsWith255) {
   r = zt::run_in_child([] { fatal_exit(nullptr); });
   EXPECT_EQ(r.status, 255);
   EXPECT_EQ(r.out, "");
+}
+
+namespace {
+int passed_on = 0;
+int record_error(Display*, XErrorEvent*) {
+  ++passed_on;
+  return 7;
+}
+}  // namespace
+
+TEST_F(ScreenTest, GlMismatchIsKnownByTheServersOwnGlxCode) {
+  WINDOW_REQUEST r = {"GLX", 64, 32, 0, 65535, 65535, 65535, 65535, 0};
+  ASSERT_TRUE(open_window(&r, 0));
+  int opcode = 0, event = 0, error = 0;
+  ASSERT_TRUE(XQueryExtension(x11.display, "GLX", &opcode, &event, &error));
+  EXPECT_EQ(x11.glx_opcode, opcode);
+  restore_x_error_handler();
+  XSetErrorHandler(record_error);
+  install_x_error_handler();
+  struct Case {
+    int error_code, request_code, minor_code;
+    bool mismatch;
+  } cases[] = {
+      {BadMatch, opcode == 143 ? 144 : 143, 5, false},  // the fixed number is another extension here
+      {BadMatch, opcode, 4, false},
+      {BadWindow, opcode, 5, false},
+      {BadMatch, opcode, 5, true},
+  };
+  for (const Case& c : cases) {
+    passed_on = 0;
+    gl_context_mismatch = 0;
+    XErrorEvent e = {};
+    e.type = 0;
+    e.display = x11.display;
+    e.error_code = static_cast<unsigned char>(c.error_code);
+    e.request_code = static_cast<unsigned char>(c.request_code);
+    e.minor_code = static_cast<unsigned char>(c.minor_code);
+    zt::ChildResult out = zt::run_in_child([&] {
+      int result = handle_x_error(x11.display, &e);
+      printf("result %d flag %d passed %d\n", result, gl_context_mismatch, passed_on);
+    });
+    if (c.mismatch) EXPECT_EQ(out.out, "OpenGL Context does not match!\nresult 0 flag 1 passed 0\n");
+    else EXPECT_EQ(out.out, "result 7 flag 0 passed 1\n") << c.request_code;
+  }
+  restore_x_error_handler();
+  gl_context_mismatch = 1;
+  EXPECT_FALSE(create_gl_context());  // once refused, never tried again
+  EXPECT_FALSE(has_gl_context());
+  gl_context_mismatch = 0;
 }

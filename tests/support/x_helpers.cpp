@@ -157,6 +157,24 @@ std::unique_ptr<XServer> start_checked_xvfb(int width, int height, int depth) {
   return nullptr;
 }
 
+std::unique_ptr<XServer> start_xorg_dummy(int depth) {
+  std::string log = make_temp_dir("xorg") + "/xorg.log";
+  std::unique_ptr<XServer> server =
+      XServer::start({"Xorg", "-config", std::string(ZORV_SOURCE_DIR) + "/tests/support/xorg-dummy.conf", "-noreset",
+                      "-nolisten", "tcp", "-depth", std::to_string(depth), "-logfile", log});
+  if (!server) return nullptr;
+  for (int i = 0; i < 100; ++i) {
+    Display* d = XOpenDisplay(server->display().c_str());
+    if (d) {
+      XCloseDisplay(d);
+      server->use();
+      return server;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return nullptr;
+}
+
 bool pump_until(const std::function<bool()>& pred, int timeout_ms) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   while (std::chrono::steady_clock::now() < end) {

@@ -47,6 +47,11 @@ class XProbe {
 // server lost its display to another starting at the same time.
 std::unique_ptr<XServer> start_checked_xvfb(int width = 1024, int height = 768, int depth = 24);
 
+// Xorg with the dummy video driver (tests/support/xorg-dummy.conf): has the
+// video-mode extension, 1024 x 768 with modes 800 x 600 and 640 x 480.
+// Null when Xorg cannot run here.
+std::unique_ptr<XServer> start_xorg_dummy(int depth = 24);
+
 // Runs the frame pump until pred() holds or the time runs out.
 bool pump_until(const std::function<bool()>& pred, int timeout_ms = 3000);
 // Runs `xdotool <args>` against $DISPLAY; true when it succeeded.

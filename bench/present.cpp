@@ -1,0 +1,137 @@
+// Presenting a full 800 x 600 frame to the window, reported as a ratio to a
+// plain XPutImage of the same frame measured in the same run. Runs on
+// $DISPLAY, or on a private Xvfb when there is none. Not a test.
+#include <benchmark/benchmark.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "image.h"
+#include "window.h"
+#include "../platform/code/linux/x11_platform.h"
+
+namespace {
+
+const int kWidth = 800, kHeight = 600;
+
+void paint(IMAGE* im) {
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) *im->pixel_at(x, y) = 0xFF000000u | ((x * 2654435761u + y * 40503u) & 0xFFFFFF);
+}
+
+bool open_frame() {
+  if (is_window_open(0)) return true;
+  WINDOW_REQUEST r = {"Present benchmark", kWidth, kHeight, 0, 65535, 65535, 65535, 65535, 1};
+  if (!open_window(&r, 0)) return false;
+  paint(get_screen_image(0));
+  return true;
+}
+
+void BM_xputimage(benchmark::State& state) {
+  if (!open_frame()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  // The frame already in the server's format, as a plain program keeps it.
+  int screen = DefaultScreen(x11.display);
+  XImage* image = XCreateImage(x11.display, DefaultVisual(x11.display, screen), DefaultDepth(x11.display, screen),
+                               ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0);
+  image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * kHeight));
+  IMAGE* s = get_screen_image(0);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, *s->pixel_at(x, y) & 0xFFFFFF);
+  GC gc = XCreateGC(x11.display, x11.window, 0, nullptr);
+  for (auto _ : state) {
+    XPutImage(x11.display, x11.window, gc, image, 0, 0, 0, 0, kWidth, kHeight);
+    XSync(x11.display, False);
+  }
+  XFreeGC(x11.display, gc);
+  XDestroyImage(image);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_swap_screens(benchmark::State& state) {
+  if (!open_frame()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  IMAGE* s = get_screen_image(0);
+  for (auto _ : state) {
+    s->add_dirty_rect(0, 0, kWidth - 1, kHeight - 1);
+    swap_screens(-1);
+    XSync(x11.display, False);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_xputimage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_swap_screens)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs)
+      if (r.iterations > 0 && !r.error_occurred) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    auto base = times_.find("BM_xputimage");
+    auto ours = times_.find("BM_swap_screens");
+    if (base == times_.end() || ours == times_.end() || base->second <= 0) return;
+    std::printf("\n800 x 600 frame, presentation time as a multiple of a plain XPutImage: %.2f\n",
+                ours->second / base->second);
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+// A private Xvfb when no display is set; its process id, or -1.
+pid_t start_private_server() {
+  if (getenv("DISPLAY") && *getenv("DISPLAY")) return -1;
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-nolisten", "tcp", "-noreset", "-screen", "0", "1024x768x24", "-displayfd", fd.c_str(),
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  if (number.empty()) return pid;
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  return pid;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  pid_t server = start_private_server();
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  close_window(65535);
+  close_display();
+  if (server > 0) {
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+  }
+  return 0;
+}
