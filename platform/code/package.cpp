@@ -2,6 +2,9 @@
 #include "package.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <new>
@@ -155,16 +158,78 @@ bool PACKAGE::allocate_block(PACKAGE_BLOCK* block) {
   return block->data != nullptr;
 }
 
+namespace {
+
+bool pread_exactly(int fd, void* out, size_t count, off_t at) {
+  char* p = static_cast<char*>(out);
+  while (count > 0) {
+    ssize_t got = pread(fd, p, count, at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    p += got;
+    at += got;
+    count -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool write_exactly(int fd, const INT_U8* data, size_t count) {
+  while (count > 0) {
+    ssize_t put = write(fd, data, count);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    count -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+enum COPY_RESULT { COPIED, READ_FAILED, WRITE_FAILED };
+
+// Copies count bytes at offset `at` of one file to the end of another, inside
+// the kernel where it can; through `buffer` (at least count bytes, allocated
+// on demand) where it cannot.
+COPY_RESULT copy_range(int from, off_t at, int to, size_t count, PACKAGE_BLOCK* buffer, size_t buffer_size) {
+  while (count > 0) {
+    off_t in = at;
+    ssize_t copied = copy_file_range(from, &in, to, nullptr, count, 0);
+    if (copied > 0) {
+      at += copied;
+      count -= static_cast<size_t>(copied);
+      continue;
+    }
+    if (copied == 0) return READ_FAILED;
+    if (errno == EINTR) continue;
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF) break;
+    return WRITE_FAILED;
+  }
+  if (count == 0) return COPIED;
+  if (!buffer->data) buffer->data = new (std::nothrow) INT_U8[buffer_size];
+  if (!buffer->data) return WRITE_FAILED;
+  if (!pread_exactly(from, buffer->data, count, at)) return READ_FAILED;
+  return write_exactly(to, buffer->data, count) ? COPIED : WRITE_FAILED;
+}
+
+}  // namespace
+
+// Reads a block's next link and used count, not its data.
 bool PACKAGE::read_block(INT_U32 position, PACKAGE_BLOCK* block) {
   // A stale link or count must never survive a failed read.
   block->next_block = 0;
   block->used = 0;
-  if (!block_fits(position) || !allocate_block(block)) return false;
+  if (!block_fits(position)) return false;
   block->position = position;
-  file->seek(static_cast<INT_S32>(position), 0);
-  INT_S32 size = static_cast<INT_S32>(header.block_size);
-  return file->read_u32(&block->next_block) && file->read(block->data, size) == size &&
-         file->read_u32(&block->used);
+  int fd = fileno(file->stream);
+  off_t raw = static_cast<off_t>(position) + file->header_flag;
+  INT_U32 next, used;
+  if (!pread_exactly(fd, &next, 4, raw) || !pread_exactly(fd, &used, 4, raw + 4 + header.block_size)) return false;
+  if (file->swap_flag) {
+    next = __builtin_bswap32(next);
+    used = __builtin_bswap32(used);
+  }
+  block->next_block = next;
+  block->used = used;
+  return true;
 }
 
 bool PACKAGE::write_block(PACKAGE_BLOCK* block) {
@@ -174,9 +239,16 @@ bool PACKAGE::write_block(PACKAGE_BLOCK* block) {
          file->write_u32(block->used);
 }
 
+// Blocks lie after the root record: a link into the header or the root
+// comes only from damage and must never be written through.
+bool PACKAGE::block_writable(INT_U32 position) {
+  return block_fits(position) &&
+         position >= static_cast<INT_U64>(root.position) + ROOT_FIXED_SIZE + root.name_length;
+}
+
 // Changes only the next link of a block; the rest of it stays as it is.
 bool PACKAGE::write_link(INT_U32 block_position, INT_U32 next) {
-  if (!block_fits(block_position)) return false;
+  if (!block_writable(block_position)) return false;
   file->seek(static_cast<INT_S32>(block_position), 0);
   return file->write_u32(next);
 }
@@ -393,11 +465,17 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     PACKAGE_ERROR(4112, wanted);
     return false;
   }
-  DATA_FILE* output = open_data_file(destination, destination_name, DATA_FILE_WRITE, 0, 0);
+  // The output is a plain copy of the stored bytes: they move from the
+  // package file to the output without passing through the data files'
+  // buffers (and inside the kernel where it can copy between files).
+  FILE* output = destination->open_file(destination_name, "wb");
   if (!output) {
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
+  file->flush();
+  const int from = fileno(file->stream);
+  const int to = fileno(output);
   // Walk the chain trusting nothing: every block lies inside the file, no
   // block comes twice, no count exceeds the block, the total never exceeds
   // the entry's size.
@@ -416,14 +494,15 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     if (block.used == 0) continue;
     total += block.used;
     if (progress) progress(this, static_cast<INT_U32>(total), entry.size, user);
-    INT_S32 used = static_cast<INT_S32>(block.used);
-    if (output->write(block.data, used) != used) {
-      write_failed = true;
+    off_t data = static_cast<off_t>(position) + file->header_flag + 4;
+    COPY_RESULT result = copy_range(from, data, to, block.used, &block, header.block_size);
+    if (result != COPIED) {
+      (result == READ_FAILED ? damaged : write_failed) = true;
       break;
     }
   }
   if (!damaged && !write_failed && total != entry.size) damaged = true;
-  if (!close_data_file_checked(&output)) write_failed = true;
+  if (fclose(output) != 0) write_failed = true;
   if (damaged) {
     PACKAGE_ERROR(4103, wanted);
     return false;
@@ -494,7 +573,7 @@ bool PACKAGE::add_entry(const char* name, PACKAGE_ENTRY* out) {
 bool PACKAGE::release_blocks(PACKAGE_ENTRY* entry) {
   bool ok = true;
   if (entry->first_block != 0) {
-    if (header.last_free && block_fits(header.last_free)) {
+    if (header.last_free && block_writable(header.last_free)) {
       ok = write_link(header.last_free, entry->first_block);
     } else {
       header.first_free = entry->first_block;
@@ -513,7 +592,7 @@ bool PACKAGE::take_block(PACKAGE_ENTRY* entry, PACKAGE_BLOCK* block) {
   if (header.first_free) {
     INT_U32 candidate = header.first_free;
     INT_U32 next = 0;
-    bool usable = block_fits(candidate);
+    bool usable = block_writable(candidate);
     if (usable) {
       file->seek(static_cast<INT_S32>(candidate), 0);
       usable = file->read_u32(&next);

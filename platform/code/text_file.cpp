@@ -121,6 +121,12 @@ bool TEXT_FILE::write_string(const char* text) {
       p++;
       continue;
     }
+    if (*p == '\n' || *p == '\r') {
+      // read_line leaves a run open at the end of a line: the line end closes
+      // it, or it and everything after it would be lost.
+      escaped = false;
+      continue;
+    }
     if (hex_digit_value(*p) < 0) {
       p++;
       continue;

@@ -129,6 +129,7 @@ class PACKAGE {
 
   INT_U64 data_length();
   bool block_fits(INT_U32 position);
+  bool block_writable(INT_U32 position);
   bool read_header();
   bool write_header();
   bool read_root();

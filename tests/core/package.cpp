@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/time.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -460,6 +462,80 @@ TEST(Package, CreateNeverTruncatesAnUnreadableFile) {
   });
   chmod((dir / "secret.pkg").c_str(), 0600);
   EXPECT_EQ(zt::read_text(dir / "secret.pkg"), "precious");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Package, DamagedFreeListIsDroppedNotFollowed) {
+  struct Case {
+    const char* what;
+    uint32_t first_free;
+  } cases[] = {{"outside the file", 0x7FFFFFF0}, {"inside the header", 3}};
+  for (const Case& c : cases) {
+    Dir dir;
+    Bytes bad = one_entry_package();
+    Bytes link = le32(c.first_free) + le32(c.first_free);
+    std::copy(link.begin(), link.end(), bad.begin() + 19);
+    put(dir, "p.pkg", bad);
+    put(dir, "b", text("bee"));
+    {
+      PACKAGE package(&dir.folder, "p.pkg");
+      ASSERT_TRUE(package.store_file(&dir.folder, "b")) << c.what;
+      EXPECT_EQ(package.header.first_free, 0u) << c.what;
+    }
+    // The new entry went to the end of the file; the old one is intact.
+    EXPECT_EQ(zt::read_bytes(dir / "p.pkg").size(), 100u + 21 + 24) << c.what;
+    PACKAGE package(&dir.folder, "p.pkg");
+    ASSERT_TRUE(package.extract(&dir.folder, "a.out", "a"));
+    ASSERT_TRUE(package.extract(&dir.folder, "b.out", "b"));
+    EXPECT_EQ(zt::read_text(dir / "a.out"), "xyz");
+    EXPECT_EQ(zt::read_text(dir / "b.out"), "bee");
+  }
+}
+
+TEST(Package, FreeBlockLinkingToItselfIsTakenOnce) {
+  Dir dir;
+  put(dir, "a", zeros(20));  // blocks 75 and 99
+  put(dir, "small", text("s"));
+  put(dir, "c", text("0123456789abcdefXYZ"));  // two blocks
+  {
+    PACKAGE package(&dir.folder, "p.pkg", 1, 16);
+    ASSERT_TRUE(package.store_file(&dir.folder, "a"));
+  }
+  // Free the second block by hand and make it link to itself.
+  Bytes b = zt::read_bytes(dir / "p.pkg");
+  Bytes fix = le32(99) + le32(99);
+  std::copy(fix.begin(), fix.end(), b.begin() + 19);
+  Bytes self = le32(99);
+  std::copy(self.begin(), self.end(), b.begin() + 100);
+  zt::write_bytes(dir / "p.pkg", b);
+  {
+    PACKAGE package(&dir.folder, "p.pkg");
+    ASSERT_TRUE(package.store_file(&dir.folder, "c"));
+    ASSERT_TRUE(package.extract(&dir.folder, "c.out", "c"));
+  }
+  EXPECT_EQ(zt::read_text(dir / "c.out"), "0123456789abcdefXYZ");
+}
+
+TEST(Package, EntryFileThatCouldNotBeWrittenIsNotStoredBack) {
+  Dir dir;
+  put(dir, "p.pkg", one_entry_package());
+  zt::ChildResult r = zt::run_in_child([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl = {4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &rl);
+    PACKAGE package(&dir.folder, "p.pkg");
+    DATA_FILE* f = package.open_file("a", 1, 0);
+    if (!f) _exit(2);
+    std::vector<char> big(8192, 'q');
+    f->write(big.data(), static_cast<INT_S32>(big.size()));
+    close_package_file(&f);
+    _exit(0);
+  });
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(zt::read_bytes(dir / "p.pkg"), one_entry_package());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "folder.h"
 #include "test_support.h"
 
 namespace {
@@ -150,6 +151,8 @@ TEST(TextFile, WriteStringDecodesEscapes) {
       {"letters skipped, short group eats its end", ESC + "zz12X,0041", {'A'}, {'A', 0}},
       {"comma after a closing escape is skipped", ESC + ",0041" + ESC + ",b", {'A', 'b'}, {'A', 0, 'b', 0}},
       {"three-byte", ESC + ",4E2D", {0xE4, 0xB8, 0xAD}, {0x2D, 0x4E}},
+      {"line end closes an open run", ESC + ",0416\nabc", {0xD0, 0x96, '\n', 'a', 'b', 'c'},
+       {0x16, 0x04, '\n', 0, 'a', 0, 'b', 0, 'c', 0}},
   };
   for (const Case& c : cases) {
     Writer w8(false);
@@ -260,6 +263,34 @@ TEST(TextFile, FinishReportsAFailedWrite) {
   ok->write_string("fine\n");
   EXPECT_TRUE(finish_text_file(&ok));
   EXPECT_EQ(zt::read_text(path), "fine\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextFile, OpenedFilesCarryTheirByteOrderMark) {
+  std::string dir = zt::make_temp_dir("open");
+  FOLDER folder{FOLDER::UNSET()};
+  ASSERT_TRUE(folder.set_if_directory(dir.c_str()));
+  TEXT_FILE* w = open_text_file(&folder, "u.txt", 1, 1);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->write_string(("a" + ESC + ",0416\n").c_str()));
+  close_text_file(&w);
+  TEXT_FILE* a = open_text_file(&folder, "u.txt", 2, 0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(a->write_string("b\n"));
+  EXPECT_TRUE(finish_text_file(&a));
+  EXPECT_EQ(zt::read_bytes(dir + "/u.txt"), (Bytes{0xFF, 0xFE, 'a', 0, 0x16, 0x04, '\n', 0, 'b', 0, '\n', 0}));
+  TEXT_FILE* r = open_text_file(&folder, "u.txt", 0, 0);
+  ASSERT_NE(r, nullptr);
+  char line[256];
+  ASSERT_TRUE(r->read_line(line));
+  EXPECT_EQ(std::string(line), "a" + ESC + ",0416");
+  ASSERT_TRUE(r->read_line(line));
+  EXPECT_EQ(std::string(line), "b");
+  EXPECT_FALSE(r->read_line(line));
+  close_text_file(&r);
 }
 
 }  // namespace

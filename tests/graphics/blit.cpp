@@ -6,6 +6,7 @@
 
 #include "image.h"
 #include "test_support.h"
+#include "window.h"
 
 namespace {
 
@@ -264,17 +265,38 @@ TEST(Blit, ConvenienceFormsTargetOtherImagesAndNeverThemselves) {
   EXPECT_EQ(dirty_of(pic), kNoDirty);
 }
 
-TEST(Blit, ConvenienceFormsWithoutTargetUseTheScreenImageOnlyWhenItExists) {
-  // No window is open here: the screen image is missing or empty, and
-  // drawing to it or grabbing from it changes nothing.
+TEST(Blit, ConvenienceFormsWithoutTargetUseTheScreenImage) {
+  IMAGE* screen = get_screen_image(0);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(get_screen_image(1), nullptr);
   IMAGE pic(2, 2);
-  pic.clear(std::vector<COLOUR>{0xFFFFFFFF}.data(), 1);
+  const COLOUR white = 0xFFFFFFFF, grey = 0xFF808080;
+  pic.clear(&white, 1);
   no_dirty(pic);
+  // No window yet: the screen image is empty, and drawing to it or grabbing
+  // from it changes nothing.
+  ASSERT_EQ(screen->width, 0);
   pic.draw_to(0, 0, nullptr, BLIT_COPY);
   pic.draw_part_to(0, 0, 0, 0, 2, 2, nullptr, BLIT_COPY);
   pic.grab_from(0, 0, nullptr, BLIT_COPY);
-  EXPECT_EQ(*pic.pixel_at(1, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(*pic.pixel_at(1, 1), white);
   EXPECT_EQ(dirty_of(pic), kNoDirty);
+  EXPECT_EQ(dirty_of(*screen), kNoDirty);
+
+  screen->create(4, 3);
+  screen->clear(&grey, 1);
+  no_dirty(*screen);
+  pic.draw_to(2, 1, nullptr, BLIT_COPY);
+  EXPECT_EQ(row(*screen, 1), (std::vector<INT_U32>{grey, grey, white, white}));
+  EXPECT_EQ(row(*screen, 2), (std::vector<INT_U32>{grey, grey, white, white}));
+  EXPECT_EQ(dirty_of(*screen), (Rect{2, 3, 1, 2}));
+  pic.draw_part_to(0, 0, 1, 1, 1, 1, nullptr, BLIT_COPY);
+  EXPECT_EQ(*screen->pixel_at(0, 0), white);
+  pic.grab_from(1, 0, nullptr, BLIT_COPY);
+  EXPECT_EQ(row(pic, 0), (std::vector<INT_U32>{grey, grey}));
+  EXPECT_EQ(row(pic, 1), (std::vector<INT_U32>{grey, white}));
+  screen->draw_to(0, 0, nullptr, BLIT_COPY);  // itself: nothing
+  screen->create(-1, -1);
 }
 
 TEST(Fill, RectangleIsClippedOrderedAndMarked) {

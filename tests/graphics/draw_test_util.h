@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,12 @@
 namespace dt {
 
 inline COLOUR& px(IMAGE& im, int x, int y) { return im.pixels[y * im.pitch + x]; }
+
+// An image that keeps its clip but has no pixels (the fatal error 2 case).
+inline void drop_pixels(IMAGE& im) {
+  std::free(im.pixels);
+  im.pixels = nullptr;
+}
 
 inline void fill(IMAGE& im, COLOUR c) {
   for (int y = 0; y < im.height; ++y)

@@ -31,7 +31,7 @@ TEST(Effects, DarkenRect) {
       EXPECT_STREQ(get_last_error_text(), "No Error");
     }
   }
-  dt::expect_fatal([] { IMAGE im(4, 4); im.pixels = nullptr; im.darken_rect(0, 0, 1, 1, 10); }, 2);
+  dt::expect_fatal([] { IMAGE im(4, 4); dt::drop_pixels(im); im.darken_rect(0, 0, 1, 1, 10); }, 2);
 }
 
 TEST(Effects, SetAlpha) {

@@ -93,7 +93,7 @@ TEST(Line, InvisibleColourAndMissingPixelsAreFatal) {
   dt::expect_fatal([&] { IMAGE im(5, 5); im.draw_line(0, 0, 4, 4, &invisible, 1, 1); }, 3);
   dt::expect_fatal([&] { IMAGE im(5, 5); im.draw_arc(0, 0, 3, 1, &invisible); }, 3);
   dt::expect_fatal([&] { IMAGE im(5, 5); im.draw_rounded_rect(0, 0, 4, 4, &invisible, 1, 15); }, 3);
-  dt::expect_fatal([&] { IMAGE im(5, 5); im.pixels = nullptr; im.draw_line(0, 0, 4, 4, &kRed, 1, 1); }, 2);
+  dt::expect_fatal([&] { IMAGE im(5, 5); dt::drop_pixels(im); im.draw_line(0, 0, 4, 4, &kRed, 1, 1); }, 2);
   // A disabled image or an unset clip draws nothing and raises nothing.
   dt::expect_no_exit([&] {
     IMAGE im(5, 5);

@@ -119,7 +119,7 @@ TEST(DrawRect, InvisibleColourIsFatalEvenOutsideTheClip) {
   const COLOUR invisible = 0x00FF0000;
   dt::expect_fatal([&] { IMAGE im(5, 5); im.draw_rect(20, 20, 30, 30, &invisible, 1, 15); }, 3);
   dt::expect_fatal([&] { IMAGE im(5, 5); im.xor_rect(20, 20, 30, 30, &invisible); }, 3);
-  dt::expect_fatal([&] { IMAGE im(5, 5); im.pixels = nullptr; im.draw_rect(0, 0, 3, 3, &kRed, 1, 15); }, 2);
+  dt::expect_fatal([&] { IMAGE im(5, 5); dt::drop_pixels(im); im.draw_rect(0, 0, 3, 3, &kRed, 1, 15); }, 2);
   dt::expect_no_exit([&] {
     IMAGE im(5, 5);
     im.enabled = 0;

@@ -80,6 +80,9 @@ TEST(RoundedFill, Styles) {
   dt::fill(shade, 0x80C86432);
   shade.fill_rounded_rect(0, 0, 3, 3, 1, 0, &kRed, nullptr, 50, ROUNDED_FILL_SHADE);
   EXPECT_EQ(px(shade, 2, 2), 0x80643219u);
+  // A percent beyond the 8-bit range is out of range, not wrapped round.
+  shade.fill_rounded_rect(0, 0, 3, 3, 1, 0, &kRed, nullptr, 300, ROUNDED_FILL_SHADE);
+  EXPECT_EQ(px(shade, 2, 2), 0x80643219u);
   IMAGE blend(4, 4);
   dt::fill(blend, 0xFF000000);
   const COLOUR half = 0x80FFFFFF;
@@ -92,7 +95,7 @@ TEST(RoundedFill, StaysInsideTheClip) {
   im.set_clip(2, 2, 5, 5);
   im.fill_rounded_rect(-20, -20, 30, 30, 1, 0, &kRed, nullptr, 0, ROUNDED_FILL_BLEND);
   EXPECT_EQ(dt::count(im, kRed), 16);
-  dt::expect_fatal([] { IMAGE im(5, 5); im.pixels = nullptr;
+  dt::expect_fatal([] { IMAGE im(5, 5); dt::drop_pixels(im);
     im.fill_rounded_rect(0, 0, 4, 4, 1, 0, &kRed, nullptr, 0, 0); }, 2);
 }
 

@@ -247,6 +247,23 @@ TEST_F(Text, EmbossAndBevel) {
   EXPECT_NE(expected_l, 0u);
 }
 
+// Pixels the glyph does not cover keep their exact value: a lightness round
+// trip through AHSL would shift some of them by one step.
+TEST_F(Text, BevelLeavesUncoveredPixelsAlone) {
+  const COLOUR odd = 0x80C86432, red = 0xFFFF0000;
+  IMAGE im(60, 40);
+  dt::fill(im, odd);
+  im.draw_text(10, 5, &red, nullptr, nullptr, 10, 22, 22, "O", TEXT_EFFECT_BEVEL);
+  ft::Reference ref(10);
+  FT_GlyphSlot g = ref.glyph('O', 22, 22);
+  int descent = 22 * ref.face->descender / ref.face->height;
+  int cx = 10 + g->bitmap_left + static_cast<int>(g->bitmap.width) / 2;
+  int cy = 5 + 21 - g->bitmap_top + descent + static_cast<int>(g->bitmap.rows) / 2;
+  EXPECT_EQ(px(im, cx, cy), odd);  // the hole of the O
+  EXPECT_EQ(px(im, 0, 0), odd);
+  EXPECT_LT(dt::count(im, odd), 60 * 40);
+}
+
 TEST_F(Text, CharAndPrintfForms) {
   IMAGE a(80, 30), b(80, 30);
   a.draw_char(3, 3, &kWhite, nullptr, nullptr, 10, 20, 20, 'Q');

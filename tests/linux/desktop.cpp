@@ -19,10 +19,12 @@ namespace {
 
 // Stand-in programs record each call as one line: the program's name, then
 // every argument in brackets, so word splitting is visible.
+// The line is written at once: programs started in the background may
+// record at the same time.
 const char* kRecorder =
     "#!/bin/sh\n"
-    "{ printf '%%s' \"$(basename \"$0\")\"; for a in \"$@\"; do printf ' [%%s]' \"$a\"; done;"
-    " echo; } >> '%s'\n";
+    "line=$(basename \"$0\"); for a in \"$@\"; do line=\"$line [$a]\"; done\n"
+    "printf '%%s\\n' \"$line\" >> '%s'\n";
 
 class Desktop : public ::testing::Test {
  protected:
@@ -215,6 +217,44 @@ TEST_F(Desktop, PlantedLinksInTheSharedTemporaryFolderAreNotFollowed) {
   struct stat st;
   EXPECT_EQ(lstat((tmp + "/zorv-Games.directory").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// The value of a double-quoted field of the menu line, unescaped.
+std::string menu_field(const std::string& line, const std::string& key) {
+  size_t at = line.find(" " + key + "=\"");
+  if (at == std::string::npos) return "<missing>";
+  std::string value;
+  for (size_t i = at + key.size() + 3; i < line.size() && line[i] != '"'; i++) {
+    if (line[i] == '\\' && i + 1 < line.size()) {
+      i++;
+      value += line[i] == 'n' ? '\n' : line[i];
+    } else {
+      value += line[i];
+    }
+  }
+  return value;
+}
+
+TEST_F(Desktop, HostileTextsInTheMenuLine) {
+  paths[0] = bin + "/missing-xdg-desktop-menu";
+  desktop_programs.xdg_desktop_menu = paths[0].c_str();
+  std::string trace = zt::sandbox() + "/pwned";
+  std::string target = "/x/a\"b`touch " + trace + "` $HOME \\";
+  std::string arguments = "-t \"x y\" $(touch " + trace + ")";
+  create_os_menu_shortcut(1, target.c_str(), arguments.c_str(), "A \"b\"\nc", "S\"", nullptr,
+                          nullptr, nullptr);
+  std::string line = zt::read_text(sysmenu + "/local.A__b__c.desktop");
+  ASSERT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+  EXPECT_EQ(menu_field(line, "title"), "A \"b\"\nc");
+  EXPECT_EQ(menu_field(line, "section"), "S\"");
+  // The menu system's shell sees the target as one word and the arguments
+  // as the words they were.
+  std::string words;
+  ASSERT_EQ(zt::sh("set -- " + menu_field(line, "command") +
+                       "; for a; do printf '[%s]' \"$a\"; done",
+                   &words), 0);
+  EXPECT_EQ(words, "[" + target + "][-t][\"x][y\"][$(touch][" + trace + ")]");
+  EXPECT_FALSE(zt::file_exists(trace));
 }
 
 TEST_F(Desktop, MenuEntryKindsAndSections) {

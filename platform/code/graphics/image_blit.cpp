@@ -8,15 +8,11 @@
 
 #include "errors.h"
 #include "image.h"
-
-// The screen image belongs to the platform layer. The reference is weak so
-// that programs built without the platform (tools, tests of the graphics
-// alone) link; for them there is no screen image.
-IMAGE* get_screen_image(INT_U16 display) __attribute__((weak));
+#include "window.h"
 
 namespace {
 
-IMAGE* screen_image() { return get_screen_image ? get_screen_image(0) : nullptr; }
+IMAGE* screen_image() { return get_screen_image(0); }
 
 // One row of `count` pixels stored whole or blended.
 void fill_row(INT_U32* d, int count, COLOUR c, bool blend, INT_U32 threshold) {

@@ -28,10 +28,10 @@ inline COLOUR weighted_sum(const COLOUR* src, ptrdiff_t stride, const SCALE_CONT
   for (INT_S32 i = 0; i <= c.right - c.left; ++i, p += stride) {
     const double w = c.weights[i];
     const COLOUR v = *p;
-    a += static_cast<INT_U32>(colour_alpha(v) * w);
-    r += static_cast<INT_U32>(colour_red(v) * w);
-    g += static_cast<INT_U32>(colour_green(v) * w);
-    b += static_cast<INT_U32>(colour_blue(v) * w);
+    a += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
+    r += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
+    g += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
+    b += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
   }
   return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
 }
@@ -141,10 +141,10 @@ void C2PassScale<Filter>::scale_vertically(const COLOUR* src, INT_U32 src_pitch,
         INT_U32* acc = sums;
         for (INT_U32 x = 0; x < width; ++x, acc += 4) {
           const COLOUR v = row[x];
-          acc[0] += static_cast<INT_U32>(colour_alpha(v) * w);
-          acc[1] += static_cast<INT_U32>(colour_red(v) * w);
-          acc[2] += static_cast<INT_U32>(colour_green(v) * w);
-          acc[3] += static_cast<INT_U32>(colour_blue(v) * w);
+          acc[0] += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
+          acc[1] += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
+          acc[2] += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
+          acc[3] += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
         }
       }
       COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;

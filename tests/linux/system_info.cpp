@@ -1,0 +1,171 @@
+#include "system_info.h"
+
+#include <sys/statvfs.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "folder.h"
+#include "joystick.h"
+#include "test_support.h"
+
+namespace {
+
+// Looking up this machine's name must not leave the machine: the tests that
+// do it run only when /etc/hosts answers for the name.
+bool host_name_in_hosts_file() {
+  char name[256] = {0};
+  if (gethostname(name, sizeof name - 1) != 0) return false;
+  std::ifstream hosts("/etc/hosts");
+  std::string line;
+  while (std::getline(hosts, line)) {
+    line = line.substr(0, line.find('#'));
+    std::istringstream words(line);
+    std::string word;
+    words >> word;  // the address
+    while (words >> word)
+      if (word == name) return true;
+  }
+  return false;
+}
+
+const char* kCpuInfo =
+    "processor\t: 0\nvendor_id\t: GenuineIntel\ncpu MHz\t\t: 2400.999\nstepping\t: 3\n\n"
+    "processor\t: 1\nvendor_id\t: GenuineIntel\ncpu MHz\t\t: 1800.5\nstepping\t: 3\n\n"
+    "processor\t: 2\nvendor_id\t: GenuineIntel\ncpu MHz: 800\n\n"
+    "processor\t: 3\nvendor_id\t: GenuineIntel\ncpu MHz\t\t: 3000\n";
+
+const char* kMemInfo =
+    "MemTotal:        2048000 kB\nMemFree:         1025023 kB\nBuffers: 5 kB\n"
+    "SwapTotal:             0 kB\nSwapFree:              0 kB\n";
+
+class SystemInfo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
+    dir = zt::make_temp_dir("proc");
+    zt::write_text(dir + "/cpuinfo", kCpuInfo);
+    zt::write_text(dir + "/meminfo", kMemInfo);
+    cpuinfo = dir + "/cpuinfo";
+    meminfo = dir + "/meminfo";
+    js = dir + "/js%d";
+    joystick_device_patterns[0] = js.c_str();
+    joystick_device_patterns[1] = js.c_str();
+  }
+  void TearDown() override {
+    free_system_info(&info);
+    system_info_sources = saved;
+  }
+  void use_fixtures(const char* command) {
+    system_info_sources = {command, cpuinfo.c_str(), meminfo.c_str()};
+  }
+  std::string dir, cpuinfo, meminfo, js;
+  SYSTEM_INFO_SOURCES saved = system_info_sources;
+  SYSTEM_INFO info;
+};
+
+TEST_F(SystemInfo, FromFixtures) {
+  use_fixtures("exit 4");
+  read_system_info(&info);
+  ASSERT_EQ(info.processor_count, 4);
+  EXPECT_EQ(std::vector<INT_S32>(info.processor_mhz, info.processor_mhz + 4),
+            (std::vector<INT_S32>{2400, 1800, 800, 3000}));
+  EXPECT_EQ(info.vendor, 2);
+  EXPECT_EQ(info.reserved, 0);
+  EXPECT_EQ(info.memory_total, 2000);
+  EXPECT_EQ(info.memory_swap_total, 2000);  // no swap
+  EXPECT_EQ(info.memory_free, 1000);
+  EXPECT_EQ(info.memory_swap_free, 1000);
+  EXPECT_EQ(info.joystick_present, 0);
+  zt::write_bytes(dir + "/js0", {});
+  read_system_info(&info);
+  EXPECT_EQ(info.joystick_present, 1);
+}
+
+TEST_F(SystemInfo, FailingCountCommandGivesOneProcessor) {
+  // The file still has four blocks: only the first has a place.
+  for (const char* command : {"exit 0", "exit 127", "kill -9 $$"}) {
+    SCOPED_TRACE(command);
+    use_fixtures(command);
+    read_system_info(&info);
+    ASSERT_EQ(info.processor_count, 1);
+    EXPECT_EQ(info.processor_mhz[0], 2400);
+  }
+  use_fixtures("exit 2");
+  read_system_info(&info);
+  ASSERT_EQ(info.processor_count, 2);
+  EXPECT_EQ(info.processor_mhz[1], 1800);
+}
+
+TEST_F(SystemInfo, MissingFilesLeaveZeros) {
+  system_info_sources = {"exit 3", "/nonexistent/cpuinfo", "/nonexistent/meminfo"};
+  read_system_info(&info);
+  ASSERT_EQ(info.processor_count, 3);
+  for (int i = 0; i < 3; i++) EXPECT_EQ(info.processor_mhz[i], 0);
+  EXPECT_EQ(info.vendor, 0);
+  EXPECT_EQ(info.memory_total, 0);
+  EXPECT_EQ(info.memory_swap_free, 0);
+}
+
+TEST_F(SystemInfo, AgreesWithThisMachine) {
+  read_system_info(&info);
+  struct utsname names;
+  ASSERT_EQ(uname(&names), 0);
+  EXPECT_EQ(std::string(info.os_text), std::string(names.release) + " " + names.version + "\n");
+  EXPECT_EQ(info.os_id, 1);
+  EXPECT_EQ(info.os_code, 256u);
+
+  std::ifstream cpu("/proc/cpuinfo");
+  std::string line;
+  int processors = 0;
+  while (std::getline(cpu, line)) processors += line.rfind("processor", 0) == 0;
+  EXPECT_EQ(info.processor_count, processors > 0 ? processors : 1);
+
+  char host[256] = {0};
+  gethostname(host, sizeof host - 1);
+  EXPECT_EQ(std::string(info.host_name), std::string(host).substr(0, std::string(host).find('.')));
+  EXPECT_EQ(std::string(info.network_host_name), std::string(host).substr(0, 99));
+
+  std::ifstream mem("/proc/meminfo");
+  long long total = 0;
+  while (std::getline(mem, line))
+    if (line.rfind("MemTotal:", 0) == 0) total = std::stoll(line.substr(9));
+  EXPECT_EQ(info.memory_total, total / 1024);
+  EXPECT_GE(info.memory_swap_total, info.memory_total);
+
+  ASSERT_EQ(info.drive_count, count_drives());
+  ASSERT_GE(info.drive_count, 3);
+  struct statvfs root;
+  ASSERT_EQ(statvfs("/", &root), 0);
+  double expected = double(root.f_bavail) * root.f_frsize / 1048576.0;
+  EXPECT_NEAR(info.drive_free_mb[2], expected, 64 + expected / 100);
+
+  EXPECT_EQ(info.mouse_buttons, 3);
+  for (INT_U8 marker : {info.os_markers[0], info.os_markers[1], info.memory_marker,
+                        info.drive_markers[0], info.drive_markers[1], info.network_markers[0],
+                        info.network_markers[1], info.mouse_marker})
+    EXPECT_EQ(marker, 1);
+  EXPECT_EQ(info.last, 0);
+}
+
+TEST(SystemInfoFreeSpace, Megabytes) {
+  struct Case {
+    INT_U64 blocks, size;
+    INT_U32 megabytes;
+  } cases[] = {
+      {1000, 4096, 3},
+      {0, 4096, 0},
+      {3, 2u << 20, 6},          // blocks above 1 MiB
+      {1, 1u << 30, 1024},
+      {1ull << 40, 1u << 20, 0xFFFFFFFFu},  // saturates
+      {~0ull, ~0ull, 0xFFFFFFFFu},
+  };
+  for (const Case& c : cases) EXPECT_EQ(free_megabytes(c.blocks, c.size), c.megabytes);
+}
+
+}  // namespace
