@@ -5,13 +5,13 @@
 #include <string>
 
 #include "folder.h"
+#include "window.h"
 
 INT_U8 skin_frame_caching = 1;
 
 // The window manager's fallback colour (transparent unless an application
-// sets it) and the screen images of the platform layer.
+// sets it); weak until the window manager's globals are part of the build.
 extern COLOUR wm_default_colour __attribute__((weak));
-IMAGE* get_screen_image(INT_U16 display) __attribute__((weak));
 
 namespace {
 
@@ -122,7 +122,7 @@ void SKIN_FRAME::draw(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_U8 str
   const int w = x2 - x1 + 1, h = y2 - y1 + 1;
   // Nothing to compose, and nothing to divide the ends by.
   if (w < 1 || h < 1) return;
-  if (!target) target = get_screen_image ? get_screen_image(static_cast<INT_U16>(get_display_of_point(x1, y1))) : nullptr;
+  if (!target) target = get_screen_image(static_cast<INT_U16>(get_display_of_point(x1, y1)));
   if (!target) return;
   if (!skin_frame_caching) {
     compose(x1, y1, x2, y2, target, mode, stretch);
