@@ -18,8 +18,6 @@ IMAGE* wm_get_arrow_images() {
   return images;
 }
 
-void* wm_skin_cache = nullptr;
-
 WM_CLICK_SOUND wm_click_sound = {nullptr, 0, "$APP", "", 100, 0};
 
 COLOUR wm_default_colour = 0;
