@@ -59,6 +59,7 @@ void SKIN_FRAME::release() {
 }
 
 SKIN_FRAME* SKIN_FRAME::copy_from(const SKIN_FRAME* source) {
+  if (source == this) return this;
   release();
   if (!cache || !source) return this;
   SKIN_FRAME* from = const_cast<SKIN_FRAME*>(source);
