@@ -12,16 +12,12 @@
 #include <new>
 #include <string>
 
+#include "app.h"
 #include "folder.h"
 #include "folder_internal.h"
 #include "utilities.h"
 
 using namespace folder_detail;
-
-// The vectors the program entry keeps for the launcher (weak: a program
-// without that entry still links, and execute then passes its environment).
-extern char** program_argv __attribute__((weak));
-extern char** program_envp __attribute__((weak));
 
 namespace folder_detail {
 
@@ -364,8 +360,9 @@ INT_S32 FOLDER::execute(const char* name) const {
   if (!name || !join(joined, path, name) || stat(joined, &st) != 0) return -1;
   chmod(joined, (st.st_mode & 07777) | 0111);
   char* const empty[] = {nullptr};
-  char* const* argv = (&program_argv && program_argv) ? program_argv : empty;
-  char* const* envp = (&program_envp && program_envp) ? program_envp : environ;
+  // Before the program entry kept its vectors: no arguments, this environment.
+  char* const* argv = program_argv ? program_argv : empty;
+  char* const* envp = program_envp ? program_envp : environ;
   execve(joined, argv, envp);
   return -1;
 }

@@ -10,7 +10,7 @@
 
 #include "folder.h"
 #include "folder_internal.h"
-#include "standins.h"
+#include "clock.h"
 
 using namespace folder_detail;
 

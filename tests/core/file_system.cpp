@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app.h"
 #include "folder.h"
 #include "folder_test_util.h"
 #include "test_support.h"
@@ -295,12 +296,21 @@ TEST_F(FileSystem, ExecutableLocationAndExecute) {
   EXPECT_STREQ("test_core_file_system", name);
   EXPECT_TRUE(zt::file_exists(std::string(f.path) + "/" + name));
   // execute makes the file executable and replaces the process.
-  zt::write_text(root + "/script", "#!/bin/sh\necho replaced\nexit 7\n");
+  zt::write_text(root + "/script", "#!/bin/sh\necho replaced $1 $ZORV_PROBE_ENV\nexit 7\n");
   chmod((root + "/script").c_str(), 0600);
   FOLDER dir = ft::at(root);
-  zt::ChildResult r = zt::run_in_child([&] { dir.execute("script"); _exit(1); });
+  zt::ChildResult r = zt::run_in_child([&] {
+    // The program's own vectors, as the program entry keeps them.
+    static char arg0[] = "script", arg1[] = "with-args", env0[] = "ZORV_PROBE_ENV=kept";
+    static char* args[] = {arg0, arg1, nullptr};
+    static char* env[] = {env0, nullptr};
+    program_argv = args;
+    program_envp = env;
+    dir.execute("script");
+    _exit(1);
+  });
   EXPECT_EQ(7, r.status);
-  EXPECT_EQ("replaced\n", r.out);
+  EXPECT_EQ("replaced with-args kept\n", r.out);
   EXPECT_EQ(-1, dir.execute("missing"));
   void* p = malloc(4);
   free_and_clear(&p);

@@ -168,7 +168,7 @@ std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& args) {
   close(fds[1]);
   std::string number;
   pollfd pfd = {fds[0], POLLIN, 0};
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
     if (poll(&pfd, 1, 200) > 0) {
       char c;
@@ -187,14 +187,17 @@ std::unique_ptr<XServer> XServer::start(const std::vector<std::string>& args) {
   std::unique_ptr<XServer> s(new XServer());
   s->pid_ = pid;
   s->display_ = ":" + number;
-  // Wait until the server accepts connections.
-  for (int i = 0; i < 100; ++i) {
+  // Wait until the server accepts connections; a loaded machine can be slow.
+  for (int i = 0; i < 600; ++i) {
     Display* d = XOpenDisplay(s->display_.c_str());
-    if (d) { XCloseDisplay(d); break; }
+    if (d) {
+      XCloseDisplay(d);
+      s->use();
+      return s;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  s->use();
-  return s;
+  return nullptr;
 }
 
 XServer::~XServer() {

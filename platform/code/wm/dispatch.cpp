@@ -1,0 +1,122 @@
+// Per-frame tick and input dispatch of the screen objects.
+#include "wm_globals.h"
+#include "wm_internal.h"
+#include "wm_platform.h"
+#include "wm_screen_object.h"
+
+namespace {
+
+// Periods of the eight flash square waves, bit 0 first.
+const INT_U32 kFlashPeriods[8] = {50, 125, 250, 500, 1000, 2000, 4000, 8000};
+
+// The button that drives the base click: library button 2, the right one.
+// Widgets take the left button for their own clicks.
+const INT_U32 kClickButtonBit = 1u << 1;
+
+const INT_S32 kKeyControlLeft = 37;
+const INT_S32 kKeyControlRight = 109;
+
+}  // namespace
+
+INT_U8 wm_compute_flash_phase(INT_U32 ms) {
+  INT_U8 phase = 0;
+  for (int n = 0; n < 8; ++n)
+    if ((ms / kFlashPeriods[n]) & 1u) phase |= static_cast<INT_U8>(1u << n);
+  return phase;
+}
+
+INT_S32 WM_SCREEN_OBJECT::update(INT_U8 popups) {
+  const INT_U8 armed_on_entry = wm_tick_armed;
+  if (wm_tick_armed) {
+    wm_tick_armed = 0;
+    wm_frame_ms = wm_clock_ms();
+    wm_flash_phase = wm_compute_flash_phase(wm_frame_ms);
+  }
+  INT_S32 result = 0;
+  if (popups) {
+    // Lowest first. A tick may delete pop-ups further up (a closing dialog
+    // takes its buttons' hints with it): those are skipped, not followed.
+    WM_SNAPSHOT pops(wm_popup_list, false);
+    for (size_t i = 0; i < pops.size(); ++i) {
+      if (!pops.still_listed(i)) continue;
+      WM_SCREEN_OBJECT* p = pops.at(i);
+      result = p->update(0);
+      if (result == WM_ACTION_DELETE) {
+        remove_popup(p, 1, 0);
+        result = 0;
+        continue;
+      }
+      if (result) break;
+    }
+  } else if (visible) {
+    WM_SNAPSHOT kids(children, false);
+    for (size_t i = 0; i < kids.size(); ++i) {
+      if (!kids.still_listed(i)) continue;
+      result = kids.at(i)->update(0);
+      if (result) break;
+    }
+  }
+  wm_tick_armed = armed_on_entry;
+  return result;
+}
+
+INT_S32 WM_SCREEN_OBJECT::handle_input() {
+  if (wm_focus_object == this) wm_focus_changed = 1;
+
+  if (wm_popup_pass_armed && wm_popup_list.head) {
+    if (WM_SCREEN_OBJECT* p = find_popup(0)) {
+      wm_popup_pass_armed = 0;
+      if (p->layer >= 0) p->set_layer(static_cast<INT_S16>(-2 - layer));
+      INT_S32 result = p->handle_input();
+      wm_popup_pass_armed = 1;
+      if (result == WM_ACTION_DELETE) {
+        remove_popup(p, 1, 0);  // does nothing when p already left the list
+        return 0;
+      }
+      return result;
+    }
+  }
+
+  if (!visible) return 0;
+  {
+    WM_SNAPSHOT kids(children, false);
+    for (size_t i = 0; i < kids.size(); ++i) {
+      if (!kids.still_listed(i)) continue;
+      INT_S32 result = kids.at(i)->handle_input();
+      if (result) return result;
+    }
+  }
+  if (!click_callback) return 0;
+  return own_click();
+}
+
+INT_S32 WM_SCREEN_OBJECT::own_click() {
+  INT_U8 pressed = (wm_button_mask() & kClickButtonBit) ? 1 : 0;
+  INT_S16 px = wm_pointer_x();
+  INT_S16 py = wm_pointer_y();
+  const INT_U8 key = wm_key_is_down(static_cast<INT_S32>(wm_activate_key)) ? 1 : 0;
+
+  if (wm_focus_object == this && (key || activate_key_state) &&
+      (wm_key_is_down(kKeyControlLeft) || wm_key_is_down(kKeyControlRight))) {
+    pressed = key;
+    px = static_cast<INT_S16>(x + width / 2);
+    py = static_cast<INT_S16>(y + height / 2);
+  }
+  activate_key_state = key;
+
+  if (pressed) {
+    if (wm_pressed_object) return 0;
+    if (!is_over(px, py)) return 0;
+    wm_pressed_object = this;
+    take_focus();
+    if (click_mode == CLICK_ON_PRESS || click_mode == CLICK_ON_BOTH)
+      return click_callback(this, click_arg1, click_arg2);
+    return 0;
+  }
+  if (wm_pressed_object != this) return 0;
+  wm_pressed_object = nullptr;
+  if (!is_over(px, py)) return 0;
+  if (click_mode == CLICK_ON_RELEASE || click_mode == CLICK_ON_BOTH)
+    return click_callback(this, click_arg1, click_arg2);
+  return 0;
+}

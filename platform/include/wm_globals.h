@@ -1,0 +1,89 @@
+// Shared state of the window manager: drawing surface, pop-up list, focus and
+// pointer state, dirty-rectangle list, frame clock, colours and settings.
+#ifndef WM_GLOBALS_H
+#define WM_GLOBALS_H
+
+#include "image_cache.h"
+#include "lists.h"
+#include "wm_screen_object.h"
+#include "zorv_types.h"
+
+class IMAGE;
+class PAGE_MANAGER;
+
+// Objects with constructors are built on first use, so they are ready for
+// any static initialiser and outlive every static destructor.
+PTRLLIST& wm_get_popup_list();
+#define wm_popup_list (wm_get_popup_list())
+
+// Four arrow images: up, down, left, right (empty until an application
+// fills them).
+IMAGE* wm_get_arrow_images();
+#define wm_arrow_images (wm_get_arrow_images())
+enum { ARROW_UP = 0, ARROW_DOWN = 1, ARROW_LEFT = 2, ARROW_RIGHT = 3 };
+
+// The skin image cache: wm_skin_cache (image_cache.h) names the one
+// IMAGE_CACHE, built on first use and kept to the end of the process.
+
+// Click sound settings. The sound handle is typed by the sound module; the
+// folder is kept as its path text until widgets need the folder object.
+struct WM_CLICK_SOUND {
+  void* handle;         // sound handle (opaque until the sound module types it)
+  INT_S8 channel;
+  char folder[256];     // "$APP"
+  char name[256];
+  INT_S32 volume;
+  INT_S32 pan;
+};
+extern WM_CLICK_SOUND wm_click_sound;
+
+// Colours (0xAARRGGBB, alpha 0 = unset).
+extern COLOUR wm_default_colour;
+extern COLOUR wm_bevel_dark_colour;
+extern COLOUR wm_bevel_light_colour;
+extern COLOUR wm_shadow_colour;
+extern COLOUR wm_outline_colour;
+extern COLOUR wm_bevel_base_colour;
+
+extern PAGE_MANAGER* wm_page_manager;
+extern IMAGE* wm_surface;
+
+// Dirty rectangles.
+extern DIRTY_RECT wm_dirty_rects[WM_MAX_DIRTY_RECTS];
+extern INT_U16 wm_dirty_rect_count;
+extern INT_S16 wm_drawn_dirty_rect;
+extern INT_S32 wm_dirty_mode;
+extern INT_S16 wm_dirty_merge_margin;
+extern INT_U8 wm_rendering;
+extern DIRTY_RECT wm_saved_clip;
+
+// Frame clock and input dispatch.
+extern INT_U32 wm_frame_ms;
+extern INT_U8 wm_flash_phase;
+extern INT_U8 wm_tick_armed;
+extern INT_U8 wm_popup_pass_armed;
+extern INT_U32 wm_activate_key;
+extern WM_SCREEN_OBJECT* wm_pressed_object;
+extern WM_SCREEN_OBJECT* wm_focus_object;
+extern INT_U8 wm_focus_changed;
+extern WM_OBJECT_HOOK wm_object_created_hook;
+extern INT_WORD wm_object_created_hook_arg;
+extern WM_OBJECT_HOOK wm_object_destroyed_hook;
+extern INT_WORD wm_object_destroyed_hook_arg;
+
+// Settings with built-in defaults.
+extern INT_U32 wm_default_shading_type;
+extern INT_S16 wm_menu_bounds[4];  // left, right, top, bottom; -1 = the screen edge
+extern INT_U8 wm_rebuild_on_screen_change;
+extern INT_U8 wm_use_cursor_shapes;
+extern INT_U8 wm_busy_cursor_on_page_change;
+extern INT_U32 wm_process_interval;
+extern INT_U32 wm_process_last_ms;
+extern INT_U8 wm_cursor_kind;
+
+// Seam for tests: where the window manager asks whether a key is held. Null =
+// the platform's key map (which answers only while the window has the focus).
+// The program never sets it.
+extern INT_U32 (*wm_key_down_source)(INT_S32 keycode);
+
+#endif
