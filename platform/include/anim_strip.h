@@ -11,10 +11,6 @@
 
 class FOLDER;
 
-// Seam for tests that script the clock; null = the millisecond clock. The
-// program never sets it.
-extern INT_U32 (*anim_strip_time_source)();
-
 struct ANIM_STRIP {
   INT_S16 x, y;                      // screen position of the cell
   INT_S16 cell_width, cell_height;   // the visible window

@@ -4,6 +4,7 @@
 #define WM_GLOBALS_H
 
 #include "folder.h"
+#include "image_cache.h"
 #include "lists.h"
 #include "wm_screen_object.h"
 #include "zorv_types.h"
@@ -22,9 +23,8 @@ IMAGE* wm_get_arrow_images();
 #define wm_arrow_images (wm_get_arrow_images())
 enum { ARROW_UP = 0, ARROW_DOWN = 1, ARROW_LEFT = 2, ARROW_RIGHT = 3 };
 
-// The skin image cache. Its type comes with the image cache module; until
-// then it is an opaque slot that stays null.
-extern void* wm_skin_cache;
+// The skin image cache: wm_skin_cache (image_cache.h) names the one
+// IMAGE_CACHE, built on first use and kept to the end of the process.
 
 // Click sound settings: widgets play the sound on a click when the handle is
 // set and the name is not empty. The handle is typed by the sound module;

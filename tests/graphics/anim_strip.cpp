@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "anim_strip.h"
+#include "clock.h"
 #include "folder.h"
 #include "image_cache.h"
 #include "image_files_test_util.h"
+#include "window.h"
 
 namespace {
 
@@ -12,8 +14,8 @@ INT_U32 clock_now = 0;
 INT_U32 scripted_clock() { return clock_now; }
 
 struct ScriptedClock {
-  ScriptedClock() { anim_strip_time_source = scripted_clock; }
-  ~ScriptedClock() { anim_strip_time_source = nullptr; }
+  ScriptedClock() { time_ms_source = scripted_clock; }
+  ~ScriptedClock() { time_ms_source = nullptr; }
 };
 
 struct Pictures {
@@ -79,6 +81,29 @@ TEST(AnimStrip, StillPeriodsAndStripSizes) {
   ASSERT_NE(own.image, nullptr);
   EXPECT_EQ(own.image->width, 30);
   EXPECT_EQ(own.image->height, 12);
+}
+
+TEST(AnimStrip, DrawsTheCellOntoTheScreenImage) {
+  ScriptedClock sc;
+  Pictures p;
+  IMAGE_CACHE cache;
+  IMAGE* screen = get_screen_image(0);
+  ASSERT_NE(screen, nullptr);
+  screen->create(30, 20);
+  ANIM_STRIP strip(5, 4, &cache, p.text, "back", 10, 5, 4000, 20, 10);
+  clock_now = 0;
+  strip.reset();
+  clock_now = 1000;
+  strip.update();  // offset (5, 4): a quarter of the way
+  ASSERT_EQ(strip.offset_x, 5);
+  ASSERT_EQ(strip.offset_y, 4);
+  strip.draw();
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) {
+      const bool inside = x >= 5 && x < 15 && y >= 4 && y < 9;
+      const INT_U32 want = inside ? 0xFF000000u | ((x - 5 + 5) << 8) | (y - 4 + 4) : 0;
+      ASSERT_EQ(*screen->pixel_at(x, y), want) << x << "," << y;
+    }
 }
 
 TEST(AnimStrip, ReleasesItsCacheHandle) {

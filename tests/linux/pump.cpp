@@ -159,6 +159,21 @@ TEST_F(PumpTest, KeyNamesComeFromTheServersKeys) {
   EXPECT_STREQ(get_key_name(&keyboard, 0, 0), "");
 }
 
+TEST_F(PumpTest, ANewKeyboardLayoutIsFollowed) {
+  ASSERT_TRUE(zt::xdotool("key z"));
+  EXPECT_EQ(next_key(), 52);
+  EXPECT_EQ(typed(1), "z");
+  // A German layout swaps Y and Z: the key that types z is another one now.
+  ASSERT_EQ(zt::sh("setxkbmap de >/dev/null 2>&1"), 0);
+  zt::pump_until([] { return false; }, 300);
+  ASSERT_TRUE(zt::xdotool("key z"));
+  EXPECT_EQ(next_key(), 52);
+  EXPECT_EQ(typed(1), "z");
+  ASSERT_TRUE(zt::xdotool("key y"));
+  EXPECT_EQ(next_key(), 29);
+  EXPECT_EQ(typed(1), "y");
+}
+
 namespace {
 int asked = 0;
 INT_U8 answer = 0;

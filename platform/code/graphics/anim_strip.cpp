@@ -1,14 +1,10 @@
 // The animated image strip.
 #include "anim_strip.h"
 
+#include "clock.h"
 #include "folder.h"
-#include "standins.h"
-
-INT_U32 (*anim_strip_time_source)() = nullptr;
 
 namespace {
-
-INT_U32 now_ms() { return anim_strip_time_source ? anim_strip_time_source() : get_time_ms(); }
 
 INT_S16 strip_size(INT_S16 given, INT_S16 cell) {
   return given > 0 ? given : static_cast<INT_S16>(2 * cell);
@@ -62,7 +58,7 @@ ANIM_STRIP::~ANIM_STRIP() {
 }
 
 void ANIM_STRIP::reset() {
-  start = now_ms();
+  start = get_time_ms();
   offset_x = 0;
   offset_y = static_cast<INT_S16>((strip_height - cell_height) / 2);
 }
@@ -70,7 +66,7 @@ void ANIM_STRIP::reset() {
 INT_U8 ANIM_STRIP::update() {
   // A period of 1 ms has no half to divide by: it counts as still.
   if (period <= 1) return 0;
-  const INT_U32 now = now_ms();
+  const INT_U32 now = get_time_ms();
   if (static_cast<INT_S64>(now) > static_cast<INT_S64>(start) + period || now < start) start = now;
   const INT_S64 W = strip_width - cell_width, H = strip_height - cell_height;
   const INT_S64 half = period / 2, elapsed = static_cast<INT_S64>(now) - start;

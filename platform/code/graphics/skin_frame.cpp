@@ -5,19 +5,16 @@
 #include <string>
 
 #include "folder.h"
+#include "window.h"
+#include "wm_globals.h"
 
 INT_U8 skin_frame_caching = 1;
-
-// The window manager's fallback colour (transparent unless an application
-// sets it) and the screen images of the platform layer.
-extern COLOUR wm_default_colour __attribute__((weak));
-IMAGE* get_screen_image(INT_U16 display) __attribute__((weak));
 
 namespace {
 
 const int kParts = 12;
 
-COLOUR default_colour() { return &wm_default_colour ? wm_default_colour : 0; }
+COLOUR default_colour() { return wm_default_colour; }
 
 // The two end sizes a and b fitted into the length L.
 void shrink(int a, int b, int L, int* a2, int* b2) {
@@ -62,6 +59,7 @@ void SKIN_FRAME::release() {
 }
 
 SKIN_FRAME* SKIN_FRAME::copy_from(const SKIN_FRAME* source) {
+  if (source == this) return this;
   release();
   if (!cache || !source) return this;
   SKIN_FRAME* from = const_cast<SKIN_FRAME*>(source);
@@ -122,7 +120,7 @@ void SKIN_FRAME::draw(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_U8 str
   const int w = x2 - x1 + 1, h = y2 - y1 + 1;
   // Nothing to compose, and nothing to divide the ends by.
   if (w < 1 || h < 1) return;
-  if (!target) target = get_screen_image ? get_screen_image(static_cast<INT_U16>(get_display_of_point(x1, y1))) : nullptr;
+  if (!target) target = get_screen_image(static_cast<INT_U16>(get_display_of_point(x1, y1)));
   if (!target) return;
   if (!skin_frame_caching) {
     compose(x1, y1, x2, y2, target, mode, stretch);

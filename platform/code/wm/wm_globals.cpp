@@ -18,8 +18,6 @@ IMAGE* wm_get_arrow_images() {
   return images;
 }
 
-void* wm_skin_cache = nullptr;
-
 WM_CLICK_SOUND::WM_CLICK_SOUND() : handle(nullptr), channel(0), name(), volume(100), pan(0) {}
 
 WM_CLICK_SOUND& wm_get_click_sound() {
