@@ -155,10 +155,17 @@ bool PACKAGE::write_root() {
          file->write_u32(root.reserved[2]);
 }
 
+// Everything written so far reaches the descriptor, which the readers below
+// use directly.
+void PACKAGE::sync_file() {
+  file->flush();
+  fflush(file->stream);
+}
+
 // Directory records are read straight from the file: a lookup that walks the
 // directory would otherwise refill the data file's whole buffer per record.
 bool PACKAGE::read_raw(INT_U32 position, void* out, size_t count) {
-  file->flush();
+  sync_file();
   return pread_exactly(fileno(file->stream), out, count, static_cast<off_t>(position) + file->header_flag);
 }
 
@@ -486,7 +493,7 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
-  file->flush();
+  sync_file();
   const int from = fileno(file->stream);
   const int to = fileno(output);
   // Walk the chain trusting nothing: every block lies inside the file, no
