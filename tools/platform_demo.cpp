@@ -4,12 +4,16 @@
 // per character, its shade the character code). Every input it sees is also
 // written to standard output, one line each. Ends on Escape, or when asked
 // to quit (a termination signal or the window's close button).
+// Options, for the tests that run the whole program: -q ends after the
+// first step, -n refuses every request to quit, -c shows the credits box at
+// the end.
 #include <cstdio>
 
 #include "app.h"
 #include "clock.h"
 #include "image.h"
 #include "input.h"
+#include "options.h"
 #include "window.h"
 
 namespace {
@@ -54,6 +58,9 @@ unsigned char typed[strip_length];
 int typed_count = 0;
 INT_S16 last_x = -2, last_y = -2;
 bool redraw = true;
+bool quit_after_first_step = false;
+int steps = 0;
+bool refuse_to_quit = false;
 
 void draw() {
   IMAGE* screen = get_screen_image(0);
@@ -81,10 +88,15 @@ void draw() {
 INT_U8 confirm_quit(INT_U32) {
   printf("may-quit\n");
   fflush(stdout);
-  return 1;
+  return refuse_to_quit ? 0 : 1;
 }
 
-void start_installer(INT_S16, char**) {
+void start_installer(INT_S16 argc, char** argv) {
+  for (INT_S32 option; (option = get_next_option(argc, argv, "qnc")) != -1;) {
+    if (option == 'q') quit_after_first_step = true;
+    if (option == 'n') refuse_to_quit = true;
+    if (option == 'c') APPLICATION_INFO.credits_at_exit = 1;
+  }
   WINDOW_REQUEST request = {"Platform Demo", width, height, 0, 65535, 65535, 65535, 65535, 0};
   if (!open_window(&request, 0)) {
     fprintf(stderr, "platform_demo: cannot open a window on the display\n");
@@ -95,7 +107,8 @@ void start_installer(INT_S16, char**) {
 }
 
 INT_U8 update_installer() {
-  bool go = true;
+  ++steps;
+  bool go = !quit_after_first_step;
   INT_S32 key = KEYBOARD::take_key();
   if (key) {
     printf("key %d\n", static_cast<int>(key));
@@ -127,6 +140,6 @@ INT_U8 update_installer() {
 
 void shutdown_installer() {
   close_window(0);
-  printf("ended\n");
+  printf("ended after %d steps\n", steps);
   fflush(stdout);
 }

@@ -7,6 +7,7 @@
 #include "folder.h"
 #include "image_cache.h"
 #include "image_files_test_util.h"
+#include "wm_globals.h"
 
 using itu::Bytes;
 
@@ -330,8 +331,11 @@ TEST(ImageCache, OverlongFolderTextFindsNothing) {
 }
 
 TEST(ImageCache, WindowManagerCacheIsOneObject) {
-  EXPECT_EQ(&wm_skin_cache, &wm_get_skin_cache());
+  // The window manager's global is the one cache, usable before anything else.
+  IMAGE_CACHE* cache = &wm_skin_cache;
+  EXPECT_EQ(cache, &wm_get_skin_cache());
   EXPECT_EQ(wm_skin_cache.entries.count, 0);
+  EXPECT_EQ(wm_skin_cache.free_at_zero, 0);
 }
 
 }  // namespace

@@ -94,6 +94,7 @@ TEST(Png, FilesOfOtherKindsLoadAsOpaqueOrTransparent32BitPixels) {
       {"palette", "src.ppm PNG8:out.png", colours},
       {"16-bit RGB", "src.ppm -depth 16 PNG48:out.png", colours},
       {"8-bit RGB", "src.ppm PNG24:out.png", colours},
+      {"interlaced", "src.ppm -interlace PNG PNG24:out.png", colours},
       {"16-bit RGBA", "src.ppm -alpha set -channel A -evaluate set 50% +channel -depth 16 PNG64:out.png",
        {0x80FF0000, 0x8000FF00, 0x800000FF, 0x80FFFFFF}},
       {"8-bit grey", "grey.pgm -define png:color-type=0 -define png:bit-depth=8 out.png", greys},

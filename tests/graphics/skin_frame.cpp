@@ -185,6 +185,42 @@ TEST(SkinFrame, ThreePartFramesStretchAcross) {
   v.release();
 }
 
+TEST(SkinFrame, CentredOverlayFollowsItsOffsetsInBlendAndCopyModesOnly) {
+  Skin s;
+  s.put("o", 4, 4, colour_of(4));
+  s.put("o_colay", 2, 2, colour_of(0));
+  SKIN_FRAME frame(&s.cache);
+  EXPECT_EQ(frame.load(s.text, "o", 0), 1);
+  ASSERT_NE(frame.colay, nullptr);
+  struct Case {
+    INT_S16 ox, oy;
+    INT_S32 mode;
+    int first_x, first_y;  // -1: no overlay
+  } cases[] = {{0, 0, BLIT_BLEND, 4, 4}, {1, -2, BLIT_COPY, 5, 2}, {0, 0, BLIT_MASK, -1, -1}};
+  for (INT_U8 caching : {1, 0}) {
+    skin_frame_caching = caching;
+    for (const Case& c : cases) {
+      frame.overlay_x = c.ox;
+      frame.overlay_y = c.oy;
+      frame.recompose = 1;
+      IMAGE target(10, 10);
+      frame.draw(0, 0, 9, 9, 0, &target, c.mode);
+      for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+          const bool over = c.first_x >= 0 && x >= c.first_x && x < c.first_x + 2 && y >= c.first_y &&
+                            y < c.first_y + 2;
+          if (over) {
+            ASSERT_EQ(part_at(target, x, y), 0) << x << "," << y;
+          } else if (c.mode != BLIT_MASK) {
+            ASSERT_EQ(part_at(target, x, y), x >= 3 && x < 7 && y >= 3 && y < 7 ? 4 : -1) << x << "," << y;
+          }
+        }
+    }
+  }
+  skin_frame_caching = 1;
+  frame.release();
+}
+
 TEST(SkinFrame, ColourAtFollowsTheParts) {
   Skin s;
   s.nine("b");

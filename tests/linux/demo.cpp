@@ -19,7 +19,7 @@ namespace {
 
 class Demo {
  public:
-  Demo() {
+  explicit Demo(const char* option = nullptr) {
     int fds[2];
     if (pipe(fds) != 0) return;
     pid_ = fork();
@@ -27,7 +27,7 @@ class Demo {
       dup2(fds[1], 1);
       close(fds[0]);
       close(fds[1]);
-      execl(ZORV_BUILD_DIR "/platform_demo", "platform_demo", static_cast<char*>(nullptr));
+      execl(ZORV_BUILD_DIR "/platform_demo", "platform_demo", option, static_cast<char*>(nullptr));
       _exit(127);
     }
     close(fds[1]);
@@ -89,11 +89,12 @@ class Demo {
 
 class DemoTest : public ::testing::Test {
  protected:
+  virtual const char* option() const { return nullptr; }
   void SetUp() override {
     server = zt::start_checked_xvfb(1024, 768, 24);
     ASSERT_TRUE(server);
     probe.reset(new zt::XProbe());
-    demo.reset(new Demo());
+    demo.reset(new Demo(option()));
     ASSERT_TRUE(demo->wait_for("started")) << demo->text();
     std::vector<Window> w = probe->find_windows("Platform Demo");
     ASSERT_EQ(w.size(), 1u);
@@ -176,4 +177,56 @@ TEST_F(DemoTest, TheWindowsCloseButtonAsksToo) {
   XSync(probe->display(), False);
   EXPECT_EQ(demo->wait_exit(), 0) << demo->text();
   EXPECT_EQ(demo->count("may-quit"), 1);
+}
+
+namespace {
+class RefusingDemoTest : public DemoTest {
+  const char* option() const override { return "-n"; }
+};
+}  // namespace
+
+TEST_F(RefusingDemoTest, ARefusedSignalLetsTheProgramGoOn) {
+  kill(demo->pid(), SIGTERM);
+  EXPECT_TRUE(demo->wait_for("may-quit"));
+  usleep(300000);
+  EXPECT_TRUE(demo->running());
+  kill(demo->pid(), SIGINT);
+  EXPECT_TRUE(demo->wait_for("may-quit"));
+  usleep(300000);
+  EXPECT_TRUE(demo->running());
+  ASSERT_TRUE(zt::xdotool("windowfocus --sync " + id + " key Escape"));
+  EXPECT_EQ(demo->wait_exit(), 0) << demo->text();
+  EXPECT_EQ(demo->count("may-quit"), 2);
+}
+
+TEST(DemoEntry, AStepThatEndsAtOnceRunsNoFrameAndTheCreditsFollowTheDisplay) {
+  auto server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  zt::clear_message_box_calls();
+  {
+    Demo demo("-q");
+    EXPECT_EQ(demo.wait_exit(), 0) << demo.text();
+    EXPECT_NE(demo.text().find("ended after 1 steps"), std::string::npos) << demo.text();
+  }
+  EXPECT_TRUE(zt::message_box_calls().empty());
+  {
+    Demo demo("-c");
+    ASSERT_TRUE(demo.wait_for("started"));
+    kill(demo.pid(), SIGINT);
+    EXPECT_EQ(demo.wait_exit(), 0) << demo.text();
+  }
+  auto calls = zt::message_box_calls();
+  ASSERT_EQ(calls.size(), 1u);
+  std::string all;
+  for (auto& a : calls[0]) all += a + "\n";
+  EXPECT_NE(all.find("Z.O.R.V. Development Libraries:"), std::string::npos) << all;
+  EXPECT_NE(all.find("Platform Demo"), std::string::npos) << all;  // the about text names the application
+}
+
+TEST(DemoEntry, AnUnknownOptionEndsThroughTheFatalPath) {
+  auto server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  Demo demo("-z");
+  EXPECT_EQ(demo.wait_exit(), 255);
+  EXPECT_NE(demo.text().find("Application was unable to continue"), std::string::npos) << demo.text();
 }

@@ -2,6 +2,7 @@
 // teardown, on a private Xvfb.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "app.h"
@@ -69,38 +70,39 @@ TEST_F(ScreenTest, PleaseWaitIsAnUndecoratedCentredWindowOfThePicture) {
 }
 
 TEST_F(ScreenTest, OpenGlPresentationOrTheMismatchAnswer) {
-  WINDOW_REQUEST r = {"GL", 64, 32, 0, 65535, 65535, 65535, 65535, 0};
-  ASSERT_TRUE(open_window(&r, 0));
-  EXPECT_FALSE(has_gl_context());
-  bool made = create_gl_context();
-  RecordProperty("gl_path", made ? "context" : "mismatch");
-  if (!made) {
-    // Mesa's software GLX cannot bind its double-buffered visual to a window
-    // made on the default visual: the server answers BadMatch, which the
-    // handler records, and the creation answers 0, as designed.
-    EXPECT_EQ(gl_context_mismatch, 1);
-    EXPECT_FALSE(has_gl_context());
-    EXPECT_FALSE(create_gl_context());  // asked again: 0 at once
-    // Presentation goes on through XPutImage.
+  // In a child: Mesa's driver, loaded behind the context, keeps blocks of
+  // its own until the process ends, which the leak checker would blame on us.
+  zt::ChildResult child = zt::run_in_child([] {
+    zt::XProbe look;
+    WINDOW_REQUEST r = {"GL", 64, 32, 0, 65535, 65535, 65535, 65535, 0};
+    if (!open_window(&r, 0)) return;
+    printf("before %d\n", has_gl_context() ? 1 : 0);
+    bool made = create_gl_context();
+    printf("made %d mismatch %d\n", made ? 1 : 0, gl_context_mismatch);
+    printf("again %d\n", create_gl_context() ? 1 : 0);  // once only, or 0 at once after a refusal
     IMAGE* s = get_screen_image(0);
-    COLOUR red = 0xFFFF0000u;
-    s->clear(&red, 1);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 64; ++x) s->pixels[y * s->pitch + x] = (y < 16 ? 0xFF00FF00u : 0xFF0000FFu);
+    s->add_dirty_rect(0, 0, 63, 31);
     swap_screens(-1);
-    EXPECT_EQ(probe->pixel(x11.window, 5, 5), 0xFF0000u);
-    return;
+    XSync(x11.display, False);
+    printf("top %06x bottom %06x\n", look.pixel(x11.window, 5, 5), look.pixel(x11.window, 5, 25));
+    release_gl_context();
+    printf("after %d\n", has_gl_context() ? 1 : 0);
+    fflush(stdout);
+  });
+  EXPECT_EQ(child.status, 0) << child.err;
+  RecordProperty("gl_path", child.out.find("made 1") != std::string::npos ? "context" : "mismatch");
+  if (child.out.find("made 1") != std::string::npos) {
+    EXPECT_EQ(child.out, "before 0\nmade 1 mismatch 0\nagain 1\ntop 00ff00 bottom 0000ff\nafter 0\n");
+  } else {
+    // Where Mesa's GLX cannot bind its visual to a window made on the default
+    // visual, the server answers BadMatch, the handler records it and the
+    // creation answers 0, as designed; presentation goes on through
+    // XPutImage, top row first either way.
+    EXPECT_EQ(child.out, "before 0\nOpenGL Context does not match!\nmade 0 mismatch 1\nagain 0\n"
+                         "top 00ff00 bottom 0000ff\nafter 0\n");
   }
-  EXPECT_TRUE(has_gl_context());
-  EXPECT_TRUE(create_gl_context());  // once only
-  IMAGE* s = get_screen_image(0);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 64; ++x) s->pixels[y * s->pitch + x] = (y < 16 ? 0xFF00FF00u : 0xFF0000FFu);
-  s->add_dirty_rect(0, 0, 63, 31);
-  swap_screens(-1);
-  XSync(x11.display, False);
-  EXPECT_EQ(probe->pixel(x11.window, 5, 5), 0x00FF00u);    // top row first, not flipped
-  EXPECT_EQ(probe->pixel(x11.window, 5, 25), 0x0000FFu);
-  release_gl_context();
-  EXPECT_FALSE(has_gl_context());
 }
 
 TEST_F(ScreenTest, FatalExitClosesTheWindowAndEndsWith255) {

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs one test program in a sandbox of its own: a fresh HOME and working
 # folder, the stand-in message-box programs first on PATH, stdin from
-# /dev/null. The folder is removed afterwards unless ZORV_KEEP_TEST_TMP is set.
+# /dev/null. "$HOME/tmp" exists, so the library's $TEMP is private to the
+# test too. The folder is removed afterwards unless ZORV_KEEP_TEST_TMP is set.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(mktemp -d "${ZORV_TEST_TMPROOT:-/tmp}/zorv-test.XXXXXX") || exit 99
-mkdir -p "$root/home" "$root/work" "$root/tmp"
+mkdir -p "$root/home/tmp" "$root/work" "$root/tmp"
 export HOME="$root/home"
 export TMPDIR="$root/tmp"
 export ZORV_TEST_TMP="$root"

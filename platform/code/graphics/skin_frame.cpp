@@ -6,18 +6,15 @@
 
 #include "folder.h"
 #include "window.h"
+#include "wm_globals.h"
 
 INT_U8 skin_frame_caching = 1;
-
-// The window manager's fallback colour (transparent unless an application
-// sets it); weak until the window manager's globals are part of the build.
-extern COLOUR wm_default_colour __attribute__((weak));
 
 namespace {
 
 const int kParts = 12;
 
-COLOUR default_colour() { return &wm_default_colour ? wm_default_colour : 0; }
+COLOUR default_colour() { return wm_default_colour; }
 
 // The two end sizes a and b fitted into the length L.
 void shrink(int a, int b, int L, int* a2, int* b2) {
@@ -62,6 +59,7 @@ void SKIN_FRAME::release() {
 }
 
 SKIN_FRAME* SKIN_FRAME::copy_from(const SKIN_FRAME* source) {
+  if (source == this) return this;
   release();
   if (!cache || !source) return this;
   SKIN_FRAME* from = const_cast<SKIN_FRAME*>(source);

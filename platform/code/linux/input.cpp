@@ -120,11 +120,7 @@ INT_U32 KEYBOARD::read_line(INT_U8 wait, INT_U16* length, INT_U8* buffer, INT_S1
 
 INT_U32 KEYBOARD::is_key_down(INT_S32 keycode) {
   if (keycode < 0 || keycode > 255) return 0;
-  if (!x11.display || !x11.window) return 0;
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(x11.display, &focus, &revert);
-  if (focus != x11.window) return 0;
+  if (!x11.display || !x11.window || !x11.key_map_focused) return 0;
   return (key_map[keycode >> 3] >> (keycode & 7)) & 1u;
 }
 
@@ -255,9 +251,10 @@ void build_keycode_map(const unsigned long* keysyms, int min_keycode, int max_ke
     const unsigned long* syms = keysyms + static_cast<size_t>(kc - min_keycode) * static_cast<size_t>(per_code);
     for (int i = 0; i < per_code; ++i)
       if (syms[i] != NoSymbol) has_symbol[kc] = true;
-    // The first-level symbol decides; with none there, the first symbol found.
+    // The first-level symbol decides, as it does for the key's name. Keys
+    // with symbols on other levels only (the server's virtual modifier keys)
+    // are no classic key.
     unsigned long sym = syms[0];
-    for (int i = 0; sym == NoSymbol && i < per_code; ++i) sym = syms[i];
     INT_U8 classic = sym == NoSymbol ? 0 : classic_keycode_of_keysym(sym);
     if (classic) {
       m.to_classic[kc] = classic;

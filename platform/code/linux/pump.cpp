@@ -109,7 +109,9 @@ bool handle_window_event(XEvent* event) {
       return false;
     case Expose: {
       const XExposeEvent& e = event->xexpose;
-      platform_screen_image()->add_dirty_rect(static_cast<INT_S16>(e.x), static_cast<INT_S16>(e.y),
+      IMAGE* screen = platform_screen_image();
+      if (!screen->pixels) return true;  // a late exposure of a window already closed
+      screen->add_dirty_rect(static_cast<INT_S16>(e.x), static_cast<INT_S16>(e.y),
                                               static_cast<INT_S16>(e.x + e.width - 1),
                                               static_cast<INT_S16>(e.y + e.height - 1));
       return true;
@@ -156,6 +158,10 @@ void update_platform() {
   char server_map[32];
   XQueryKeymap(x11.display, server_map);
   translate_key_map(server_map, key_map);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(x11.display, &focus, &revert);
+  x11.key_map_focused = focus == x11.window ? 1 : 0;
   frame_activity = 0;
   update_sound();
 }
