@@ -43,6 +43,60 @@ char* copy_name(const char* text, size_t length) {
 
 }  // namespace
 
+namespace {
+
+bool pread_exactly(int fd, void* out, size_t count, off_t at) {
+  char* p = static_cast<char*>(out);
+  while (count > 0) {
+    ssize_t got = pread(fd, p, count, at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    p += got;
+    at += got;
+    count -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool write_exactly(int fd, const INT_U8* data, size_t count) {
+  while (count > 0) {
+    ssize_t put = write(fd, data, count);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    count -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+enum COPY_RESULT { COPIED, READ_FAILED, WRITE_FAILED };
+
+// Copies count bytes at offset `at` of one file to the end of another, inside
+// the kernel where it can; through `buffer` (at least count bytes, allocated
+// on demand) where it cannot.
+COPY_RESULT copy_range(int from, off_t at, int to, size_t count, PACKAGE_BLOCK* buffer, size_t buffer_size) {
+  while (count > 0) {
+    off_t in = at;
+    ssize_t copied = copy_file_range(from, &in, to, nullptr, count, 0);
+    if (copied > 0) {
+      at += copied;
+      count -= static_cast<size_t>(copied);
+      continue;
+    }
+    if (copied == 0) return READ_FAILED;
+    if (errno == EINTR) continue;
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF) break;
+    return WRITE_FAILED;
+  }
+  if (count == 0) return COPIED;
+  if (!buffer->data) buffer->data = new (std::nothrow) INT_U8[buffer_size];
+  if (!buffer->data) return WRITE_FAILED;
+  if (!pread_exactly(from, buffer->data, count, at)) return READ_FAILED;
+  return write_exactly(to, buffer->data, count) ? COPIED : WRITE_FAILED;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- records
 
 INT_U64 PACKAGE::data_length() { return file ? file->get_size() : 0; }
@@ -101,12 +155,26 @@ bool PACKAGE::write_root() {
          file->write_u32(root.reserved[2]);
 }
 
+// Everything written so far reaches the descriptor, which the readers below
+// use directly.
+void PACKAGE::sync_file() {
+  file->flush();
+  fflush(file->stream);
+}
+
+// Directory records are read straight from the file: a lookup that walks the
+// directory would otherwise refill the data file's whole buffer per record.
+bool PACKAGE::read_raw(INT_U32 position, void* out, size_t count) {
+  sync_file();
+  return pread_exactly(fileno(file->stream), out, count, static_cast<off_t>(position) + file->header_flag);
+}
+
 bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
   INT_U64 length = data_length();
   if (position == 0 || static_cast<INT_U64>(position) + ENTRY_FIXED_SIZE > length) return false;
-  file->seek(static_cast<INT_S32>(position), 0);
   INT_U32 name_length = 0;
-  if (!file->read_u32(&name_length)) return false;
+  if (!read_raw(position, &name_length, 4)) return false;
+  if (file->swap_flag) name_length = __builtin_bswap32(name_length);
   // The name must lie inside the file before anything is allocated for it.
   if (static_cast<INT_U64>(position) + ENTRY_FIXED_SIZE + name_length > length) return false;
   char* name = new (std::nothrow) char[static_cast<size_t>(name_length) + 1];
@@ -114,18 +182,24 @@ bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
     PACKAGE_ERROR(4107, nullptr);
     return false;
   }
-  if (name_length && file->read(name, static_cast<INT_S32>(name_length)) != static_cast<INT_S32>(name_length)) {
+  INT_U32 links[4];
+  if ((name_length && !read_raw(position + 4, name, name_length)) ||
+      !read_raw(position + 4 + name_length, links, sizeof links)) {
     delete[] name;
     return false;
   }
   name[name_length] = 0;
+  if (file->swap_flag)
+    for (INT_U32& link : links) link = __builtin_bswap32(link);
   delete[] out->name;
   out->name = name;
   out->name_length = name_length;
   out->position = position;
-  out->first_block = out->last_block = out->next_entry = out->size = 0;
-  return file->read_u32(&out->first_block) && file->read_u32(&out->last_block) &&
-         file->read_u32(&out->next_entry) && file->read_u32(&out->size);
+  out->first_block = links[0];
+  out->last_block = links[1];
+  out->next_entry = links[2];
+  out->size = links[3];
+  return true;
 }
 
 bool PACKAGE::write_entry_record(const PACKAGE_ENTRY* entry) {
@@ -157,60 +231,6 @@ bool PACKAGE::allocate_block(PACKAGE_BLOCK* block) {
   if (!block->data) PACKAGE_ERROR(4107, nullptr);
   return block->data != nullptr;
 }
-
-namespace {
-
-bool pread_exactly(int fd, void* out, size_t count, off_t at) {
-  char* p = static_cast<char*>(out);
-  while (count > 0) {
-    ssize_t got = pread(fd, p, count, at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    p += got;
-    at += got;
-    count -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-bool write_exactly(int fd, const INT_U8* data, size_t count) {
-  while (count > 0) {
-    ssize_t put = write(fd, data, count);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    count -= static_cast<size_t>(put);
-  }
-  return true;
-}
-
-enum COPY_RESULT { COPIED, READ_FAILED, WRITE_FAILED };
-
-// Copies count bytes at offset `at` of one file to the end of another, inside
-// the kernel where it can; through `buffer` (at least count bytes, allocated
-// on demand) where it cannot.
-COPY_RESULT copy_range(int from, off_t at, int to, size_t count, PACKAGE_BLOCK* buffer, size_t buffer_size) {
-  while (count > 0) {
-    off_t in = at;
-    ssize_t copied = copy_file_range(from, &in, to, nullptr, count, 0);
-    if (copied > 0) {
-      at += copied;
-      count -= static_cast<size_t>(copied);
-      continue;
-    }
-    if (copied == 0) return READ_FAILED;
-    if (errno == EINTR) continue;
-    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF) break;
-    return WRITE_FAILED;
-  }
-  if (count == 0) return COPIED;
-  if (!buffer->data) buffer->data = new (std::nothrow) INT_U8[buffer_size];
-  if (!buffer->data) return WRITE_FAILED;
-  if (!pread_exactly(from, buffer->data, count, at)) return READ_FAILED;
-  return write_exactly(to, buffer->data, count) ? COPIED : WRITE_FAILED;
-}
-
-}  // namespace
 
 // Reads a block's next link and used count, not its data.
 bool PACKAGE::read_block(INT_U32 position, PACKAGE_BLOCK* block) {
@@ -473,7 +493,7 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
-  file->flush();
+  sync_file();
   const int from = fileno(file->stream);
   const int to = fileno(output);
   // Walk the chain trusting nothing: every block lies inside the file, no

@@ -134,6 +134,8 @@ class PACKAGE {
   bool write_header();
   bool read_root();
   bool write_root();
+  void sync_file();
+  bool read_raw(INT_U32 position, void* out, size_t count);
   bool read_entry_record(INT_U32 position, PACKAGE_ENTRY* out);
   bool write_entry_record(const PACKAGE_ENTRY* entry);
   bool write_entry_back(PACKAGE_ENTRY* entry);

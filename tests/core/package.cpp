@@ -172,7 +172,7 @@ TEST(Package, StoreWithoutReplaceChangesNothing) {
 TEST(Package, FreeListIsReusedFirstInFirstOut) {
   for (INT_U8 cache : {0, 1}) {
     Dir dir;
-    put(dir, "a", zeros(40));  // three blocks: 75, 99, 123
+    put(dir, "a", Bytes(40, 'Q'));  // three blocks: 75, 99, 123; stale bytes would show
     put(dir, "b", text("bbbbb"));
     put(dir, "small", text("AAAAA"));
     Bytes c(20);
@@ -359,33 +359,41 @@ TEST(Package, ExtractionToAFullDiskFails) {
 }
 
 TEST(Package, EntryFilesAreTemporaryCopies) {
-  Dir dir;
-  put(dir, "a", text("xyz"));
-  {
-    PACKAGE package(&dir.folder, "p.pkg", 1, 16);
-    ASSERT_TRUE(package.store_file(&dir.folder, "a"));
-    DATA_FILE* reader = package.open_file("a", 0, 0);
-    ASSERT_NE(reader, nullptr);
-    char buf[8] = {};
-    EXPECT_EQ(reader->read(buf, 8), 3);
-    EXPECT_STREQ(buf, "xyz");
-    close_package_file(&reader);
-    EXPECT_EQ(package.open_file("missing", 0, 0), nullptr);
+  for (INT_U8 cache : {0, 1}) {
+    Dir dir;
+    put(dir, "a", text("xyz"));
+    {
+      PACKAGE package(&dir.folder, "p.pkg", 1, 16, cache);
+      ASSERT_TRUE(package.store_file(&dir.folder, "a"));
+      DATA_FILE* reader = package.open_file("a", 0, 0);
+      ASSERT_NE(reader, nullptr);
+      char buf[8] = {};
+      EXPECT_EQ(reader->read(buf, 8), 3);
+      EXPECT_STREQ(buf, "xyz");
+      close_package_file(&reader);
+      EXPECT_EQ(package.open_file("missing", 0, 0), nullptr);
 
-    DATA_FILE* writer = package.open_file("n", 1, 0);
-    ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(writer->write("hello", 5), 5);
-    close_package_file(&writer);
-    ASSERT_TRUE(package.extract(&dir.folder, "n.out", "n"));
-    EXPECT_EQ(zt::read_text(dir / "n.out"), "hello");
+      DATA_FILE* writer = package.open_file("n", 1, 0);
+      ASSERT_NE(writer, nullptr);
+      EXPECT_EQ(writer->write("hello", 5), 5);
+      close_package_file(&writer);
+      ASSERT_TRUE(package.extract(&dir.folder, "n.out", "n"));
+      EXPECT_EQ(zt::read_text(dir / "n.out"), "hello");
 
-    PACKAGE_TEXT_FILE* text_file = package.open_text_file("t.txt", 1, 0);
-    ASSERT_NE(text_file, nullptr);
-    EXPECT_TRUE(text_file->write_string("line\n"));
-    close_package_text_file(&text_file);
-    EXPECT_EQ(text_file, nullptr);
-    ASSERT_TRUE(package.extract(&dir.folder, "t.out", "t.txt"));
-    EXPECT_EQ(zt::read_text(dir / "t.out"), "line\n");
+      PACKAGE_TEXT_FILE* text_file = package.open_text_file("t.txt", 1, 0);
+      ASSERT_NE(text_file, nullptr);
+      EXPECT_TRUE(text_file->write_string("line\n"));
+      close_package_text_file(&text_file);
+      EXPECT_EQ(text_file, nullptr);
+      ASSERT_TRUE(package.extract(&dir.folder, "t.out", "t.txt"));
+      EXPECT_EQ(zt::read_text(dir / "t.out"), "line\n");
+    }
+    // Stores made by closing entry files reach the file (a cached package
+    // writes its directory back).
+    PACKAGE again(&dir.folder, "p.pkg");
+    ASSERT_TRUE(again.extract(&dir.folder, "n2.out", "n"));
+    EXPECT_EQ(zt::read_text(dir / "n2.out"), "hello");
+    ASSERT_TRUE(again.extract(&dir.folder, "t2.out", "t.txt"));
   }
   // No temporary copy stays behind.
   FOLDER temp{FOLDER::UNSET()};

@@ -251,6 +251,7 @@ FakeKeyboard evdev_keyboard() {
   k.set(121, XF86XK_AudioMute);
   k.set(218, XK_Print);
   k.set(254, XF86XK_WWAN);
+  k.set(204, NoSymbol, XK_Alt_L);  // a virtual modifier key: Alt_L on its second level only
   return k;
 }
 
@@ -263,7 +264,7 @@ TEST(Keycodes, EvdevKeysArriveOnTheirClassicNumbers) {
       {9, 9},     {23, 23},   {36, 36},   {37, 37},   {38, 38},   {50, 50},   {62, 62},  {79, 79},
       {104, 108}, {105, 109}, {106, 112}, {107, 111}, {108, 113}, {110, 97},  {111, 98}, {112, 99},
       {113, 100}, {114, 102}, {115, 103}, {116, 104}, {117, 105}, {118, 106}, {119, 107}, {121, 121},
-      {218, 111}, {254, 254}, {60, 0},  // no symbols: no key
+      {218, 111}, {254, 254}, {204, 204}, {60, 0},  // no symbols: no key
   };
   for (auto& e : expect) EXPECT_EQ(classic_from_server_keycode(e.first), e.second) << "server " << e.first;
   reset_keycode_map();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -157,6 +158,46 @@ TEST_F(PumpTest, KeyNamesComeFromTheServersKeys) {
   EXPECT_STREQ(get_key_name(&keyboard, 107, 0), "Delete");
   EXPECT_EQ(get_key_char(&keyboard, 38, 1), 'A');
   EXPECT_STREQ(get_key_name(&keyboard, 0, 0), "");
+}
+
+TEST_F(PumpTest, NoServerKeyPosesAsAnotherClassicKey) {
+  int min_kc = 0, max_kc = 0, per = 0;
+  XDisplayKeycodes(probe->display(), &min_kc, &max_kc);
+  KeySym* syms = XGetKeyboardMapping(probe->display(), static_cast<KeyCode>(min_kc), max_kc - min_kc + 1, &per);
+  ASSERT_NE(syms, nullptr);
+  std::map<int, KeySym> owner;  // classic number -> first-level symbol of its key
+  int moved = 0;
+  for (int kc = min_kc; kc <= max_kc; ++kc) {
+    KeySym sym = syms[(kc - min_kc) * per];
+    int c = classic_from_server_keycode(static_cast<unsigned>(kc));
+    if (!c) continue;
+    int want = classic_keycode_of_keysym(sym);
+    if (want) {
+      EXPECT_EQ(c, want) << "server key " << kc;
+    } else {
+      EXPECT_GT(c, 117) << "server key " << kc << " (" << (XKeysymToString(sym) ? XKeysymToString(sym) : "?") << ")";
+      if (kc <= 117) ++moved;
+    }
+    if (owner.count(c) && classic_keycode_of_keysym(owner[c]) == 0) ADD_FAILURE() << "number " << c << " twice";
+    owner[c] = sym;
+  }
+  XFree(syms);
+  EXPECT_GT(moved, 0);  // this server numbers its keys the modern way
+}
+
+TEST_F(PumpTest, ANewKeyboardLayoutIsFollowed) {
+  ASSERT_TRUE(zt::xdotool("key z"));
+  EXPECT_EQ(next_key(), 52);
+  EXPECT_EQ(typed(1), "z");
+  // A German layout swaps Y and Z: the key that types z is another one now.
+  ASSERT_EQ(zt::sh("setxkbmap de >/dev/null 2>&1"), 0);
+  zt::pump_until([] { return false; }, 300);
+  ASSERT_TRUE(zt::xdotool("key z"));
+  EXPECT_EQ(next_key(), 52);
+  EXPECT_EQ(typed(1), "z");
+  ASSERT_TRUE(zt::xdotool("key y"));
+  EXPECT_EQ(next_key(), 29);
+  EXPECT_EQ(typed(1), "y");
 }
 
 namespace {

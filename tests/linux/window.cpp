@@ -294,3 +294,28 @@ TEST_F(WindowTest, BadIconDataLeavesTheWindowWithoutIcon) {
   if (wm) XFree(wm);
   APPLICATION_INFO.icon_xpm = saved;
 }
+
+TEST_F(WindowTest, AsksTheWindowManagerForOrAgainstFullScreen) {
+  start();
+  Display* d = probe->display();
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+  Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+  Atom full = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
+  for (INT_U8 want : {0, 1}) {
+    close_window(0);
+    WINDOW_REQUEST r = request("State", 200, 100, want);
+    ASSERT_TRUE(open_window(&r, 0));
+    XSync(x11.display, False);
+    XSync(d, False);
+    XEvent e;
+    bool seen = false;
+    while (!seen && XCheckTypedEvent(d, ClientMessage, &e))
+      seen = e.xclient.message_type == state && e.xclient.window == x11.window;
+    ASSERT_TRUE(seen) << int(want);
+    EXPECT_EQ(e.xclient.format, 32);
+    EXPECT_EQ(e.xclient.data.l[0], want);
+    EXPECT_EQ(static_cast<Atom>(e.xclient.data.l[1]), full);
+    EXPECT_EQ(e.xclient.data.l[2], 0);
+  }
+}

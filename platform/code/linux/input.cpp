@@ -255,9 +255,10 @@ void build_keycode_map(const unsigned long* keysyms, int min_keycode, int max_ke
     const unsigned long* syms = keysyms + static_cast<size_t>(kc - min_keycode) * static_cast<size_t>(per_code);
     for (int i = 0; i < per_code; ++i)
       if (syms[i] != NoSymbol) has_symbol[kc] = true;
-    // The first-level symbol decides; with none there, the first symbol found.
+    // The first-level symbol decides, as it does for the key's name. Keys
+    // with symbols on other levels only (the server's virtual modifier keys)
+    // are no classic key.
     unsigned long sym = syms[0];
-    for (int i = 0; sym == NoSymbol && i < per_code; ++i) sym = syms[i];
     INT_U8 classic = sym == NoSymbol ? 0 : classic_keycode_of_keysym(sym);
     if (classic) {
       m.to_classic[kc] = classic;

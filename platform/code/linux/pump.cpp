@@ -109,7 +109,9 @@ bool handle_window_event(XEvent* event) {
       return false;
     case Expose: {
       const XExposeEvent& e = event->xexpose;
-      platform_screen_image()->add_dirty_rect(static_cast<INT_S16>(e.x), static_cast<INT_S16>(e.y),
+      IMAGE* screen = platform_screen_image();
+      if (!screen->pixels) return true;  // a late exposure of a window already closed
+      screen->add_dirty_rect(static_cast<INT_S16>(e.x), static_cast<INT_S16>(e.y),
                                               static_cast<INT_S16>(e.x + e.width - 1),
                                               static_cast<INT_S16>(e.y + e.height - 1));
       return true;
