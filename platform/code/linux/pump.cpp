@@ -10,7 +10,6 @@
 #include "image.h"
 #include "input.h"
 #include "standins.h"
-#include "pending_services.h"
 #include "window.h"
 #include "x11_platform.h"
 
