@@ -1,6 +1,6 @@
-// Services of other modules that the program entry and the window call but
-// that have not landed yet; pending_services.cpp holds weak placeholders that
-// the real definitions replace. Delete each line when its module lands.
+// Services of other modules that the program entry and the window call. All
+// have landed (wm_cursor_kind is defined with the window manager's globals);
+// the includers may name the real header instead.
 #ifndef ZORV_PENDING_SERVICES_H
 #define ZORV_PENDING_SERVICES_H
 
