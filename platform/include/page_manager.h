@@ -134,8 +134,7 @@ class PAGE_MANAGER {
   INT_U8 focus_area(INT_U8 forward);
 };
 
-// Page transitions (codes 11 to 17). Until the animated versions exist the
-// switch_* forms switch at once and the fade_to_* forms show nothing.
+// Page transitions (codes 11 to 17), in transitions.cpp.
 void fade_to_grey(PAGE_MANAGER* manager);
 void fade_to_black(PAGE_MANAGER* manager);
 void switch_colour_in(PAGE_MANAGER* manager, INT_S32 area);

@@ -371,6 +371,7 @@ TEST_F(PageManager, ActionCodeTable) {
       make_screen(320, 200);
       wm_use_cursor_shapes = 0;
       PAGE_MANAGER pm(1, -1);
+      pm.transition_time = 0;  // the scripted clock stands still: transitions end at once
       pm.request_page(0, build_a, release_log, 0, process_a, 0, 0, leave_a);
       pm.update(0);
       PROBE* pop = new PROBE("pop", 0, 0, 5, 5);
