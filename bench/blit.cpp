@@ -4,11 +4,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <string>
 #include <vector>
 
 #include "image.h"
+#include "timing_reporter.h"
 
 namespace {
 
@@ -56,33 +55,19 @@ BENCHMARK(BM_blit_blend_mixed_alpha);
 BENCHMARK(BM_blit_blend_opaque);
 BENCHMARK(BM_blit_copy);
 
-// Prints the usual table, then every run's time as a multiple of the memcpy.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.iterations > 0) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    auto base = times_.find("BM_memcpy");
-    if (base == times_.end() || base->second <= 0) return;
-    std::printf("\n800 x 600 pixels, time as a multiple of memcpy of the same bytes:\n");
-    for (const auto& [name, t] : times_)
-      if (name != "BM_memcpy") std::printf("  %-28s %6.2f\n", name.c_str(), t / base->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  TimingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto& times = reporter.real_time;
+  auto base = times.find("BM_memcpy");
+  if (base != times.end() && base->second > 0) {
+    std::printf("\n800 x 600 pixels, time as a multiple of memcpy of the same bytes:\n");
+    for (const auto& [name, t] : times)
+      if (name != "BM_memcpy") std::printf("  %-28s %6.2f\n", name.c_str(), t / base->second);
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -6,7 +6,6 @@
 #include FT_FREETYPE_H
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "folder.h"
 #include "fonts.h"
 #include "image.h"
+#include "timing_reporter.h"
 
 namespace {
 
@@ -103,24 +103,14 @@ void BM_PageWithFreeTypeDirectly(benchmark::State& state) {
 BENCHMARK(BM_PageWithGlyphCache)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PageWithFreeTypeDirectly)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> time;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (!r.error_occurred) time[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  TimingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double cached = reporter.time["BM_PageWithGlyphCache"];
-  double direct = reporter.time["BM_PageWithFreeTypeDirectly"];
+  double cached = reporter.cpu_time["BM_PageWithGlyphCache"];
+  double direct = reporter.cpu_time["BM_PageWithFreeTypeDirectly"];
   if (cached > 0 && direct > 0)
     printf("\nPage of %d glyphs: glyph cache %.1f us, FreeType directly %.1f us: %.1f times faster\n",
            kLines * kColumns, cached, direct, direct / cached);

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app.h"
+#include "clipboard.h"
+#include "input.h"
 #include "random.h"
-#include "standins.h"
 
 time_t (*utility_clock)(time_t*) = time;
 

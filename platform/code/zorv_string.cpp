@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "standins.h"
+#include "clipboard.h"
 #include "text_compare.h"
 #include "utilities.h"
 

@@ -64,6 +64,8 @@ class KEYBOARD {
   static void key_down(INT_S32 keycode);
   static void char_event(INT_S32 code);
   static void resize_queue(INT_S32 n);
+  // 1 when the key was down at the end of the last frame and the window
+  // held the input focus then.
   static INT_U32 is_key_down(INT_S32 keycode);
   static void begin_text_entry() {}
   static void end_text_entry() {}

@@ -3,6 +3,7 @@
 #ifndef WM_GLOBALS_H
 #define WM_GLOBALS_H
 
+#include "folder.h"
 #include "image_cache.h"
 #include "lists.h"
 #include "wm_screen_object.h"
@@ -25,17 +26,20 @@ enum { ARROW_UP = 0, ARROW_DOWN = 1, ARROW_LEFT = 2, ARROW_RIGHT = 3 };
 // The skin image cache: wm_skin_cache (image_cache.h) names the one
 // IMAGE_CACHE, built on first use and kept to the end of the process.
 
-// Click sound settings. The sound handle is typed by the sound module; the
-// folder is kept as its path text until widgets need the folder object.
+// Click sound settings: widgets play the sound on a click when the handle is
+// set and the name is not empty. The handle is typed by the sound module;
+// until then it is an opaque slot that stays null. Built on first use.
 struct WM_CLICK_SOUND {
-  void* handle;         // sound handle (opaque until the sound module types it)
+  void* handle;  // sound handle (opaque until the sound module types it)
   INT_S8 channel;
-  char folder[256];     // "$APP"
+  FOLDER folder;  // "$APP"
   char name[256];
   INT_S32 volume;
   INT_S32 pan;
+  WM_CLICK_SOUND();
 };
-extern WM_CLICK_SOUND wm_click_sound;
+WM_CLICK_SOUND& wm_get_click_sound();
+#define wm_click_sound (wm_get_click_sound())
 
 // Colours (0xAARRGGBB, alpha 0 = unset).
 extern COLOUR wm_default_colour;

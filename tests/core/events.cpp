@@ -1,5 +1,4 @@
 #include "events.h"
-#include "standins.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "clock.h"
 
 namespace {
 

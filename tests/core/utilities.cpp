@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app.h"
+#include "clipboard.h"
 #include "random.h"
-#include "standins.h"
 
 namespace {
 std::string b64(const std::string& data) {

@@ -4,11 +4,13 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "clipboard.h"
 #include "clock.h"
@@ -216,4 +218,85 @@ TEST_F(ClipboardTest, WarpMovesThePointerAndTheState) {
   ASSERT_TRUE(XQueryPointer(probe->display(), x11.window, &root, &child, &rx, &ry, &wx, &wy, &mask));
   EXPECT_EQ(wx, 30);
   EXPECT_EQ(wy, 40);
+}
+
+// ---------------------------------------------------------------- odd clients
+
+namespace {
+
+// A clipboard owner of our own making, on its own connection and thread,
+// answering every request with 32-bit items instead of text.
+class WordOwner {
+ public:
+  WordOwner() {
+    display_ = XOpenDisplay(nullptr);
+    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+    Atom clipboard = XInternAtom(display_, "CLIPBOARD", False);
+    XSetSelectionOwner(display_, clipboard, window_, CurrentTime);
+    XSync(display_, False);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~WordOwner() {
+    stop_ = true;
+    thread_.join();
+    XCloseDisplay(display_);
+  }
+  int answered() const { return answered_; }
+
+ private:
+  void serve() {
+    while (!stop_) {
+      while (XPending(display_)) {
+        XEvent e;
+        XNextEvent(display_, &e);
+        if (e.type != SelectionRequest) continue;
+        const XSelectionRequestEvent& r = e.xselectionrequest;
+        long words[3] = {0x41414141, 0x42424242, 0x43434343};
+        XChangeProperty(display_, r.requestor, r.property, r.target, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(words), 3);
+        XEvent n = {};
+        n.xselection.type = SelectionNotify;
+        n.xselection.requestor = r.requestor;
+        n.xselection.selection = r.selection;
+        n.xselection.target = r.target;
+        n.xselection.property = r.property;
+        n.xselection.time = r.time;
+        XSendEvent(display_, r.requestor, False, 0, &n);
+        XFlush(display_);
+        ++answered_;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  Display* display_ = nullptr;
+  Window window_ = 0;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+};
+
+}  // namespace
+
+TEST_F(ClipboardTest, WordsInsteadOfTextAreNoText) {
+  WordOwner owner;
+  char buffer[64];
+  memset(buffer, 'x', sizeof buffer);
+  EXPECT_FALSE(get_clipboard_text(buffer, sizeof buffer));
+  EXPECT_EQ(owner.answered(), 4);  // every target asked, none taken
+  EXPECT_EQ(buffer[0], 'x');
+}
+
+TEST_F(ClipboardTest, ARequestorThatVanishedBeforeTheAnswerIsNoError) {
+  // The default error handler of the test process ends it on any X error.
+  set_clipboard_text("short-lived");
+  Display* d = probe->display();
+  Window requestor = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XConvertSelection(d, XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "UTF8_STRING", False),
+                    XInternAtom(d, "ANSWER", False), requestor, CurrentTime);
+  XDestroyWindow(d, requestor);
+  XSync(d, False);
+  zt::pump_until([] { return false; }, 200);
+  char buffer[32];
+  EXPECT_TRUE(get_clipboard_text(buffer, sizeof buffer));
+  EXPECT_STREQ(buffer, "short-lived");
 }

@@ -149,6 +149,13 @@ TEST_F(PumpTest, KeyMapShowsHeldKeysInClassicNumbers) {
   EXPECT_FALSE(KEYBOARD::is_key_down(111));  // the server's own number for Up means nothing here
   ASSERT_TRUE(zt::xdotool("keyup Up keyup Shift_L"));
   EXPECT_TRUE(zt::pump_until([] { return !KEYBOARD::is_key_down(98) && !KEYBOARD::is_key_down(50); }));
+  // Keys held while another window has the focus are none of ours.
+  XSetInputFocus(probe->display(), DefaultRootWindow(probe->display()), RevertToNone, CurrentTime);
+  XSync(probe->display(), False);
+  ASSERT_TRUE(zt::xdotool("keydown Up"));
+  zt::pump_until([] { return false; }, 200);
+  EXPECT_EQ(KEYBOARD::is_key_down(98), 0u);
+  ASSERT_TRUE(zt::xdotool("keyup Up"));
 }
 
 TEST_F(PumpTest, KeyNamesComeFromTheServersKeys) {

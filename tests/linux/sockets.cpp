@@ -10,34 +10,15 @@
 
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <functional>
 #include <string>
 #include <thread>
 
 #include "clock.h"
+#include "host_test_util.h"
 #include "test_support.h"
 
 namespace {
-
-// Looking up this machine's name must not leave the machine: the tests that
-// do it run only when /etc/hosts answers for the name.
-bool host_name_in_hosts_file() {
-  char name[256] = {0};
-  if (gethostname(name, sizeof name - 1) != 0) return false;
-  std::ifstream hosts("/etc/hosts");
-  std::string line;
-  while (std::getline(hosts, line)) {
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
-    std::string word;
-    words >> word;  // the address
-    while (words >> word)
-      if (word == name) return true;
-  }
-  return false;
-}
 
 // A port that nothing listens on right now.
 INT_U16 free_port(int type = SOCK_STREAM) {
@@ -227,7 +208,7 @@ TEST(Sockets, FullTableAndRefusedConnections) {
 }
 
 TEST(Sockets, DatagramOnLoopback) {
-  if (!host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
+  if (!ht::host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
   INT_U16 port = free_port(SOCK_DGRAM);
   TCPIP tcpip(1, 1, 1, 256);
   ASSERT_TRUE(open_datagram_group(&tcpip, port));

@@ -7,32 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "folder.h"
 #include "joystick.h"
+#include "host_test_util.h"
 #include "test_support.h"
 
 namespace {
-
-// Looking up this machine's name must not leave the machine: the tests that
-// do it run only when /etc/hosts answers for the name.
-bool host_name_in_hosts_file() {
-  char name[256] = {0};
-  if (gethostname(name, sizeof name - 1) != 0) return false;
-  std::ifstream hosts("/etc/hosts");
-  std::string line;
-  while (std::getline(hosts, line)) {
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
-    std::string word;
-    words >> word;  // the address
-    while (words >> word)
-      if (word == name) return true;
-  }
-  return false;
-}
 
 const char* kCpuInfo =
     "processor\t: 0\nvendor_id\t: GenuineIntel\ncpu MHz\t\t: 2400.999\nstepping\t: 3\n\n"
@@ -47,7 +29,7 @@ const char* kMemInfo =
 class SystemInfo : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
+    if (!ht::host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
     dir = zt::make_temp_dir("proc");
     zt::write_text(dir + "/cpuinfo", kCpuInfo);
     zt::write_text(dir + "/meminfo", kMemInfo);

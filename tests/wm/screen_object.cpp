@@ -196,3 +196,27 @@ TEST_F(ScreenObject, ChildThatIsAlsoAPopupIsDeletedOnce) {
     EXPECT_EQ(wm_popup_list.count, 0) << path.name;
   }
 }
+
+TEST(WmGlobals, BuiltInValues) {
+  EXPECT_EQ(wm_click_sound.handle, nullptr);
+  EXPECT_EQ(wm_click_sound.volume, 100);
+  EXPECT_EQ(wm_click_sound.pan, 0);
+  EXPECT_STREQ(wm_click_sound.name, "");
+  FOLDER app;
+  app.set("$APP");
+  EXPECT_STREQ(wm_click_sound.folder.path, app.path);
+  EXPECT_EQ(wm_arrow_images[ARROW_RIGHT].width, 0);
+  EXPECT_EQ(wm_popup_list.count, 0);
+  struct Setting {
+    long value, expect;
+  } settings[] = {{wm_dirty_mode, 3},           {wm_dirty_merge_margin, 32},
+                  {wm_drawn_dirty_rect, -1},    {wm_activate_key, 36},
+                  {wm_default_shading_type, 6}, {wm_cursor_kind, 255},
+                  {wm_tick_armed, 1},           {wm_popup_pass_armed, 1},
+                  {wm_menu_bounds[2], -1},      {wm_rebuild_on_screen_change, 1},
+                  {wm_use_cursor_shapes, 1},    {wm_busy_cursor_on_page_change, 1},
+                  {static_cast<long>(wm_bevel_dark_colour), 0xFF808080L},
+                  {static_cast<long>(wm_outline_colour), 0xFFFFFF00L},
+                  {static_cast<long>(wm_bevel_base_colour), 0}};
+  for (const Setting& s : settings) EXPECT_EQ(s.value, s.expect);
+}

@@ -120,11 +120,7 @@ INT_U32 KEYBOARD::read_line(INT_U8 wait, INT_U16* length, INT_U8* buffer, INT_S1
 
 INT_U32 KEYBOARD::is_key_down(INT_S32 keycode) {
   if (keycode < 0 || keycode > 255) return 0;
-  if (!x11.display || !x11.window) return 0;
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(x11.display, &focus, &revert);
-  if (focus != x11.window) return 0;
+  if (!x11.display || !x11.window || !x11.key_map_focused) return 0;
   return (key_map[keycode >> 3] >> (keycode & 7)) & 1u;
 }
 

@@ -5,7 +5,7 @@
 #include "clock.h"
 #include "console.h"
 #include "standins.h"
-#include "pending_services.h"
+#include "wm_globals.h"
 #include "utilities.h"
 #include "window.h"
 #include "x11_platform.h"

@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "clock.h"
 #include "console.h"
-#include "standins.h"
+#include "joystick.h"
+#include "sound.h"
 #include "utilities.h"
+#include "window.h"
 
 const char* message_box_preferred_program = "/usr/X11R6/bin/gmessage";
 

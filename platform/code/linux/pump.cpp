@@ -10,7 +10,6 @@
 #include "image.h"
 #include "input.h"
 #include "standins.h"
-#include "pending_services.h"
 #include "window.h"
 #include "x11_platform.h"
 
@@ -158,6 +157,10 @@ void update_platform() {
   char server_map[32];
   XQueryKeymap(x11.display, server_map);
   translate_key_map(server_map, key_map);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(x11.display, &focus, &revert);
+  x11.key_map_focused = focus == x11.window ? 1 : 0;
   frame_activity = 0;
   update_sound();
 }

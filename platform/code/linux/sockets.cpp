@@ -20,9 +20,6 @@
 
 namespace {
 
-INT_U16 manager_count = 0;
-INT_U8 sockets_ready = 0;
-
 char dotted_buffer[20];
 char peer_buffer[32];
 char host_name_buffer[100];
@@ -104,6 +101,23 @@ TCPIP_GROUP* free_group(TCPIP_GROUP* groups, INT_U16 count) {
   return nullptr;
 }
 
+// The first connection without a socket, or -1.
+INT_S16 free_connection(const TCPIP_STATE* s) {
+  for (INT_U16 i = 0; i < s->connection_count && i <= 0x7FFF; i++)
+    if (s->connections[i].socket == -1) return static_cast<INT_S16>(i);
+  return -1;
+}
+
+// A connection starts on `fd` with nothing received and nothing queued.
+void start_connection(TCPIP_CONNECTION& c, int fd) {
+  c.socket = fd;
+  c.receive_fill = 0;
+  free(c.send_queue);
+  c.send_queue = nullptr;
+  c.send_length = 0;
+  frame_activity = 1;
+}
+
 INT_S32* new_socket_array(INT_S16 count) {
   INT_S32* sockets = static_cast<INT_S32*>(malloc(sizeof(INT_S32) * (count > 0 ? count : 1)));
   if (sockets)
@@ -134,14 +148,12 @@ TCPIP::TCPIP(INT_U16 connections, INT_U16 server_groups, INT_U16 datagram_groups
     state->connections[i].receive_buffer = static_cast<INT_U8*>(malloc(size));
     if (!state->connections[i].receive_buffer) report_fatal_error(0x0B, nullptr);
   }
-  manager_count++;
 }
 
 TCPIP::~TCPIP() {
   close_connection(this, -1);
   close_server_groups(this, 0);
   close_datagram_groups(this, 0);
-  if (manager_count > 0 && --manager_count == 0) sockets_ready = 0;
   for (INT_U16 i = 0; i < state->connection_count; i++) free(state->connections[i].receive_buffer);
   free(state->connections);
   free(state->server_groups);
@@ -149,10 +161,7 @@ TCPIP::~TCPIP() {
   free(state);
 }
 
-bool init_sockets() {
-  sockets_ready = 1;
-  return true;
-}
+bool init_sockets() { return true; }
 
 bool is_connection_open(TCPIP* tcpip, INT_S16 index) {
   return open_connection_at(tcpip, index) != nullptr;
@@ -164,7 +173,6 @@ bool open_socket(TCPIP* tcpip, INT_S32* socket_out, INT_U32 kind, const char* ad
                  INT_U16 port) {
   if (!socket_out) return false;
   *socket_out = -1;
-  sockets_ready = 1;
   const int size = tcpip ? static_cast<int>(tcpip->buffer_size) : 0;
   struct sockaddr_in where;
   memset(&where, 0, sizeof where);
@@ -176,57 +184,27 @@ bool open_socket(TCPIP* tcpip, INT_S32* socket_out, INT_U32 kind, const char* ad
   int fd = socket(AF_INET, (udp ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, udp ? IPPROTO_UDP : 0);
   if (fd < 0) return false;
   *socket_out = fd;
-  if (!udp) {
-    int on = 1;
-    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) < 0) {
-      close_socket(socket_out);
-      return false;
-    }
-    if (kind == SOCKET_TCP_CLIENT) {
-      if (connect(fd, reinterpret_cast<struct sockaddr*>(&where), sizeof where) < 0) {
-        close_socket(socket_out);
-        return false;
-      }
-      set_non_blocking(fd);
-      set_linger(fd, 0);
-      set_option(fd, SOL_SOCKET, SO_KEEPALIVE, 1);
-      if (size) {
-        set_option(fd, SOL_SOCKET, SO_SNDBUF, size);
-        set_option(fd, SOL_SOCKET, SO_RCVBUF, size);
-      }
-      return true;
-    }
+  // Streams may take over a port left in TIME_WAIT; datagrams are broadcast.
+  int on = 1;
+  bool ok = setsockopt(fd, SOL_SOCKET, udp ? SO_BROADCAST : SO_REUSEADDR, &on, sizeof on) == 0;
+  if (ok && kind == SOCKET_TCP_CLIENT)
+    ok = connect(fd, reinterpret_cast<struct sockaddr*>(&where), sizeof where) == 0;
+  if (ok) {
     set_non_blocking(fd);
-    set_linger(fd, 0);
-    set_option(fd, SOL_SOCKET, SO_KEEPALIVE, 1);
+    set_linger(fd, udp ? 1 : 0);
+    if (!udp) set_option(fd, SOL_SOCKET, SO_KEEPALIVE, 1);
     if (size) {
       set_option(fd, SOL_SOCKET, SO_SNDBUF, size);
       set_option(fd, SOL_SOCKET, SO_RCVBUF, size);
     }
-    const int backlog = tcpip && tcpip->state ? tcpip->state->connection_count : 1;
-    if (bind(fd, reinterpret_cast<struct sockaddr*>(&where), sizeof where) < 0 ||
-        listen(fd, backlog) < 0) {
-      close_socket(socket_out);
-      return false;
+    if (kind != SOCKET_TCP_CLIENT) {
+      const int backlog = tcpip && tcpip->state ? tcpip->state->connection_count : 1;
+      ok = bind(fd, reinterpret_cast<struct sockaddr*>(&where), sizeof where) == 0 &&
+           (udp || listen(fd, backlog) == 0);
     }
-    return true;
   }
-  int on = 1;
-  if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) < 0) {
-    close_socket(socket_out);
-    return false;
-  }
-  set_non_blocking(fd);
-  set_linger(fd, 1);
-  if (size) {
-    set_option(fd, SOL_SOCKET, SO_SNDBUF, size);
-    set_option(fd, SOL_SOCKET, SO_RCVBUF, size);
-  }
-  if (bind(fd, reinterpret_cast<struct sockaddr*>(&where), sizeof where) < 0) {
-    close_socket(socket_out);
-    return false;
-  }
-  return true;
+  if (!ok) close_socket(socket_out);
+  return ok;
 }
 
 void close_socket(INT_S32* socket) {
@@ -240,18 +218,11 @@ void close_socket(INT_S32* socket) {
 
 INT_S32 connect_to(TCPIP* tcpip, const char* address, INT_U16 port) {
   if (!tcpip || !tcpip->state) return -1;
-  for (INT_U16 i = 0; i < tcpip->state->connection_count && i <= 0x7FFF; i++) {
-    TCPIP_CONNECTION& c = tcpip->state->connections[i];
-    if (c.socket != -1) continue;
-    if (!open_socket(tcpip, &c.socket, SOCKET_TCP_CLIENT, address, port)) return -1;
-    c.receive_fill = 0;
-    free(c.send_queue);
-    c.send_queue = nullptr;
-    c.send_length = 0;
-    frame_activity = 1;
-    return i;
-  }
-  return -1;
+  const INT_S16 i = free_connection(tcpip->state);
+  INT_S32 fd;
+  if (i < 0 || !open_socket(tcpip, &fd, SOCKET_TCP_CLIENT, address, port)) return -1;
+  start_connection(tcpip->state->connections[i], fd);
+  return i;
 }
 
 bool accept_connection(TCPIP* tcpip, INT_S16* index, INT_U16* port) {
@@ -265,25 +236,13 @@ bool accept_connection(TCPIP* tcpip, INT_S16* index, INT_U16* port) {
       if (group.sockets[k] == -1) continue;
       int fd = accept4(group.sockets[k], nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) continue;
-      INT_S16 free_index = -1;
-      for (INT_U16 i = 0; i < s->connection_count && i <= 0x7FFF; i++) {
-        if (s->connections[i].socket == -1) {
-          free_index = static_cast<INT_S16>(i);
-          break;
-        }
-      }
+      const INT_S16 free_index = free_connection(s);
       if (free_index < 0) {
         INT_S32 refused = fd;
         close_socket(&refused);
         continue;
       }
-      TCPIP_CONNECTION& c = s->connections[free_index];
-      c.socket = fd;
-      c.receive_fill = 0;
-      free(c.send_queue);
-      c.send_queue = nullptr;
-      c.send_length = 0;
-      frame_activity = 1;
+      start_connection(s->connections[free_index], fd);
       if (index) *index = free_index;
       if (port) *port = group.port;
       return true;

@@ -18,7 +18,7 @@
 #include "image.h"
 #include "input.h"
 #include "standins.h"
-#include "pending_services.h"
+#include "wm_globals.h"
 #include "x11_platform.h"
 
 static const INT_U16 NO_LIMIT = 65535;

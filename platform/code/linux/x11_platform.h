@@ -34,6 +34,9 @@ struct X11_PLATFORM {
   INT_U32* gl_buffer;
   INT_S32 gl_buffer_width, gl_buffer_height;
   int glx_opcode;             // major opcode of GLX on this server; 0 = none
+  // The window held the input focus when the key map was read (the keys
+  // count only then); read with the key map, once a frame.
+  INT_U8 key_map_focused;
 };
 
 extern X11_PLATFORM x11;

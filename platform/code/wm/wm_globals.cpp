@@ -18,7 +18,12 @@ IMAGE* wm_get_arrow_images() {
   return images;
 }
 
-WM_CLICK_SOUND wm_click_sound = {nullptr, 0, "$APP", "", 100, 0};
+WM_CLICK_SOUND::WM_CLICK_SOUND() : handle(nullptr), channel(0), name(), volume(100), pan(0) {}
+
+WM_CLICK_SOUND& wm_get_click_sound() {
+  static WM_CLICK_SOUND* sound = new WM_CLICK_SOUND();
+  return *sound;
+}
 
 COLOUR wm_default_colour = 0;
 COLOUR wm_bevel_dark_colour = 0xFF808080u;
