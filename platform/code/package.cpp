@@ -735,6 +735,8 @@ bool PACKAGE::store_file(FOLDER* source_folder, const char* source_name, const c
     PACKAGE_ERROR(4110, source_name);
     return false;
   }
+  // Whatever the data file still holds must reach the disk to count.
+  sync_file();
   if (!ok || file->write_failed()) {
     PACKAGE_ERROR(4104, name_);
     return false;
