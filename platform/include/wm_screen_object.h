@@ -95,9 +95,10 @@ class WM_SCREEN_OBJECT {
   INT_U8 meets_dirty_rect();
   void redraw_area();
 
-  // The border painter; a later module supplies the real painting.
+  // The border painter (border_painter.cpp) and its thickness per shading type.
   void draw_border(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_U16 mask,
                    const COLOUR* base_colour, INT_U32 shading_type, INT_S16 radius);
+  INT_U16 border_width(INT_U32 shading_type);
 
   // The object whose child list holds this one, or null.
   WM_SCREEN_OBJECT* get_parent() const { return parent_; }
