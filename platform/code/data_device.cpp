@@ -88,12 +88,14 @@ bool DATA_DEVICE::read_string(char* buffer, INT_S32 size) {
   } else {
     buffer[0] = 0;
   }
-  // Skip the characters that did not fit, one by one; a device that runs dry
-  // ends the skip (the result is then failure).
+  // Skip the characters that did not fit; a device that runs dry ends the
+  // skip (the result is then failure).
+  char scratch[256];
   while (ok && consumed < length) {
-    char scratch;
-    ok = note(read(&scratch, 1) != 0);
-    ++consumed;
+    const INT_U32 want = length - consumed < sizeof scratch ? length - consumed : sizeof scratch;
+    const INT_S32 got = read(scratch, static_cast<INT_S32>(want));
+    ok = note(got > 0);
+    if (got > 0) consumed += static_cast<INT_U32>(got);
   }
   return ok;
 }

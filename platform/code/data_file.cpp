@@ -217,7 +217,13 @@ void DATA_FILE::flush() {
       file_size = old + static_cast<INT_U32>(written);
   }
   buffer_offset = old + static_cast<INT_U32>(buffer_fill);
-  if (buffer_position < buffer_fill) buffer_offset = old + static_cast<INT_U32>(buffer_position);
+  if (buffer_position < buffer_fill) {
+    buffer_offset = old + static_cast<INT_U32>(buffer_position);
+    // Codecs that read the stdio stream directly after a flush find it at the
+    // logical position; a writing gzip stream cannot go back, and its next
+    // write reports that.
+    position_stream(buffer_offset);
+  }
   buffer_position = buffer_fill = 0;
   dirty = 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <unordered_set>
@@ -172,9 +173,16 @@ bool PACKAGE::read_raw(INT_U32 position, void* out, size_t count) {
 bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
   INT_U64 length = data_length();
   if (position == 0 || static_cast<INT_U64>(position) + ENTRY_FIXED_SIZE > length) return false;
-  INT_U32 name_length = 0;
-  if (!read_raw(position, &name_length, 4)) return false;
-  if (file->swap_flag) name_length = __builtin_bswap32(name_length);
+  // One read takes a record with a name of ordinary length whole.
+  INT_U8 chunk[ENTRY_FIXED_SIZE + 236];
+  size_t first = static_cast<size_t>(std::min<INT_U64>(sizeof chunk, length - position));
+  if (!read_raw(position, chunk, first)) return false;
+  auto word = [this](const INT_U8* p) {
+    INT_U32 v;
+    memcpy(&v, p, 4);
+    return file->swap_flag ? __builtin_bswap32(v) : v;
+  };
+  INT_U32 name_length = word(chunk);
   // The name must lie inside the file before anything is allocated for it.
   if (static_cast<INT_U64>(position) + ENTRY_FIXED_SIZE + name_length > length) return false;
   char* name = new (std::nothrow) char[static_cast<size_t>(name_length) + 1];
@@ -182,23 +190,24 @@ bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
     PACKAGE_ERROR(4107, nullptr);
     return false;
   }
-  INT_U32 links[4];
-  if ((name_length && !read_raw(position + 4, name, name_length)) ||
-      !read_raw(position + 4 + name_length, links, sizeof links)) {
+  INT_U8 links[16];
+  if (ENTRY_FIXED_SIZE + static_cast<size_t>(name_length) <= first) {
+    memcpy(name, chunk + 4, name_length);
+    memcpy(links, chunk + 4 + name_length, sizeof links);
+  } else if (!read_raw(position + 4, name, name_length) ||
+             !read_raw(position + 4 + name_length, links, sizeof links)) {
     delete[] name;
     return false;
   }
   name[name_length] = 0;
-  if (file->swap_flag)
-    for (INT_U32& link : links) link = __builtin_bswap32(link);
   delete[] out->name;
   out->name = name;
   out->name_length = name_length;
   out->position = position;
-  out->first_block = links[0];
-  out->last_block = links[1];
-  out->next_entry = links[2];
-  out->size = links[3];
+  out->first_block = word(links);
+  out->last_block = word(links + 4);
+  out->next_entry = word(links + 8);
+  out->size = word(links + 12);
   return true;
 }
 
@@ -726,6 +735,8 @@ bool PACKAGE::store_file(FOLDER* source_folder, const char* source_name, const c
     PACKAGE_ERROR(4110, source_name);
     return false;
   }
+  // Whatever the data file still holds must reach the disk to count.
+  sync_file();
   if (!ok || file->write_failed()) {
     PACKAGE_ERROR(4104, name_);
     return false;

@@ -190,18 +190,8 @@ INT_S32 ZORV_STRING::find(const ZORV_STRING& what, INT_S32 start, INT_U8 case_se
   INT_S32 have = length();
   if (start < 0 || start >= have) return -1;
   INT_S32 n = what.length();
-  for (INT_S32 i = start; i + n <= have; ++i) {
-    if (case_sensitive ? std::strncmp(text + i, what.text, static_cast<size_t>(n)) == 0
-                       : [&] {
-                           for (INT_S32 k = 0; k < n; ++k) {
-                             if (tolower(static_cast<unsigned char>(text[i + k])) !=
-                                 tolower(static_cast<unsigned char>(what.text[k])))
-                               return false;
-                           }
-                           return true;
-                         }())
-      return i;
-  }
+  for (INT_S32 i = start; i + n <= have; ++i)
+    if (same_text(text + i, what.text, n, case_sensitive != 0)) return i;
   return -1;
 }
 

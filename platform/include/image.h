@@ -87,6 +87,13 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   bool clip_is_empty() const {
     return clip_left == -1 || clip_right == -1 || clip_top == -1 || clip_bottom == -1;
   }
+  // The clip rectangle as far as it lies on the pixels: the clip fields are
+  // open to callers, and a clip put back after a resize may reach past them.
+  // False when nothing may be drawn.
+  struct Area {
+    int left, right, top, bottom;
+  };
+  bool drawable_clip(Area& out) const;
   bool has_dirty_area() const {
     return dirty_left != 65535 && dirty_right != 65535 && dirty_top != 65535 &&
            dirty_bottom != 65535;
@@ -208,10 +215,6 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   void export_nine_slice(FOLDER* folder, const char* base);
 
  private:
-  struct Area {
-    int left, right, top, bottom;
-  };
-  bool drawable_clip(Area& out) const;
   bool fill_preamble(int& x1, int& y1, int& x2, int& y2);
 };
 

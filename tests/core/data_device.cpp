@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 using Bytes = std::vector<INT_U8>;
@@ -88,6 +89,17 @@ TEST(DataDevice, ReadStringCutsToTheBufferAndSkipsTheRest) {
   INT_U8 after = 0;
   EXPECT_TRUE(dev.read_u8(&after));
   EXPECT_EQ(after, 0xEE);
+
+  // A rest longer than any one read is skipped whole.
+  MEMORY_DEVICE long_text;
+  long_text.write_string(std::string(1000, 'x').c_str());
+  long_text.write_u8(0xEF);
+  long_text.seek(0, 0);
+  EXPECT_TRUE(long_text.read_string(buf, sizeof buf));
+  EXPECT_STREQ(buf, "xxxx");
+  EXPECT_EQ(long_text.tell(), 1004u);
+  EXPECT_TRUE(long_text.read_u8(&after));
+  EXPECT_EQ(after, 0xEF);
 }
 
 TEST(DataDevice, ReadStringRefusesBadInput) {

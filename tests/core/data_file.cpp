@@ -135,6 +135,20 @@ TEST_F(DataFileTest, ReadAfterWriteInUpdateMode) {
   EXPECT_EQ(expected, zt::read_bytes(file("u.bin")));
 }
 
+TEST_F(DataFileTest, FlushLeavesTheStreamAtTheLogicalPosition) {
+  // Image codecs read the stdio stream directly after a flush.
+  DATA_FILE* f = open_data_file(&folder, "p.bin", DATA_FILE_UPDATE, DATA_FILE_HEADER, 0);
+  ASSERT_NE(nullptr, f);
+  Bytes data(30);
+  for (int i = 0; i < 30; i++) data[i] = static_cast<uint8_t>(i);
+  EXPECT_EQ(30, f->write(data.data(), 30));
+  f->seek(12, 0);  // inside the buffer: only the buffer position moves
+  f->flush();
+  EXPECT_EQ(1 + 12, ftello(f->stream));
+  EXPECT_EQ(12, fgetc(f->stream));
+  close_data_file(&f);
+}
+
 TEST_F(DataFileTest, BufferSizeIsClamped) {
   struct Case {
     INT_S32 asked, got;

@@ -1,6 +1,8 @@
 // Filled rounded rectangles and supersampled circles.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "colour.h"
 #include "draw_test_util.h"
 #include "image.h"
@@ -228,3 +230,44 @@ TEST(Circle, TranslucentColourIsDenserInside) {
 }
 
 }  // namespace
+
+// A clip saved before a resize and put back afterwards reaches past the
+// smaller image. The image here is a 4 x 3 view into a 10 x 10 buffer, so a
+// pixel drawn outside it lands in the buffer and shows.
+TEST(StaleClip, DrawingStaysOnThePixels) {
+  const COLOUR kSentinel = 0xFF123456;
+  const std::function<void(IMAGE&)> draws[] = {
+      [](IMAGE& im) { COLOUR c = kRed; im.draw_circle(5, 5, 4, &c, 0, CIRCLE_FILLED, 0, 0); },
+      [](IMAGE& im) { COLOUR c = kRed; im.draw_circle(5, 5, 4, &c, 50, CIRCLE_SHADE, 2, 1); },
+      [](IMAGE& im) { im.fill_rounded_rect(0, 0, 9, 9, 2, 15, &kRed, nullptr, 0, 0); },
+      [](IMAGE& im) { im.draw_rect(0, 0, 9, 9, &kRed, 1, 15); },
+      [](IMAGE& im) { im.draw_rect(0, 0, 9, 9, &kRed, 3, 15); },
+      [](IMAGE& im) { im.xor_rect(0, 0, 9, 9, &kRed); },
+      [](IMAGE& im) { im.darken_rect(0, 0, 9, 9, 50); },
+      [](IMAGE& im) { im.draw_line(0, 0, 9, 9, &kRed, 1, 0); },
+      [](IMAGE& im) { im.draw_line(0, 0, 9, 9, &kRed, 4, 0); },
+      [](IMAGE& im) { im.draw_arc(5, 5, 4, 3, &kRed); },
+      [](IMAGE& im) { im.draw_rounded_rect(0, 0, 9, 9, &kRed, 3, 15); },
+      [](IMAGE& im) { im.greyscale(); },
+  };
+  int n = 0;
+  for (const auto& draw : draws) {
+    IMAGE im(10, 10);
+    dt::fill(im, kSentinel);
+    const INT_S16 l = im.clip_left, r = im.clip_right, t = im.clip_top, b = im.clip_bottom;
+    im.width = 4;
+    im.height = 3;
+    im.clip_left = l;
+    im.clip_right = r;
+    im.clip_top = t;
+    im.clip_bottom = b;
+    draw(im);
+    im.width = im.height = 10;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 10; ++x)
+        if (x >= 4 || y >= 3) {
+          EXPECT_EQ(px(im, x, y), kSentinel) << "draw " << n << " at " << x << "," << y;
+        }
+    ++n;
+  }
+}

@@ -123,6 +123,24 @@ TEST_F(Text, GlyphsReachTheImageEdge) {
   EXPECT_GT(dt::count(edge, kWhite), 0);
 }
 
+// A clip put back after a resize reaches past the smaller image: glyphs stay
+// on its pixels. The image is an 8 x 20 view into a 40 x 40 buffer, so a
+// pixel drawn outside it lands in the buffer and shows.
+TEST_F(Text, StaleClipKeepsGlyphsOnThePixels) {
+  const COLOUR kSentinel = 0xFF123456;
+  IMAGE im(40, 40);
+  dt::fill(im, kSentinel);
+  im.width = 8;
+  im.height = 20;
+  im.draw_text(0, 0, &kWhite, nullptr, nullptr, 10, 30, 30, "MW");
+  EXPECT_GT(dt::count(im, kWhite), 0);
+  im.width = im.height = 40;
+  int outside = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) outside += (x >= 8 || y >= 20) && px(im, x, y) != kSentinel;
+  EXPECT_EQ(outside, 0);
+}
+
 TEST_F(Text, WideEscapeDrawsTheSameCharacters) {
   struct {
     const char* wide;

@@ -195,12 +195,15 @@ TEST(Sockets, FullTableAndRefusedConnections) {
   EXPECT_EQ(connect_to(&tcpip, "127.0.0.1", port), 0);
   EXPECT_EQ(connect_to(&tcpip, "127.0.0.1", port), -1);
   // No free entry for the accepted socket: it is closed, nothing reported.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // The connection waits in the listen queue once connect_to has returned.
   INT_S16 index = 7;
   INT_U16 from = 7;
   EXPECT_FALSE(accept_connection(&tcpip, &index, &from));
   EXPECT_EQ(index, -1);
   EXPECT_EQ(from, 0);
+  INT_U8 buffer[4];
+  EXPECT_EQ(poll_for([&] { return receive(&tcpip, 0, buffer, sizeof buffer); }), -2);
+  EXPECT_FALSE(is_connection_open(&tcpip, 0));
   close_server_groups(&tcpip, port);
   EXPECT_EQ(tcpip.state->server_groups[0].sockets, nullptr);
   EXPECT_EQ(send_now(&tcpip, 5, "x", 1), -1);

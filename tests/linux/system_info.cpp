@@ -69,6 +69,17 @@ TEST_F(SystemInfo, FromFixtures) {
   EXPECT_EQ(info.joystick_present, 1);
 }
 
+TEST_F(SystemInfo, SwapCountsWithTheMemory) {
+  use_fixtures("exit 1");
+  zt::write_text(meminfo, "SwapFree:   512000 kB\nMemFree: 1024000 kB\nSwapTotal:\t1536000 kB\n"
+                          "MemTotal: 4096000 kB\n");
+  read_system_info(&info);
+  EXPECT_EQ(info.memory_total, 4000);
+  EXPECT_EQ(info.memory_free, 1000);
+  EXPECT_EQ(info.memory_swap_total, 5500);
+  EXPECT_EQ(info.memory_swap_free, 1500);
+}
+
 TEST_F(SystemInfo, FailingCountCommandGivesOneProcessor) {
   // The file still has four blocks: only the first has a place.
   for (const char* command : {"exit 0", "exit 127", "kill -9 $$"}) {

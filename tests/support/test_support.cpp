@@ -139,7 +139,9 @@ void clear_message_box_calls() { unlink(message_log_path().c_str()); }
 
 std::unique_ptr<XServer> XServer::start_xvfb(int width, int height, int depth,
                                              const std::vector<std::string>& extra) {
-  std::vector<std::string> argv = {"Xvfb", "-nolisten", "tcp", "-screen", "0",
+  // -noreset: without it the server regenerates whenever its last client
+  // leaves, and refuses connections for a moment while it does.
+  std::vector<std::string> argv = {"Xvfb", "-nolisten", "tcp", "-noreset", "-screen", "0",
                                    std::to_string(width) + "x" + std::to_string(height) + "x" +
                                        std::to_string(depth)};
   argv.insert(argv.end(), extra.begin(), extra.end());

@@ -140,9 +140,7 @@ Atom XProbe::intern(const char* name) {
 
 std::unique_ptr<XServer> start_checked_xvfb(int width, int height, int depth) {
   for (int attempt = 0; attempt < 5; ++attempt) {
-    // No reset when the last client goes: a server that resets between the
-    // check below and the test's own connection refuses it for a moment.
-    std::unique_ptr<XServer> server = XServer::start_xvfb(width, height, depth, {"-noreset"});
+    std::unique_ptr<XServer> server = XServer::start_xvfb(width, height, depth);
     if (!server) continue;
     for (int i = 0; i < 20; ++i) {
       Display* d = XOpenDisplay(server->display().c_str());

@@ -147,3 +147,22 @@ TEST(Pkgtool, DamagedPackagesAndFullDisks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Pkgtool, AddThatCannotBeWrittenFails) {
+  std::string d = zt::make_temp_dir("tool");
+  std::string pkg = d + "/p.pkg";
+  ASSERT_EQ(pkgtool({"create", pkg, "--block-size", "1024"}).status, 0);
+  zt::write_text(d + "/big", std::string(6000, 'b'));
+  // At most 2 KiB per file, and the signal that would end the program ignored:
+  // the store's writes fail.
+  std::string err_path = d + "/err";
+  int status = zt::sh("trap '' XFSZ; ulimit -f 2; '" ZORV_BUILD_DIR "/pkgtool' add '" + pkg + "' '" + d +
+                      "/big' 2>'" + err_path + "'");
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(zt::read_text(err_path).find("Unable to write to file p.pkg"), std::string::npos)
+      << zt::read_text(err_path);
+}
+
+}  // namespace

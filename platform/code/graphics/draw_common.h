@@ -8,7 +8,7 @@
 namespace drawing {
 
 // Enabled, with a clip rectangle.
-bool can_draw(const IMAGE* image);
+inline bool can_draw(const IMAGE* image) { return image->enabled && !image->clip_is_empty(); }
 // Outline and line primitives: an invisible colour is fatal error 3, an image
 // without pixels fatal error 2 (the colour is tested first).
 void require_outline_colour(const IMAGE* image, const COLOUR* colour);

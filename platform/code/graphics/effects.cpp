@@ -1,4 +1,5 @@
 // Whole-area colour effects: darken, colourise, replace, alpha, grey, tint.
+#include <algorithm>
 #include <utility>
 
 #include "colour.h"
@@ -51,11 +52,13 @@ void IMAGE::darken_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 
   int ax = x1, ay = y1, bx = x2, by = y2;
   if (ax > bx) std::swap(ax, bx);
   if (ay > by) std::swap(ay, by);
-  if (ax > clip_right || bx < clip_left || ay > clip_bottom || by < clip_top || percent < 1) return;
-  if (ax < clip_left) ax = clip_left;
-  if (bx > clip_right) bx = clip_right;
-  if (ay < clip_top) ay = clip_top;
-  if (by > clip_bottom) by = clip_bottom;
+  Area clip;
+  if (!drawable_clip(clip) || percent < 1) return;
+  if (ax > clip.right || bx < clip.left || ay > clip.bottom || by < clip.top) return;
+  ax = std::max(ax, clip.left);
+  bx = std::min(bx, clip.right);
+  ay = std::max(ay, clip.top);
+  by = std::min(by, clip.bottom);
   add_dirty_rect(static_cast<INT_S16>(ax), static_cast<INT_S16>(ay), static_cast<INT_S16>(bx),
                  static_cast<INT_S16>(by));
   const INT_U32 keep = 100 - (percent > 100 ? 100 : percent);

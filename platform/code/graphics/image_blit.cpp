@@ -94,9 +94,7 @@ void blend_row(INT_U32* d, const INT_U32* s, int w, INT_U32 threshold) {
 
 }  // namespace
 
-// The clip rectangle as far as it lies on the pixels. The fields are open to
-// callers (the window manager saves and restores them around redraws), so a
-// stale clip from before a resize must not lead a drawing outside the image.
+// The window manager saves and restores the clip around redraws.
 bool IMAGE::drawable_clip(Area& out) const {
   out.left = std::max<int>(clip_left, x);
   out.right = std::min<int>(clip_right, x + width - 1);

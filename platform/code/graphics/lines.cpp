@@ -77,11 +77,6 @@ void thin_line(IMAGE* image, int x1, int y1, int x2, int y2, COLOUR colour, bool
   }
 }
 
-bool can_draw(const IMAGE* image) {
-  return image->enabled && image->clip_left != -1 && image->clip_right != -1 &&
-         image->clip_top != -1 && image->clip_bottom != -1;
-}
-
 }  // namespace drawing
 
 void IMAGE::draw_line(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,

@@ -18,8 +18,9 @@ struct Sides {
 bool cut_to_clip(const IMAGE* image, int x1, int y1, int x2, int y2, Sides* out) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
-  const int cl = image->clip_left, cr = image->clip_right;
-  const int ct = image->clip_top, cb = image->clip_bottom;
+  IMAGE::Area clip;
+  if (!image->drawable_clip(clip)) return false;
+  const int cl = clip.left, cr = clip.right, ct = clip.top, cb = clip.bottom;
   if (x1 > cr || x2 < cl || y1 > cb || y2 < ct) return false;
   out->left = x1 >= cl;
   out->top = y1 >= ct;

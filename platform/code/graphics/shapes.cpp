@@ -1,4 +1,5 @@
 // Filled rounded rectangles and supersampled circles.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -38,8 +39,10 @@ void IMAGE::fill_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, IN
   int r = radius == -1 ? default_corner_radius(x1, y1, x2, y2) : radius;
   if (r <= 0) return;
   add_dirty_rect(x1, y1, x2, y2);
-  const int cx1 = x1 > clip_left ? x1 : clip_left, cx2 = x2 < clip_right ? x2 : clip_right;
-  const int cy1 = y1 > clip_top ? y1 : clip_top, cy2 = y2 < clip_bottom ? y2 : clip_bottom;
+  Area clip;
+  if (!drawable_clip(clip)) return;
+  const int cx1 = std::max<int>(x1, clip.left), cx2 = std::min<int>(x2, clip.right);
+  const int cy1 = std::max<int>(y1, clip.top), cy2 = std::min<int>(y2, clip.bottom);
   if (cx1 > cx2 || cy1 > cy2) return;
 
   const COLOUR c1 = *colour;
@@ -106,12 +109,14 @@ void IMAGE::draw_circle(INT_S16 cx, INT_S16 cy, INT_S16 radius, COLOUR* colour, 
   const int R = radius + (thickness >> 1);
   if (R < 1) return;  // a negative thickness can eat the whole radius
   int sx1 = cx - R, sy1 = cy - R, sx2 = cx + R, sy2 = cy + R;
-  if (sx1 > clip_right || sx2 < clip_left || sy1 > clip_bottom || sy2 < clip_top) return;
+  Area clip;
+  if (!drawable_clip(clip)) return;
+  if (sx1 > clip.right || sx2 < clip.left || sy1 > clip.bottom || sy2 < clip.top) return;
   const int ox = sx1, oy = sy1;  // global position of grid cell block (0, 0)
-  if (sx1 < clip_left) sx1 = clip_left;
-  if (sx2 > clip_right) sx2 = clip_right;
-  if (sy1 < clip_top) sy1 = clip_top;
-  if (sy2 > clip_bottom) sy2 = clip_bottom;
+  sx1 = std::max(sx1, clip.left);
+  sx2 = std::min(sx2, clip.right);
+  sy1 = std::max(sy1, clip.top);
+  sy2 = std::min(sy2, clip.bottom);
   add_dirty_rect(static_cast<INT_S16>(sx1), static_cast<INT_S16>(sy1), static_cast<INT_S16>(sx2),
                  static_cast<INT_S16>(sy2));
   const INT_S64 S = 6 * INT_S64(R) + 3;

@@ -1,6 +1,7 @@
 // Text measuring and drawing in the fonts of the font table.
 #include "text_scan.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +156,8 @@ void IMAGE::draw_glyph_run(INT_S16 x0, INT_S16 y0, const COLOUR* text_colour,
   const INT_U32 scale = get_font_slot(font_number)->coverage_scale;
   const INT_U32 threshold = alpha_copy_threshold;
   const long right_end = static_cast<long>(x) + width;
+  Area clip;
+  if (!drawable_clip(clip)) return;
   text_scan::Scanner scan(text, max_chars < 0 ? -1 : max_chars, start_wide != 0);
   long pen = x0;
   bool first = true;
@@ -178,13 +181,11 @@ void IMAGE::draw_glyph_run(INT_S16 x0, INT_S16 y0, const COLOUR* text_colour,
     const long left = pen + g->left;
     const long top = static_cast<long>(y0) + font_h - 1 - g->top + descent;
     const long box_right = left + g->bitmap_width - 1, box_bottom = top + g->bitmap_rows - 1;
-    if (g->bitmap_width && g->bitmap_rows && box_right >= clip_left && left <= clip_right &&
-        box_bottom >= clip_top && top <= clip_bottom) {
+    if (g->bitmap_width && g->bitmap_rows && box_right >= clip.left && left <= clip.right &&
+        box_bottom >= clip.top && top <= clip.bottom) {
       add_dirty_rect(to_s16(pen), y0, to_s16(pen + advance), to_s16(static_cast<long>(y0) + font_h));
-      const long cx1 = left > clip_left ? left : clip_left;
-      const long cx2 = box_right < clip_right ? box_right : clip_right;
-      const long cy1 = top > clip_top ? top : clip_top;
-      const long cy2 = box_bottom < clip_bottom ? box_bottom : clip_bottom;
+      const long cx1 = std::max<long>(left, clip.left), cx2 = std::min<long>(box_right, clip.right);
+      const long cy1 = std::max<long>(top, clip.top), cy2 = std::min<long>(box_bottom, clip.bottom);
       for (long py = cy1; py <= cy2; ++py) {
         const INT_U8* cov = g->coverage + static_cast<size_t>(py - top) * g->pitch;
         COLOUR* p = pixel_at(static_cast<int>(cx1), static_cast<int>(py));

@@ -73,6 +73,16 @@ void IMAGE::draw_text_box(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2,
 
   text_scan::Scanner scan(text, -1, false);
   bool ended = false;
+  // The current line is broken: the next starts at byte `at` and the text is
+  // scanned again from there, unless the box holds no more lines.
+  auto break_line = [&](size_t at, bool wide) {
+    if (n + 1 >= allowed) {
+      ended = true;
+      return;
+    }
+    start_line(at, wide);
+    scan = text_scan::Scanner(text, -1, wide, at);
+  };
   INT_U32 code;
   while (!ended && scan.next(&code)) {
     TEXT_LINE& line = lines[n];
@@ -113,27 +123,12 @@ void IMAGE::draw_text_box(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2,
         const LaidChar& back = chars[k];
         --count;
         w -= back.width;
-        if (back.code == '-') {
-          line.count = count + 1;
-          line.width = w + back.width;
-          if (n + 1 >= allowed) {
-            ended = true;
-          } else {
-            start_line(back.end, back.wide_after);
-            scan = text_scan::Scanner(text, -1, back.wide_after, back.end);
-          }
-          broken = true;
-          break;
-        }
-        if (is_blank(back.code)) {
-          line.count = count;
-          line.width = w;
-          if (n + 1 >= allowed) {
-            ended = true;
-          } else {
-            start_line(back.start, back.wide_before);
-            scan = text_scan::Scanner(text, -1, back.wide_before, back.start);
-          }
+        // A hyphen stays at the end of the line, a blank goes with the break.
+        if (back.code == '-' || is_blank(back.code)) {
+          const bool keep = back.code == '-';
+          line.count = keep ? count + 1 : count;
+          line.width = keep ? w + back.width : w;
+          break_line(keep ? back.end : back.start, keep ? back.wide_after : back.wide_before);
           broken = true;
           break;
         }
@@ -154,12 +149,7 @@ void IMAGE::draw_text_box(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2,
           next_at = ch.start;
           next_wide = ch.wide_before;
         }
-        if (n + 1 >= allowed) {
-          ended = true;
-        } else {
-          start_line(next_at, next_wide);
-          scan = text_scan::Scanner(text, -1, next_wide, next_at);
-        }
+        break_line(next_at, next_wide);
       }
       continue;
     }

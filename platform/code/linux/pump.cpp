@@ -9,7 +9,7 @@
 #include "events.h"
 #include "image.h"
 #include "input.h"
-#include "standins.h"
+#include "sound.h"
 #include "window.h"
 #include "x11_platform.h"
 

@@ -27,11 +27,14 @@ bool begins_with(const char* line, const char* prefix) {
   return strncmp(line, prefix, strlen(prefix)) == 0;
 }
 
-// The number after a label, with blanks and ':' skipped; whole part only.
-long long number_after(const char* line, size_t label_length) {
-  const char* p = line + label_length;
+// The number after `label` when the line begins with it, with blanks and
+// ':' skipped; whole part only.
+bool labelled_number(const char* line, const char* label, long long* out) {
+  if (!begins_with(line, label)) return false;
+  const char* p = line + strlen(label);
   while (*p == ' ' || *p == '\t' || *p == ':') p++;
-  return strtoll(p, nullptr, 10);
+  *out = strtoll(p, nullptr, 10);
+  return true;
 }
 
 INT_S32 to_s32(long long value) {
@@ -70,24 +73,22 @@ void read_processors(SYSTEM_INFO* info) {
         info->vendor = 2;
       else if (strstr(line, "AMD"))
         info->vendor = 1;
-    } else if (begins_with(line, "cpu MHz")) {
-      if (index >= 0 && index < info->processor_count)
-        info->processor_mhz[index] = to_s32(number_after(line, 7));
+    } else if (long long mhz; labelled_number(line, "cpu MHz", &mhz)) {
+      if (index >= 0 && index < info->processor_count) info->processor_mhz[index] = to_s32(mhz);
     }
   });
 }
 
 void read_memory(SYSTEM_INFO* info) {
   long long total = 0, free_kb = 0, swap_total = 0, swap_free = 0;
+  const struct {
+    const char* label;
+    long long* value;
+  } fields[] = {{"MemTotal:", &total}, {"MemFree:", &free_kb}, {"SwapTotal:", &swap_total},
+                {"SwapFree:", &swap_free}};
   for_each_line(system_info_sources.meminfo_path, [&](const char* line) {
-    if (begins_with(line, "MemTotal:"))
-      total = number_after(line, 9);
-    else if (begins_with(line, "MemFree:"))
-      free_kb = number_after(line, 8);
-    else if (begins_with(line, "SwapTotal:"))
-      swap_total = number_after(line, 10);
-    else if (begins_with(line, "SwapFree:"))
-      swap_free = number_after(line, 9);
+    for (const auto& field : fields)
+      if (labelled_number(line, field.label, field.value)) break;
   });
   info->memory_total = to_s32(total / 1024);
   info->memory_swap_total = to_s32(swap_total / 1024 + total / 1024);
@@ -115,7 +116,6 @@ void free_system_info(SYSTEM_INFO* info) {
 
 void read_system_info(SYSTEM_INFO* info) {
   if (!info) return;
-  TCPIP sockets(1, 1, 1, 2048);
   FOLDER drive;
   free_system_info(info);
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "data_file.h"
+#include "data_device.h"
 #include "debug_stream.h"
 
 DEBUG_STREAM* wav_debug_stream() {
@@ -26,11 +26,6 @@ INT_U32 device_length(DATA_DEVICE* device) {
   INT_U32 end = device->tell();
   device->seek(static_cast<INT_S32>(here), 0);
   return end;
-}
-
-bool device_at_end(DATA_DEVICE* device) {
-  DATA_FILE* file = dynamic_cast<DATA_FILE*>(device);
-  return file ? file->eof() : device->tell() >= device_length(device);
 }
 
 // Skips a chunk body; a length that runs past the end stops at the end.
@@ -61,7 +56,7 @@ bool load_wav(DATA_DEVICE* device, WAV_INFO* info) {
   INT_U32 end = device_length(device);
   if (end > 0x7FFFFFFF) end = 0x7FFFFFFF;
   bool format_found = false, data_found = false;
-  while (!device_at_end(device)) {
+  while (device->tell() < end) {
     log->printf("Reading subchunk from file offset %ld\n", static_cast<long>(device->tell()));
     INT_S32 got = device->read(header, 8);
     if (got <= 0) break;  // nothing more, whatever the device says

@@ -17,7 +17,6 @@
 #include "errors.h"
 #include "image.h"
 #include "input.h"
-#include "standins.h"
 #include "wm_globals.h"
 #include "x11_platform.h"
 
