@@ -274,6 +274,8 @@ INT_S32 x_process() {
 // The application side: shows page "from", then on a line from the test
 // cross-fades to page "to" over 3 s, says "done" and keeps presenting.
 [[noreturn]] void x_app(int in, int out) {
+  time_ms_source = nullptr;  // the real clock
+  wm_key_down_source = nullptr;
   WINDOW_REQUEST request = {};
   request.title = "looks transitions";
   request.width = 160;
