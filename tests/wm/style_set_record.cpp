@@ -248,6 +248,17 @@ TEST(StyleSetRecord, OversizedLengthsAreRefused) {
   EXPECT_FALSE(s.get_from_data_device(&device));
 }
 
+TEST(StyleSetRecord, TextStartingWithZeroIsNone) {
+  // "\0b" as the base name: no name, as an empty text gives everywhere.
+  Bytes b = golden_le();
+  b[8] = 0;
+  MEMORY_DEVICE device(b);
+  WM_STYLE_SET s;
+  ASSERT_TRUE(s.get_from_data_device(&device));
+  EXPECT_EQ(s.image_filename, nullptr);
+  EXPECT_STREQ(s.name, "Nm");
+}
+
 TEST(StyleSetRecord, UnterminatedPathIsCut) {
   Bytes b = golden_le();
   std::fill(b.begin() + 16, b.begin() + 16 + 2048, 'q');

@@ -83,6 +83,10 @@ bool read_text_field(DATA_DEVICE* device, char** field) {
     return false;
   }
   text[n] = 0;
+  if (!text[0]) {
+    delete[] text;  // an empty text is no text, as with set_name
+    return true;
+  }
   *field = text;
   return true;
 }

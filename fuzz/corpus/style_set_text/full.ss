@@ -1,0 +1,70 @@
+name
+	button
+image_filename
+	btn
+image_path
+	$HERE/images
+shading_type
+	6
+fg_colour
+	#FFFFFFFF
+bg_colour
+	#FF000000
+fading_colour
+	#00000000
+highlight_colour
+	#FF808080
+highlight_text_colour
+	#FFFFFF00
+active_colour
+	#FF0000FF
+mouse_over_colour
+	#FF00FF00
+visible
+	1
+shading_flags
+	255
+drawing_flags
+	65541
+font_id
+	255
+font_x_sz
+	-1
+font_y_sz
+	-1
+font_name
+	sans
+border_left_gap
+	4
+border_right_gap
+	4
+border_top_gap
+	2
+border_bottom_gap
+	2
+cell_left_gap
+	-1
+cell_right_gap
+	-1
+cell_top_gap
+	-1
+cell_bottom_gap
+	-1
+x_spacing
+	1
+y_spacing
+	1
+scrollbar_button_width
+	15
+scrollbar_slider_width
+	10
+grid_scrollbar_width
+	15
+grid_two_tone_value
+	20
+ssf_auto_actiavte
+	1
+ssef_auto_actiavte
+	0
+sssf_retain_width
+	1
