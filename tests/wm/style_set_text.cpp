@@ -166,6 +166,24 @@ TEST(StyleSetText, HereFolders) {
   EXPECT_STREQ(t.image_path, "$APP_DATA/config");
 }
 
+TEST(StyleSetText, DamagedHerePathFailsTheRead) {
+  for (const char* bad : {"$HEREX/images", "$HERE\xca\x96x", "$HEREHERE"}) {
+    SsFile f;
+    f.write({{"image_path", bad}}, "image_path");
+    WM_STYLE_SET s;
+    EXPECT_FALSE(f.read(&s)) << bad;
+    EXPECT_FALSE(f.read(&s, nullptr, false)) << bad;
+    EXPECT_EQ(s.is_loaded(), 0);
+  }
+  // A path with an unknown variable is written as it stands.
+  SsFile f;
+  WM_STYLE_SET s;
+  snprintf(s.image_path, sizeof s.image_path, "$NOSUCHVARIABLE/x");
+  ASSERT_TRUE(s.write_text(&f.file, nullptr, 0, &f.folder));
+  EXPECT_NE(zt::read_text(f.dir + "/look.ss").find("image_path\n\t$NOSUCHVARIABLE/x\n"),
+            std::string::npos);
+}
+
 TEST(StyleSetText, OverlongPathIsBounded) {
   SsFile f;
   std::string longest(3000, 'p');

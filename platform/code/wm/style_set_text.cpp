@@ -7,6 +7,8 @@
 #include "folder.h"
 #include "style_set.h"
 
+bool is_known_path_variable(const char* name);
+
 namespace {
 
 struct FLAG_KEY {
@@ -129,6 +131,16 @@ bool read_number(CONFIG_FILE* file, FOLDER* folder, const char* key, INT_S32* va
   return file->get_long(folder, key, value, 0);
 }
 
+// Whether a path text is free of unknown variables (which end the program
+// when a folder is set from them).
+bool names_known_variable(const char* text) {
+  if (text[0] != '$') return true;
+  char name[256];
+  const size_t n = strcspn(text, "/");
+  snprintf(name, sizeof name, "%.*s", static_cast<int>(n > 255 ? 255 : n), text);
+  return is_known_path_variable(name);
+}
+
 }  // namespace
 
 bool WM_STYLE_SET::read_text(CONFIG_FILE* file, STYLE_FONT_LOOKUP lookup, INT_WORD arg,
@@ -144,6 +156,9 @@ bool WM_STYLE_SET::read_text(CONFIG_FILE* file, STYLE_FONT_LOOKUP lookup, INT_WO
   set_image_filename(value);
   if (!file->get_string(folder, "image_path", value)) return false;
   if (strncmp(value, "$HERE", 5) == 0) {
+    // Only "$HERE" itself names the folder; any longer variable name is an
+    // unknown variable, which the folder code treats as fatal.
+    if (value[5] != 0 && value[5] != '/') return false;
     if (folder) {
       FOLDER resolved;
       char text[FOLDER_PATH_SIZE] = {};
@@ -216,7 +231,7 @@ bool WM_STYLE_SET::write_text(CONFIG_FILE* file, STYLE_FONT_NAMING naming, INT_W
     return false;
   char path[FOLDER_PATH_SIZE];
   snprintf(path, sizeof path, "%s", image_path);
-  if (folder) {
+  if (folder && names_known_variable(image_path)) {
     FOLDER images;
     if (images.set(image_path, 0, nullptr)) FOLDER::get_relative_path_text(folder, &images, path);
   }
