@@ -32,7 +32,9 @@ void copy_cut(char* out, size_t size, const char* text) {
   out[n] = 0;
 }
 
-bool at_end(TEXT_FILE* file) { return !file->stream || feof(file->stream); }
+// A read error ends the file too: it never turns into an end of file, and a
+// reader waiting for one would go round for ever.
+bool at_end(TEXT_FILE* file) { return !file->stream || feof(file->stream) || ferror(file->stream); }
 
 // Reads the next entry; comment and empty lines met on the way go to `copy`
 // when one is given.

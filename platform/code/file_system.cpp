@@ -154,7 +154,17 @@ FILE* FOLDER::open_file(const char* name, const char* mode) const {
   char joined[FOLDER_PATH_SIZE];
   if (!join(joined, path, name)) return nullptr;
   FILE* f = fopen(joined, mode);
-  if (f) return f;
+  if (f) {
+    // A folder opens for reading but every read then fails without an end of
+    // file, which would keep line readers turning for ever.
+    struct stat st;
+    if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+      fclose(f);
+      errno = EISDIR;
+      return nullptr;
+    }
+    return f;
+  }
   // An update mode creates a file that does not exist yet. Only a missing
   // file is created: an existing one that cannot be opened is left alone.
   // The new stream can read back what it writes.

@@ -254,6 +254,26 @@ TEST(ConfigFile, UnreadableFileIsNeverRewritten) {
   EXPECT_EQ(zt::read_text(d / "locked.cfg"), "a\n\t1\nb\n\t2\n");
 }
 
+TEST(ConfigFile, AFolderInPlaceOfTheFileIsAnErrorNotAHang) {
+  Dir d;
+  ASSERT_EQ(mkdir((d / "dir.cfg").c_str(), 0755), 0);
+  zt::ChildResult r = zt::run_in_child(
+      [&] {
+        for (INT_U8 cached : {1, 0}) {
+          CONFIG_FILE c("dir.cfg", cached);
+          char value[CONFIG_VALUE_SIZE];
+          EXPECT_FALSE(c.get_string(&d.folder, "a", value));
+          EXPECT_FALSE(c.set_string(&d.folder, "a", "1"));
+        }
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      10);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  struct stat st;
+  ASSERT_EQ(stat((d / "dir.cfg").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
 TEST(ConfigFile, ReplacementKeepsTheFileMode) {
   Dir d;
   zt::write_text(d / "m.cfg", "a\n\t1\n");
