@@ -7,22 +7,9 @@
 #include "data_file.h"
 #include "database.h"
 #include "image_cache.h"
+#include "wm_button.h"
 #include "wm_dialog.h"
 #include "wm_widget_globals.h"
-#if __has_include("wm_button.h")
-#include "wm_button.h"
-#define DATABASE_HAS_BUTTON_GLOBALS 1
-#endif
-
-#ifndef DATABASE_HAS_BUTTON_GLOBALS
-// Until the button module provides them.
-static WM_STYLE_SET& database_hint_style() {
-  static WM_STYLE_SET* style = new WM_STYLE_SET();
-  return *style;
-}
-#define wm_button_hint_style (database_hint_style())
-static INT_U8 wm_button_hint_style_ready = 0;
-#endif
 
 namespace {
 

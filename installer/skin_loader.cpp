@@ -4,21 +4,8 @@
 
 #include "config_file.h"
 #include "database.h"
-#include "wm_dialog.h"
-#if __has_include("wm_button.h")
 #include "wm_button.h"
-#define SKIN_HAS_BUTTON_GLOBALS 1
-#endif
-
-#ifndef SKIN_HAS_BUTTON_GLOBALS
-// Until the button module provides them.
-static WM_STYLE_SET& skin_hint_style() {
-  static WM_STYLE_SET* style = new WM_STYLE_SET();
-  return *style;
-}
-#define wm_button_hint_style (skin_hint_style())
-static INT_U8 wm_button_hint_style_ready = 0;
-#endif
+#include "wm_dialog.h"
 
 namespace {
 
