@@ -72,6 +72,7 @@ inline Bytes style_set_with_shading(unsigned shading) {
 // stores.
 struct Spec {
   int version = 7;
+  unsigned show_whole_path = 1, show_folder_part = 1;
   Bytes cache = empty_cache();
   std::string default_language = "English";
   unsigned window_w = 800, window_h = 600;
@@ -99,9 +100,9 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   B r;
   if (header != 256) r.u8(header);
   r.u8(s.version).raw(s.cache).raw(empty_image());
-  r.u8(0);                     // show_frame_rate
-  if (v >= 2) r.u8(0);         // show_whole_path
-  if (v >= 3) r.u8(0);         // show_folder_part
+  r.u8(0);                             // show_frame_rate
+  if (v >= 2) r.u8(s.show_whole_path);  // show_whole_path
+  if (v >= 3) r.u8(s.show_folder_part); // show_folder_part
   r.u32(0x100000).str(s.default_language).u16(s.window_w).u16(s.window_h);
   r.u8(0).u8(1);               // full_screen, show_title_banner
   r.u16(20).u16(20).u16(s.dialog_w).u16(s.dialog_h).u16(10);
@@ -116,7 +117,8 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   }
   r.str("$APP/anim").str("strip").u32(0).u16(0xFFFF).u16(0xFFFF).u16(0);
   r.str("logs").str("logs2");
-  for (int i = 0; i < DATABASE_STYLE_COUNT; i++) r.raw(style_set_with_shading(100 + i));
+  // Style set n carries shading type 100 + n; they stand in this order.
+  for (int n : {7, 8, 9, 10, 11, 12, 13, 1, 6, 4, 5, 0, 2, 3}) r.raw(style_set_with_shading(100 + n));
   for (int i = 0; i < DATABASE_ICON_COUNT; i++) r.raw(empty_image());
   for (int i = 0; i < 4; i++) r.raw(style_set_with_shading(200 + i));
   if (v >= 4) r.u16(0x0013).u32(111).u32(222).u8(99);
@@ -157,7 +159,8 @@ inline void set_text(char* field, const std::string& text) {
 inline void fill(DATABASE& db, const Spec& s) {
   db.reset();
   set_text(db.default_language, s.default_language);
-  db.show_whole_path = db.show_folder_part = 0;
+  db.show_whole_path = static_cast<INT_U8>(s.show_whole_path);
+  db.show_folder_part = static_cast<INT_U8>(s.show_folder_part);
   db.window_width = s.window_w;
   db.window_height = s.window_h;
   db.show_title_banner = 1;
