@@ -84,7 +84,10 @@ struct Spec {
     std::string name = "A";
     std::string default_folder = "$ROOT0/a";
     unsigned files = 0, shortcuts = 0;
+    long claimed_files = -1, claimed_shortcuts = -1;  // -1: the real counts
   };
+  long claimed_items = -1, claimed_languages = -1;
+  bool empty_texts = false;  // every text of the tables empty: the smallest records
   std::vector<Item> items = {Item()};
   std::vector<std::string> languages = {"English"};
   unsigned readme_lines = 200;
@@ -124,27 +127,30 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   if (v >= 4) r.u16(0x0013).u32(111).u32(222).u8(99);
   if (v >= 5) r.u16(3).u16(4).u16(5);
   r.str("extra").u32(0xFFFFFFFE).str(s.application_name);
-  r.u16(s.items.size());
+  const bool e = s.empty_texts;
+  auto t = [e](const std::string& text) { return e ? std::string() : text; };
+  r.u16(s.claimed_items >= 0 ? s.claimed_items : s.items.size());
   for (const auto& item : s.items) {
-    r.str(item.name).u8(1);
-    if (v >= 7) r.str(item.default_folder);
-    r.u16(item.files);
+    r.str(t(item.name)).u8(1);
+    if (v >= 7) r.str(t(item.default_folder));
+    r.u16(item.claimed_files >= 0 ? item.claimed_files : item.files);
     for (unsigned f = 0; f < item.files; f++)
-      r.str("f" + std::to_string(f)).str("").str("$APP/bin").u8(1).str("").str("").u8(0).str("e");
-    r.u16(item.shortcuts);
+      r.str(t("f" + std::to_string(f))).str("").str(t("$APP/bin")).u8(1).str("").str("").u8(0)
+          .str(t("e"));
+    r.u16(item.claimed_shortcuts >= 0 ? item.claimed_shortcuts : item.shortcuts);
     for (unsigned c = 0; c < item.shortcuts; c++)
-      r.u8(1).str("t").str("T").str(c % 2 ? "Utility" : "").u8(0).str("").str("").str("").str("")
-          .str("").str("");
+      r.u8(1).str(t("t")).str(t("T")).str(t(c % 2 ? "Utility" : "")).u8(0).str("").str("")
+          .str("").str("").str("").str("");
   }
-  r.u16(s.languages.size());
+  r.u16(s.claimed_languages >= 0 ? s.claimed_languages : s.languages.size());
   for (const auto& language : s.languages) {
-    r.str(text_of(language, 1));
-    if (v >= 6) r.str(text_of(language, 0));
-    for (int n = 2; n <= 37; n++) r.str(text_of(language, n));
-    if (v >= 3) r.str(text_of(language, 38)).str(text_of(language, 39));
-    for (int n = 40; n <= 53; n++) r.str(text_of(language, n));
-    for (size_t i = 0; i < s.items.size(); i++) r.str(language + " item " + std::to_string(i));
-    for (int n = 54; n <= 57; n++) r.str(text_of(language, n));
+    r.str(t(text_of(language, 1)));
+    if (v >= 6) r.str(t(text_of(language, 0)));
+    for (int n = 2; n <= 37; n++) r.str(t(text_of(language, n)));
+    if (v >= 3) r.str(t(text_of(language, 38))).str(t(text_of(language, 39)));
+    for (int n = 40; n <= 53; n++) r.str(t(text_of(language, n)));
+    for (size_t i = 0; i < s.items.size(); i++) r.str(t(language + " item " + std::to_string(i)));
+    for (int n = 54; n <= 57; n++) r.str(t(text_of(language, n)));
     r.u16(s.readme_lines);
   }
   return r.b;
