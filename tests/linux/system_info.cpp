@@ -13,7 +13,7 @@
 #include <type_traits>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "folder.h"
