@@ -23,8 +23,4 @@ bool executable_path(char* out);
 
 }  // namespace folder_detail
 
-// A built-in or user-defined variable name (so a stored text can be checked
-// before it is resolved).
-bool is_known_path_variable(const char* name);
-
 #endif

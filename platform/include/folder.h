@@ -172,6 +172,10 @@ INT_U16 count_drives();
 const char* get_drive_name(INT_U16 n);
 DRIVE_TYPE get_drive_type(INT_U16 n);
 
+// A built-in or user-defined variable name, '$' included (so a stored text
+// can be checked before it is resolved).
+bool is_known_path_variable(const char* name);
+
 // The native path of a path text with an optional file name, for display.
 const char* expand_path_text(const char* text, const char* name);
 

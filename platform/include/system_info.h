@@ -39,6 +39,10 @@ struct SYSTEM_INFO {
   INT_U8 mouse_marker = 0;
   INT_U8 joystick_present = 0;
   INT_U8 last = 0;
+  // What the installer may offer on this platform (1 once read).
+  INT_U8 can_desktop_shortcut = 0;
+  INT_U8 can_menu_entry = 0;
+  INT_U8 has_drive_list = 0;
 };
 
 void read_system_info(SYSTEM_INFO* info);

@@ -109,12 +109,12 @@ class PROBE : public WM_SCREEN_OBJECT {
 class STANDIN_DIALOG : public WM_DIALOG {
  public:
   STANDIN_DIALOG(const std::string& name, INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h)
-      : WM_DIALOG(1, nullptr, 0, 0), name(name) {
-    x = px;
-    y = py;
-    width = w;
-    height = h;
+      : WM_DIALOG(px, py, w, h, nullptr, nullptr, nullptr, nullptr, &kNoEffects), name(name) {
   }
+  static constexpr DIALOG_EFFECTS kNoEffects = {0, 0, 0, 0};
+  // Drawn as a plain object: a dialog's first render would open it through
+  // the two logged calls.
+  void render() override { WM_SCREEN_OBJECT::render(); }
   ~STANDIN_DIALOG() override { log().push_back("~" + name); }
   void set_fade(INT_U8 alpha) override {
     log().push_back(name + ".fade" + std::to_string(alpha) + "/" + std::to_string(immediate));

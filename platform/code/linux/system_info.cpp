@@ -165,4 +165,7 @@ void read_system_info(SYSTEM_INFO* info) {
   info->joystick_present = joystick >= 0;
   if (joystick >= 0) close(joystick);
   info->last = 0;
+  info->can_desktop_shortcut = 1;
+  info->can_menu_entry = 1;
+  info->has_drive_list = 1;
 }
