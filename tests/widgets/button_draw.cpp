@@ -243,7 +243,7 @@ TEST_F(ButtonDraw, StateSkinChosenPerState) {
     for (int i = 0; i < BUTTON_SKIN_COUNT; ++i)
       if (std::find(row.missing.begin(), row.missing.end(), i) == row.missing.end())
         skins.put(base + "_" + kSkinNames[i], skin_colour(i));
-    WM_BUTTON* b = make("", row.fixed_indent ? BUTTON_FIXED_BORDER : 0,
+    WM_BUTTON* b = make("", row.fixed_indent ? INT_U32{BUTTON_FIXED_BORDER} : 0u,
                         static_cast<INT_U16>(row.fixed_indent ? 0x800F : 15));
     ASSERT_EQ(b->load_state_skins(skins.text.c_str(), base.c_str(), nullptr), 1);
     b->state = row.state;
