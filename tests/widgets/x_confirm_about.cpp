@@ -137,7 +137,7 @@ class XConfirmAbout : public ::testing::Test {
 
 // A press on the message's scrollbar track pages it; No closes the box;
 // two clicks on the check box tick and untick it.
-TEST_F(XConfirmAbout, ConfirmBoxTrackNoAndCheckBox) {
+TEST_F(XConfirmAbout, DISABLED_ConfirmBoxTrackNoAndCheckBox) {
   start("confirm");
   std::vector<int> box, track, no, check, scroll;
   ASSERT_TRUE(demo_->wait_line("box", &box));
