@@ -38,6 +38,11 @@ void pass_targets(WM_GRID& g, std::vector<WM_SCREEN_OBJECT*>& out, INT_U8 input)
     GRID_ROW* gr = rows[r];
     const INT_S32 inner_bottom = g.y + g.height - 1 - grid_gap(g.style.border_bottom_gap);
     const INT_S32 inner = g.inner_height();
+    const INT_S32 inner_top =
+        g.y + grid_gap(g.style.border_top_gap) +
+        ((g.style.ssef & ssef_grid_fix_top_row) && row_count > 0
+             ? rows[0]->height + grid_gap(g.style.y_spacing)
+             : 0);
     for (INT_S16 c = 0; gr->cells && c < gr->cell_count; ++c) {
       WM_SCREEN_OBJECT* o = gr->cells[c];
       if (!o) continue;
@@ -45,7 +50,11 @@ void pass_targets(WM_GRID& g, std::vector<WM_SCREEN_OBJECT*>& out, INT_U8 input)
         if (!o->visible) continue;
         // A cell cut off by the bottom edge takes no input once its middle
         // is out of sight, unless it is taller than the view itself.
-        if (o->y + o->height / 2 >= inner_bottom && o->height <= inner) continue;
+        // The same holds at the top edge (or under a fixed header), where a
+        // cell scrolled half out of view would otherwise take clicks meant
+        // for whatever lies above the grid.
+        const INT_S32 middle = o->y + o->height / 2;
+        if ((middle >= inner_bottom || middle < inner_top) && o->height <= inner) continue;
       }
       out.push_back(o);
     }
