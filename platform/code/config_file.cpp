@@ -433,8 +433,21 @@ bool CONFIG_FILE::set_long(FOLDER* in, const char* id, INT_S32 value, INT_U8 hex
   return set_string(in, id, text);
 }
 
+namespace {
+
+// An identifier the reader would cut, skip as a comment, strip of its
+// leading blanks or split over two lines would never be found again; worse,
+// a fresh read would take the line after it for another entry.
+bool readable_identifier(const char* id) {
+  if (!id || !*id || *id == '#' || is_blank(*id)) return false;
+  const size_t length = strlen(id);
+  return length < CONFIG_ID_SIZE && strcspn(id, "\r\n") == length;
+}
+
+}  // namespace
+
 bool CONFIG_FILE::set_string(FOLDER* in, const char* id, const char* value) {
-  if (!id || !*id) {
+  if (!readable_identifier(id)) {
     SOFT_ERROR(4097, nullptr);
     return false;
   }

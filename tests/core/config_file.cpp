@@ -140,6 +140,33 @@ TEST(ConfigFile, LookupErrors) {
   }
 }
 
+// Identifiers that could never be read back are refused, in both modes,
+// and nothing is added: the file reads back exactly as it was.
+TEST(ConfigFile, IdentifiersThatCannotBeReadBackAreRefused) {
+  const std::string original = "a\n\t1\nb\n\t2\n";
+  for (INT_U8 cached : {1, 0}) {
+    Dir d;
+    zt::write_text(d / "r.cfg", original);
+    CONFIG_FILE c("r.cfg", cached);
+    for (const std::string& id : {std::string(80, 'i'), std::string(200, 'j'), std::string("#a"),
+                                  std::string(" a"), std::string("\ta"), std::string("a\nb"),
+                                  std::string("a\r"), std::string("")}) {
+      for (int call = 0; call < 2; call++) {
+        EXPECT_FALSE(c.set_string(&d.folder, id.c_str(), "x")) << id.size() << " " << int(cached);
+        EXPECT_EQ(last_error_code, 4097);
+      }
+    }
+    EXPECT_FALSE(c.set_long(&d.folder, "#n", 5, 0));
+    EXPECT_EQ(zt::read_text(d / "r.cfg"), original);
+    // The longest identifier that fits still works.
+    const std::string longest(79, 'k');
+    EXPECT_TRUE(c.set_string(&d.folder, longest.c_str(), "v"));
+    CONFIG_FILE fresh("r.cfg", cached);
+    EXPECT_EQ(get(fresh, d, longest.c_str()), "v");
+    EXPECT_EQ(get(fresh, d, "b"), "2");
+  }
+}
+
 TEST(ConfigFile, MissingFiles) {
   Dir d;
   CONFIG_FILE cached("c.cfg", 1);
