@@ -1,6 +1,7 @@
 // The dialog base: default styles and geometry, centring, titles, dragging,
 // what a child's answer does, drawing, and the module's globals.
 #include "dialog_test_env.h"
+#include "wm_button.h"
 #include "wm_widget_globals.h"
 
 using namespace dgt;
@@ -193,8 +194,9 @@ TEST_F(DialogTest, DragTable) {
   for (const Case& c : cases) {
     WM_DIALOG* d = open(make(20, 20, 200, 130));
     d->draggable = c.draggable;
-    PROBE* inner = new PROBE("inner", 10, 40, 40, 30);
-    d->add_child(inner, 1);  // (30, 40 + client top) .. covers (40, 100)
+    WM_BUTTON* inner = new WM_BUTTON(10, 40, 49, 69, &d->button_style, "OK", nullptr, nullptr,
+                                     0, 0, BUTTON_EVENT_RELEASE);
+    d->add_child(inner, 1);  // (31, 40 + client top) .. covers (40, 100)
     ASSERT_TRUE(inner->is_over(40, 100)) << c.what;
     frame();
     if (c.press_outside_first) at(5, 5, true);
