@@ -58,6 +58,22 @@ TEST_F(GridDraw, PlainLookPaintsTheBackgroundHighlightAndTwoTone) {
   EXPECT_EQ(pixel(108, 35), kHighlight);
 }
 
+// Three rows in an area that holds eight: five filler slots continue the
+// alternation below them; with only the used lines drawn there are none.
+TEST_F(GridDraw, FillerSlotsContinueTheTwoToneAlternation) {
+  for (bool used_only : {false, true}) {
+    WM_STYLE_SET s = look(ssef_grid_two_tone | (used_only ? ssef_grid_only_draw_used_lines : 0u));
+    WM_GRID* g = rows_of(s, 10, 10, 109, 169, 3, 20, true);
+    redraw_all();
+    for (int slot = 0; slot < 8; ++slot) {
+      const bool dark = (slot & 1) && (slot < 3 || !used_only);
+      EXPECT_EQ(pixel(20, static_cast<INT_S16>(10 + slot * 20 + 10)), dark ? kBgDark : kBg)
+          << "slot " << slot << (used_only ? " used lines only" : "");
+    }
+    delete g;
+  }
+}
+
 TEST_F(GridDraw, LinesLookDrawsOneBoxPerSlotWithFillers) {
   // Inner 108: three rows of 20 and two filler slots, 2 pixels apart, fill it.
   WM_GRID* g = rows_of(look(ssef_grid_type_lines | ssef_grid_two_tone, 2), 10, 10, 109, 117, 3,
