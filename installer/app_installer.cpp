@@ -11,6 +11,7 @@
 #include "image.h"
 #include "image_cache.h"
 #include "install_dialog.h"
+#include "package.h"
 #include "utilities.h"
 #include "window.h"
 #include "wm_globals.h"

@@ -51,8 +51,8 @@ void give_icon(WM_BUTTON* button, int icon) {
   if (picture.width != 0) button->set_icon(&picture);
 }
 
-WM_BUTTON* make_button(int label, int hint, INT_S32 command, int icon) {
-  WM_BUTTON* b = new WM_BUTTON(0, 0, -1, -1, nullptr, text(label), text(hint),
+WM_BUTTON* make_button(const WM_STYLE_SET* style, int label, int hint, INT_S32 command, int icon) {
+  WM_BUTTON* b = new WM_BUTTON(0, 0, -1, -1, style, text(label), text(hint),
                                handle_install_dialog_command, word_from_s32(command), 0,
                                kPressAndRelease);
   give_icon(b, icon);
@@ -74,6 +74,11 @@ void relabel(WM_BUTTON* button, const WM_STYLE_SET& style, int label, int hint, 
 }
 
 const INT_U16 kUnsetGap = 65535;
+
+// The text a label shows ("" when its value holds none).
+const char* label_text(const WM_SCRIPT* label) {
+  return label->text.tag == TV_TEXT && label->text.value.text ? label->text.value.text : "";
+}
 
 INT_S32 gap_or_border(const WM_STYLE_SET& style, INT_U16 gap) {
   return gap == kUnsetGap ? get_default_border_width(style.shading_type) : gap;
@@ -103,12 +108,12 @@ INSTALL_DIALOG::INSTALL_DIALOG(INT_S16 px, INT_S16 py)
                                         style.cell_bottom_gap);
   const INT_S16 W = client_width_, H = client_height_;
 
-  quit_button = make_button(TEXT_QUIT, TEXT_QUIT_HINT, INSTALL_CMD_QUIT, ICON_QUIT);
+  quit_button = make_button(&button_style, TEXT_QUIT, TEXT_QUIT_HINT, INSTALL_CMD_QUIT, ICON_QUIT);
   quit_button->set_position(0, static_cast<INT_S16>(H - quit_button->height));
   add_child(quit_button, 1);
-  next_button = make_button(TEXT_NEXT, TEXT_NEXT_HINT, INSTALL_CMD_GO_TO_PAGE, ICON_FORWARD);
+  next_button = make_button(&button_style, TEXT_NEXT, TEXT_NEXT_HINT, INSTALL_CMD_GO_TO_PAGE, ICON_FORWARD);
   add_child(next_button, 1);
-  back_button = make_button(TEXT_BACK, TEXT_BACK_HINT, INSTALL_CMD_GO_TO_PAGE, ICON_PREVIOUS);
+  back_button = make_button(&button_style, TEXT_BACK, TEXT_BACK_HINT, INSTALL_CMD_GO_TO_PAGE, ICON_PREVIOUS);
   add_child(back_button, 1);
   content_height_ = static_cast<INT_S16>(H - next_button->height - d.dialog_gap);
 
@@ -269,7 +274,7 @@ void INSTALL_DIALOG::build_document_window(const char* pattern, INT_S16 line_cou
   std::snprintf(name, sizeof name, pattern, static_cast<int>(d.current_language));
   FOLDER folder;
   if (!d.package || !get_private_temp_folder(&folder)) return;
-  if (d.package->extract(&folder, name, nullptr, 0, 0))
+  if (d.package->extract(&folder, name))
     window->load_file(&folder, name, &d.styles[STYLE_TEXT].fg_colour);
   folder.remove_file(name);
 }
