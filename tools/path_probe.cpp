@@ -13,6 +13,7 @@
 //   make TEXT      the same, also creating the variable's own folder
 //   varform TEXT   prints the variable form of the folder TEXT names
 //   expand TEXT    prints expand_path_text(TEXT)
+//   expand-name TEXT NAME  prints expand_path_text(TEXT, NAME)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
       if (cmd == "opt") default_folder_system_root = value;
       if (cmd == "tmp") shared_temp_root = value;
       if (cmd == "mounts") mount_table_path = value;
+    } else if (cmd == "expand-name" && arg(2)) {
+      const char* text = argv[++i];
+      const char* name = argv[++i];
+      printf("%s\n", expand_path_text(text, name));
     } else if ((cmd == "base" || cmd == "define") && arg(2)) {
       FOLDER f(FOLDER::UNSET{});
       const char* first = argv[++i];

@@ -11,6 +11,7 @@
 #include "folder.h"
 #include "folder_internal.h"
 #include "clock.h"
+#include "text_compare.h"
 
 using namespace folder_detail;
 
@@ -135,8 +136,12 @@ const char* expand_path_text(const char* text, const char* name) {
     start = end + 1;
     if (segment.empty()) continue;
     if (segment[0] == '$') {
+      // A display text must not end the program: a variable that names no
+      // folder (unknown, or "$HERE" without a base) shows as "$APP".
+      const bool resolvable = is_known_path_variable(segment.c_str()) &&
+                              compare_text_nocase(segment.c_str(), "$HERE") != 0;
       FOLDER scratch(FOLDER::UNSET{});
-      scratch.set(segment.c_str());
+      scratch.set(resolvable ? segment.c_str() : "$APP");
       result = scratch.native_path_text(nullptr);
     } else if (segment == "..") {
       size_t slash = result.rfind('/');

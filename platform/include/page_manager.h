@@ -91,6 +91,9 @@ class PAGE_MANAGER {
   void redraw();
   void close_dialogs(INT_U8 immediate);
   WM_SCREEN_OBJECT* object_at(INT_S16 px, INT_S16 py);
+  // A widget's pointer shape for this frame (kind 0-6): kept when shapes are
+  // in use and the platform took it; the frame's end applies it.
+  void set_cursor_shape(INT_U8 kind);
 
   // Focus traversal.
   INT_U8 focus_next();

@@ -9,6 +9,12 @@
 // belong to the record: read_system_info replaces them, free_system_info
 // releases them. A record starts zeroed.
 struct SYSTEM_INFO {
+  // Dropping a record releases its heap parts; one owner each, so no copies.
+  SYSTEM_INFO() = default;
+  ~SYSTEM_INFO();
+  SYSTEM_INFO(const SYSTEM_INFO&) = delete;
+  SYSTEM_INFO& operator=(const SYSTEM_INFO&) = delete;
+
   INT_U8 os_id = 0;
   INT_U32 os_code = 0;           // 256
   char* os_text = nullptr;       // "<release> <version>\n"

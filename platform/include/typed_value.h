@@ -1,7 +1,8 @@
 // The value a widget shows and edits: one value of one of ten types with a
 // minimum and a maximum, converted to and from text and the common numeric
 // types. Every operation names the slot it works on (value, min or max) and
-// takes the type from the tag; setters convert, then clamp that slot.
+// takes the type from the tag; setters convert, then clamp that slot (and the
+// value, when the slot written is a bound).
 #ifndef TYPED_VALUE_H
 #define TYPED_VALUE_H
 
@@ -62,6 +63,8 @@ struct TYPED_VALUE {
   // Frees a tag-8 string and clears the pointer.
   void free_string(void* slot);
   INT_U32 length(const void* slot) const;
+  // clamp(slot), then the value too when slot is min or max.
+  void settle(void* slot);
 
   // The names the widgets use.
   INT_S32 get_long() const { return as_long(&value); }

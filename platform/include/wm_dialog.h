@@ -143,8 +143,11 @@ class WM_DIALOG : public WM_SCREEN_OBJECT {
   void init(INT_S16 x, INT_S16 y, INT_S16 w, INT_S16 h, const char* title,
             const DIALOG_EFFECTS* effects);
   void apply_style_skin();
+  INT_S16 client_width() const;
+  INT_S16 client_height();
   void layout();
   void settle_slide();
+  void shift_slide_start(INT_S16 new_width, INT_S16 new_height);
   INT_U8 fade_running() const { return alpha != target_alpha; }
   INT_U8 slide_running() const { return x != to_x || y != to_y; }
 };

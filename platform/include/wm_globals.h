@@ -11,6 +11,7 @@
 
 class IMAGE;
 class PAGE_MANAGER;
+class SOUND;
 
 // Objects with constructors are built on first use, so they are ready for
 // any static initialiser and outlive every static destructor.
@@ -26,11 +27,10 @@ enum { ARROW_UP = 0, ARROW_DOWN = 1, ARROW_LEFT = 2, ARROW_RIGHT = 3 };
 // The skin image cache: wm_skin_cache (image_cache.h) names the one
 // IMAGE_CACHE, built on first use and kept to the end of the process.
 
-// Click sound settings: widgets play the sound on a click when the handle is
-// set and the name is not empty. The handle is typed by the sound module;
-// until then it is an opaque slot that stays null. Built on first use.
+// Click sound settings: widgets play the sound (play_sound_file) on a click
+// when the handle is set and the name is not empty. Built on first use.
 struct WM_CLICK_SOUND {
-  void* handle;  // sound handle (opaque until the sound module types it)
+  SOUND* handle;  // null = no click sound
   INT_S8 channel;
   FOLDER folder;  // "$APP"
   char name[256];
@@ -89,5 +89,9 @@ extern INT_U8 wm_cursor_kind;
 // the platform's key map (which answers only while the window has the focus).
 // The program never sets it.
 extern INT_U32 (*wm_key_down_source)(INT_S32 keycode);
+// Seam for tests: where the window manager sets the pointer shape (kind 0-6;
+// defer = apply at the next presentation). Null = the platform's set_cursor.
+// The program never sets it.
+extern INT_U8 (*wm_set_cursor_source)(INT_U8 kind, INT_U8 defer);
 
 #endif

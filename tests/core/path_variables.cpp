@@ -243,6 +243,14 @@ TEST_F(Probe, ExpandPathText) {
   EXPECT_EQ(h + "/inst/x\n", run({"expand", "$APPDATA/../x"}));
   EXPECT_EQ(app + "/a/b\n", run({"expand", "a//b/"}));
   EXPECT_EQ("/usr\n", run({"expand", "$ROOT2/usr"}));
+  EXPECT_EQ(h + "/inst/x/y\n", run({"expand-name", "$APPDATA/../x", "y"}));
+  // A variable that names no folder shows as "$APP" and never ends the
+  // program: unknown, or "$HERE" without a base.
+  int status = -1;
+  EXPECT_EQ(app + "/My App\n" + app + "/x\n" + app + "/f\n",
+            run({"expand", "$TARGET/My App", "expand", "$HERE/x", "expand-name", "a/$nothing", "f"},
+                &status));
+  EXPECT_EQ(0, status);
 }
 
 // In process: the walk over the segments of a path text, from a user

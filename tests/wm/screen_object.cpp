@@ -197,6 +197,50 @@ TEST_F(ScreenObject, ChildThatIsAlsoAPopupIsDeletedOnce) {
   }
 }
 
+// A child has one parent: adding it elsewhere (or again) takes it off the
+// first list, and the place it was shown is painted over. Deleting both
+// parents afterwards deletes it once.
+TEST_F(ScreenObject, AddChildMovesTheChildFromItsFormerParent) {
+  WM_SCREEN_OBJECT* first = new WM_SCREEN_OBJECT(1, nullptr, 0, 0);
+  WM_SCREEN_OBJECT* second = new WM_SCREEN_OBJECT(1, nullptr, 0, 0);
+  first->x = 10;
+  first->width = first->height = 50;
+  first->drawn = 1;
+  PROBE* child = new PROBE("child", 20, 20, 5, 5);
+  first->add_child(child, 0);
+  first->add_child(child, 0);  // twice to the same parent: listed once
+  EXPECT_EQ(first->children.count, 1);
+  child->drawn = 1;
+  wm_dirty_rect_count = 0;
+  second->add_child(child, 0);
+  EXPECT_EQ(first->children.count, 0);
+  EXPECT_EQ(second->children.count, 1);
+  EXPECT_EQ(child->get_parent(), second);
+  bool painted_over = false;
+  for (int i = 0; i < wm_dirty_rect_count; ++i) {
+    const DIRTY_RECT& r = wm_dirty_rects[i];
+    painted_over |= r.left <= 20 && r.top <= 20 && r.right >= 24 && r.bottom >= 24;
+  }
+  EXPECT_TRUE(painted_over);
+  log().clear();
+  delete second;
+  EXPECT_EQ(joined_log(), "~child");
+  delete first;
+  EXPECT_EQ(joined_log(), "~child");
+}
+
+TEST_F(ScreenObject, AnObjectCannotBecomeItsOwnDescendant) {
+  WM_SCREEN_OBJECT top(1, nullptr, 0, 0);
+  WM_SCREEN_OBJECT* mid = new WM_SCREEN_OBJECT(1, nullptr, 0, 0);
+  top.add_child(mid, 0);
+  mid->add_child(&top, 0);
+  mid->add_child(mid, 0);
+  EXPECT_EQ(top.get_parent(), nullptr);
+  EXPECT_EQ(mid->get_parent(), &top);
+  EXPECT_EQ(mid->children.count, 0);
+  EXPECT_EQ(top.is_over(1000, 1000), 0);  // a loop would never return
+}
+
 TEST(WmGlobals, BuiltInValues) {
   EXPECT_EQ(wm_click_sound.handle, nullptr);
   EXPECT_EQ(wm_click_sound.volume, 100);

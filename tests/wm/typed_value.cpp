@@ -158,6 +158,38 @@ TEST(TypedValue, SettersWorkOnTheSlotGiven) {
   EXPECT_EQ(v.min.s16, -5);
 }
 
+TEST(TypedValue, NewBoundClampsTheValue) {
+  // Every setter, every numeric tag: the value follows a bound that moves
+  // past it, and stays where it is when the bound leaves room.
+  for (INT_U32 tag : {TV_S8, TV_U8, TV_S16, TV_U16, TV_S32, TV_U32, TV_F32, TV_F64}) {
+    const bool narrow = tag <= TV_U8;
+    const INT_S32 hi = narrow ? 110 : 500, mid = narrow ? 100 : 400, cut = narrow ? 50 : 100;
+    for (Op op : {FROM_TEXT, FROM_LONG, FROM_ULONG, FROM_DOUBLE, FROM_POINTER}) {
+      if (narrow && op == FROM_TEXT) continue;  // "%c" reads one character
+      TYPED_VALUE v = make(tag, {0, static_cast<double>(hi)});
+      v.set_from_long(&v.value, mid);
+      auto write = [&](void* slot, INT_S32 n) {
+        switch (op) {
+          case FROM_TEXT: v.set_from_string(slot, std::to_string(n).c_str()); break;
+          case FROM_LONG: v.set_long(slot, n); break;
+          case FROM_ULONG: v.set_from_ulong(slot, static_cast<INT_U32>(n)); break;
+          case FROM_DOUBLE: v.set_from_double(slot, n); break;
+          case FROM_POINTER: v.set_from_pointer(slot, static_cast<INT_WORD>(n)); break;
+        }
+      };
+      write(&v.max, hi + 10);
+      EXPECT_EQ(v.get_long(), mid) << tag << " op " << op;
+      write(&v.max, cut);
+      EXPECT_EQ(v.as_long(&v.max), cut) << tag << " op " << op;
+      EXPECT_EQ(v.get_long(), cut) << tag << " op " << op;
+      write(&v.max, hi);
+      write(&v.min, cut + 5);
+      EXPECT_EQ(v.as_long(&v.min), cut + 5) << tag << " op " << op;
+      EXPECT_EQ(v.get_long(), cut + 5) << tag << " op " << op;
+    }
+  }
+}
+
 TEST(TypedValue, Readers) {
   struct Case {
     INT_U32 tag;

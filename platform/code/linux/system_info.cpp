@@ -104,6 +104,8 @@ INT_U32 free_megabytes(INT_U64 blocks_available, INT_U64 block_size) {
   return megabytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<INT_U32>(megabytes);
 }
 
+SYSTEM_INFO::~SYSTEM_INFO() { free_system_info(this); }
+
 void free_system_info(SYSTEM_INFO* info) {
   if (!info) return;
   free(info->os_text);

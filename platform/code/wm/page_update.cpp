@@ -11,6 +11,7 @@ const INT_S32 kKeyTab = 23;
 const INT_S32 kKeyShiftLeft = 50, kKeyShiftRight = 62;
 const INT_S32 kKeyControlLeft = 37, kKeyControlRight = 109;
 const INT_U8 kBusyCursor = 6;
+const INT_U8 kLastCursorKind = 6;
 
 bool key_down(INT_S32 a, INT_S32 b) { return wm_key_is_down(a) || wm_key_is_down(b); }
 
@@ -267,6 +268,11 @@ void PAGE_MANAGER::close_dialogs(INT_U8 immediate) {
     d->start_transition(0);
     d->immediate = 0;
   }
+}
+
+void PAGE_MANAGER::set_cursor_shape(INT_U8 kind) {
+  if (wm_use_cursor_shapes && kind <= kLastCursorKind && wm_platform_set_cursor(kind, 1))
+    frame_cursor_kind = kind;
 }
 
 WM_SCREEN_OBJECT* PAGE_MANAGER::object_at(INT_S16 px, INT_S16 py) {

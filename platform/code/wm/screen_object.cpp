@@ -97,6 +97,17 @@ void WM_SCREEN_OBJECT::unlink_child(WM_SCREEN_OBJECT* child) {
 
 void WM_SCREEN_OBJECT::add_child(WM_SCREEN_OBJECT* child, INT_U8 relative) {
   if (!child) return;
+  // An object is never its own ancestor: every walk down the tree would loop.
+  for (WM_SCREEN_OBJECT* up = this; up; up = up->parent_)
+    if (up == child) return;
+  // One parent at a time: a child still listed by its first parent would be
+  // freed by one owner and walked (or freed again) by the other. Where it was
+  // shown must be painted over.
+  if (WM_SCREEN_OBJECT* old = child->parent_) {
+    old->unlink_child(child);
+    if (child->visible && child->drawn) child->invalidate();
+    if (old->visible && old->drawn) old->invalidate();
+  }
   if (relative) child->set_position(child->get_x() + x, child->get_y() + y);
   child->set_layer(layer);
   wm_list_append(children, child);

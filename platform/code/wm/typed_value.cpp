@@ -141,6 +141,13 @@ void TYPED_VALUE::clamp(void* slot) {
   }
 }
 
+// A new bound must not leave the value outside the range it now describes:
+// the scrollbar, grid and menus shrink a maximum under a value they show.
+void TYPED_VALUE::settle(void* slot) {
+  clamp(slot);
+  if (slot == &min || slot == &max) clamp(&value);
+}
+
 void TYPED_VALUE::to_string(const void* slot, char* buffer, INT_S32 size) const {
   if (!buffer || size < 1) return;
   const TYPED_SLOT* s = slot_of(slot);
@@ -292,7 +299,7 @@ void TYPED_VALUE::set_from_string(void* slot, const char* text) {
     case TV_POINTER: s->word = word_from_pointer(text); break;
     default: return;
   }
-  clamp(slot);
+  settle(slot);
 }
 
 void TYPED_VALUE::set_from_long(void* slot, INT_S32 v) {
@@ -314,7 +321,7 @@ void TYPED_VALUE::set_from_long(void* slot, INT_S32 v) {
       break;
     default: return;
   }
-  clamp(slot);
+  settle(slot);
 }
 
 void TYPED_VALUE::set_from_ulong(void* slot, INT_U32 v) {
@@ -336,7 +343,7 @@ void TYPED_VALUE::set_from_ulong(void* slot, INT_U32 v) {
       break;
     default: return;
   }
-  clamp(slot);
+  settle(slot);
 }
 
 void TYPED_VALUE::set_from_pointer(void* slot, INT_WORD v) {
@@ -358,7 +365,7 @@ void TYPED_VALUE::set_from_pointer(void* slot, INT_WORD v) {
       break;
     default: return;
   }
-  clamp(slot);
+  settle(slot);
 }
 
 void TYPED_VALUE::set_from_double(void* slot, double v) {
@@ -381,7 +388,7 @@ void TYPED_VALUE::set_from_double(void* slot, double v) {
       break;
     default: return;
   }
-  clamp(slot);
+  settle(slot);
 }
 
 void TYPED_VALUE::set_string(void* slot, const char* text) {

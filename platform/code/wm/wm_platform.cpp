@@ -13,6 +13,7 @@
 #include "wm_globals.h"
 
 INT_U32 (*wm_key_down_source)(INT_S32 keycode) = nullptr;
+INT_U8 (*wm_set_cursor_source)(INT_U8 kind, INT_U8 defer) = nullptr;
 
 INT_U32 wm_clock_ms() { return get_time_ms(); }
 
@@ -41,7 +42,10 @@ INT_U16 wm_screen_width(INT_U16 display) { return get_screen_width(display); }
 INT_U16 wm_screen_height(INT_U16 display) { return get_screen_height(display); }
 INT_U8 wm_window_open(INT_U16 display) { return is_window_open(display) ? 1 : 0; }
 void wm_present_all() { swap_screens(-1); }
-INT_U8 wm_platform_set_cursor(INT_U8 kind, INT_U8 defer) { return set_cursor(kind, defer) ? 1 : 0; }
+INT_U8 wm_platform_set_cursor(INT_U8 kind, INT_U8 defer) {
+  if (wm_set_cursor_source) return wm_set_cursor_source(kind, defer) ? 1 : 0;
+  return set_cursor(kind, defer) ? 1 : 0;
+}
 
 INT_U32 wm_unique_stamp() { return get_unique_time_stamp(); }
 void wm_fatal(INT_U32 code) { report_fatal_error(code, nullptr); }
