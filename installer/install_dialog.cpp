@@ -166,7 +166,7 @@ INSTALL_DIALOG::INSTALL_DIALOG(INT_S16 px, INT_S16 py)
       relabel(next_button, button_style, TEXT_FINISH, TEXT_FINISH_HINT, ICON_FINISH);
       relabel(quit_button, button_style, TEXT_ABOUT, TEXT_ABOUT_HINT, ICON_ABOUT);
       quit_button->action_arg1 = word_from_s32(INSTALL_CMD_ABOUT);
-      INT_S16 lines = d.languages[d.current_language].readme_lines;
+      INT_S16 lines = d.language_count > 0 ? d.languages[d.current_language].readme_lines : 0;
       if (lines < 1) lines = kFallbackReadmeLines;
       build_document_window("readme-%d", lines);
       break;
@@ -238,12 +238,12 @@ void INSTALL_DIALOG::build_item_grid() {
   DATABASE& d = db();
   const WM_STYLE_SET& options = d.styles[STYLE_OPTIONS];
   WM_GRID* grid = make_choice_grid(d.item_count);
-  const INSTALL_LANGUAGE& language = d.languages[d.current_language];
+  char(*names)[DATABASE_TEXT_SIZE] = d.language_count > 0 ? d.languages[d.current_language].item_names : nullptr;
   INT_S16 widest = 0;
   INT_S32 total = 0;
   for (INT_S16 i = 0; i < d.item_count; ++i) {
     WM_CHECK_BOX* box = new WM_CHECK_BOX(0, 0, &d.styles[STYLE_CHECK_BOX],
-                                         language.item_names ? language.item_names[i] : "",
+                                         names ? names[i] : "",
                                          handle_install_dialog_command,
                                          word_from_s32(INSTALL_CMD_ITEM), word_from_s32(i));
     box->set_checked(i == d.selected_item);
@@ -287,6 +287,8 @@ void INSTALL_DIALOG::build_target_grid() {
   const INT_S16 h = grid->row_height;
   const INT_S16 s = static_cast<INT_S16>(h / 3);
   const INT_S16 t = static_cast<INT_S16>(h + ((h - s) * 3) / 5);
+  // The page reads the chosen item; a database without one has no such page.
+  if (d.selected_item < 0 || d.selected_item >= d.item_count) return;
   const INSTALL_ITEM& item = d.items[d.selected_item];
 
   grid->add_script_cell(0, 0, text(TEXT_TARGET_FOLDER_LABEL), label_style);

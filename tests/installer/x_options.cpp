@@ -13,7 +13,7 @@ namespace {
 
 const char kNoData[] = "No installation data found!";
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string sh_quoted(const std::string& s) { return "'" + s + "'"; }
 
 // ---- no installation data --------------------------------------------------------
 
@@ -22,7 +22,7 @@ TEST(InstallerStart, AFolderWithoutPackageIsNoInstallationData) {
   ASSERT_TRUE(server);
   const std::string empty = zt::make_temp_dir("empty");
   zt::clear_message_box_calls();
-  Run run(installer_path(), {"-x", "$ROOT2" + empty + "/installer.xml"});
+  ProgramRun run(installer_path(), {"-x", "$ROOT2" + empty + "/installer.xml"});
   EXPECT_EQ(run.wait_exit(), 255);
   EXPECT_NE(run.out().find(std::string("\nError, unable to continue...\n\n") + kNoData + "\n\n"), std::string::npos)
       << run.out();
@@ -31,7 +31,7 @@ TEST(InstallerStart, AFolderWithoutPackageIsNoInstallationData) {
   EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", std::string(kNoData) + ":", "",
                                                 "Make sure you have got all required files."}));
   // Nothing was created: not even an empty package.
-  EXPECT_EQ(zt::sh("[ -z \"$(ls -A " + quoted(empty) + ")\" ]"), 0);
+  EXPECT_EQ(zt::sh("[ -z \"$(ls -A " + sh_quoted(empty) + ")\" ]"), 0);
 }
 
 // ---- a copy of the program with its own data folder ------------------------------
@@ -43,8 +43,8 @@ class InstallerTree : public ::testing::Test {
     ASSERT_NE(stat("/opt/installer/shared", &info), 0) << "/opt/installer/shared would be $APPDATA";
     tree = zt::make_temp_dir("tree");
     program = tree + "/installer";
-    ASSERT_EQ(zt::sh("cp " + quoted(installer_path()) + " " + quoted(program) + " && mkdir " +
-                     quoted(tree + "/data")),
+    ASSERT_EQ(zt::sh("cp " + sh_quoted(installer_path()) + " " + sh_quoted(program) + " && mkdir " +
+                     sh_quoted(tree + "/data")),
               0);
   }
 
@@ -52,7 +52,7 @@ class InstallerTree : public ::testing::Test {
   // rates given.
   void write_skin_folder() {
     const std::string vek = tree + "/data/vek";
-    ASSERT_EQ(zt::sh("mkdir -p " + quoted(vek + "/dialog") + " " + quoted(vek + "/icons")), 0);
+    ASSERT_EQ(zt::sh("mkdir -p " + sh_quoted(vek + "/dialog") + " " + sh_quoted(vek + "/icons")), 0);
     zt::write_text(vek + "/dialog_effects.cfg",
                    "flags\n\t5\nopen_delay\n\t100\ndisplay_delay\n\t200\ndragging_alpha\n\t300\n"
                    "progress_bar_animation_x_rate\n\t7\nprogress_bar_animation_y_rate\n\t8\n"
@@ -61,7 +61,7 @@ class InstallerTree : public ::testing::Test {
   }
 
   int run_status(const std::vector<std::string>& args, std::string* err = nullptr, std::string* out = nullptr) {
-    Run run(program, args);
+    ProgramRun run(program, args);
     const int status = run.wait_exit(20000);
     if (err) *err = run.err();
     if (out) *out = run.out();
@@ -80,7 +80,7 @@ int lines(const std::string& text) {
 TEST_F(InstallerTree, ConfigurationPathsFindThePackage) {
   auto server = zt::start_checked_xvfb(1024, 768, 24);
   ASSERT_TRUE(server);
-  ASSERT_EQ(zt::sh("mkdir " + quoted(tree + "/data/cfg")), 0);
+  ASSERT_EQ(zt::sh("mkdir " + sh_quoted(tree + "/data/cfg")), 0);
   ASSERT_TRUE(make_demo_package(tree + "/data/cfg"));
   Mirror mirror;
   ASSERT_TRUE(mirror.load(tree + "/data/cfg"));
@@ -89,7 +89,7 @@ TEST_F(InstallerTree, ConfigurationPathsFindThePackage) {
   // Below the default configuration folder "$APPDATA", and from the variable.
   for (const std::string& path : {std::string("cfg/installer.xml"), std::string("$APPDATA/cfg/installer.xml")}) {
     SCOPED_TRACE(path);
-    Run run(program, {"-x", path});
+    ProgramRun run(program, {"-x", path});
     EXPECT_NE(wait_for_window(probe, title), 0u) << run.err();
     EXPECT_TRUE(run.running());
   }
@@ -155,7 +155,7 @@ TEST_F(InstallerTree, SkinFailuresLeaveNoFile) {
   // disk): status 1 and no file.
   EXPECT_EQ(run_status({"-s", "whole.bin"}), 255);
   ASSERT_GT(zt::read_bytes(tree + "/whole.bin").size(), 2048u);
-  const int status = zt::sh("trap '' XFSZ; ulimit -f 1; " + quoted(program) + " -s cut.bin 2>/dev/null");
+  const int status = zt::sh("trap '' XFSZ; ulimit -f 1; " + sh_quoted(program) + " -s cut.bin 2>/dev/null");
   EXPECT_EQ(status, 1);
   EXPECT_FALSE(zt::file_exists(tree + "/cut.bin"));
 }
@@ -163,15 +163,15 @@ TEST_F(InstallerTree, SkinFailuresLeaveNoFile) {
 TEST_F(InstallerTree, AnUnwritableFolderKeepsItsFiles) {
   write_skin_folder();
   // A tree the unprivileged user can read but not write.
-  ASSERT_EQ(zt::sh("chmod 755 " + quoted(zt::sandbox()) + " && chmod -R a+rX " + quoted(tree)), 0);
+  ASSERT_EQ(zt::sh("chmod 755 " + sh_quoted(zt::sandbox()) + " && chmod -R a+rX " + sh_quoted(tree)), 0);
   for (std::string up = tree; up.size() > 1; up = up.substr(0, up.rfind('/')))
-    zt::sh("chmod a+x " + quoted(up));
-  ASSERT_EQ(zt::sh("mkdir " + quoted(tree + "/ro") + " && chmod 555 " + quoted(tree + "/ro")), 0);
+    zt::sh("chmod a+x " + sh_quoted(up));
+  ASSERT_EQ(zt::sh("mkdir " + sh_quoted(tree + "/ro") + " && chmod 555 " + sh_quoted(tree + "/ro")), 0);
   zt::write_text(tree + "/ro/skin.bin", "kept");
-  ASSERT_EQ(zt::sh("chmod 444 " + quoted(tree + "/ro/skin.bin")), 0);
+  ASSERT_EQ(zt::sh("chmod 444 " + sh_quoted(tree + "/ro/skin.bin")), 0);
   auto as_nobody = [&](const std::string& target) {
-    return zt::sh("cd " + quoted(tree) + " && setpriv --reuid=65534 --regid=65534 --clear-groups " +
-                  quoted(program) + " -s " + quoted(target) + " 2>" + quoted(tree + "/err.txt"));
+    return zt::sh("cd " + sh_quoted(tree) + " && setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                  sh_quoted(program) + " -s " + sh_quoted(target) + " 2>" + sh_quoted(tree + "/err.txt"));
   };
   EXPECT_EQ(as_nobody("ro/skin.bin"), 1);
   EXPECT_EQ(lines(zt::read_text(tree + "/err.txt")), 1) << zt::read_text(tree + "/err.txt");

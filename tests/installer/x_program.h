@@ -26,6 +26,7 @@
 #include "wm_confirm.h"
 #include "wm_dialog.h"
 #include "wm_grid.h"
+#include "wm_progress.h"
 #include "wm_script.h"
 #include "x_helpers.h"
 
@@ -48,9 +49,9 @@ inline bool make_demo_package(const std::string& dir) {
 }
 
 // A program run with stdout and stderr captured.
-class Run {
+class ProgramRun {
  public:
-  Run(const std::string& program, const std::vector<std::string>& args) {
+  ProgramRun(const std::string& program, const std::vector<std::string>& args) {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return;
     pid_ = fork();
@@ -70,7 +71,7 @@ class Run {
     out_ = out[0];
     err_ = err[0];
   }
-  ~Run() {
+  ~ProgramRun() {
     if (pid_ > 0 && status_ < 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -78,8 +79,8 @@ class Run {
     if (out_ >= 0) close(out_);
     if (err_ >= 0) close(err_);
   }
-  Run(const Run&) = delete;
-  Run& operator=(const Run&) = delete;
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The exit status once the program ended (-1 when it did not in time).
   int wait_exit(int timeout_ms = 10000) {

@@ -30,7 +30,7 @@ class InstallerX : public ::testing::Test {
   void start(INT_S32 first_page, const std::vector<std::string>& extra = {}) {
     std::vector<std::string> args = {"-x", "$ROOT2" + folder + "/installer.xml"};
     args.insert(args.end(), extra.begin(), extra.end());
-    program.reset(new Run(installer_path(), args));
+    program.reset(new ProgramRun(installer_path(), args));
     window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
     ASSERT_NE(window, 0u) << program->err();
     expect_page(first_page, 0);
@@ -68,7 +68,7 @@ class InstallerX : public ::testing::Test {
 
   std::unique_ptr<zt::XServer> server;
   std::unique_ptr<zt::XProbe> probe;
-  std::unique_ptr<Run> program;
+  std::unique_ptr<ProgramRun> program;
   std::string folder;
   Mirror mirror;
   Window window = 0;
