@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app.h"
+#include "folder.h"
+#include "fonts.h"
 #include "image.h"
 #include "window.h"
 #include "wm_globals.h"
@@ -30,6 +32,9 @@ PAGE_MANAGER& pages() {
 
 // Frames drawn before a scene counts as on show.
 const int kFramesUntilReady = 3;
+// The text font of every scene: the system's DejaVu Sans when it is there.
+const char* const kFontFolder = "/usr/share/fonts/truetype/dejavu";
+const INT_S16 kFontSize = 14;
 
 std::vector<std::string> queue;
 size_t current = 0;
@@ -82,6 +87,15 @@ void start_installer(INT_S16 argc, char** argv) {
   request.height = WIDGET_DEMO_HEIGHT;
   request.min_width = request.max_width = request.min_height = request.max_height = 65535;
   open_window(&request, 0);
+  FOLDER fonts;
+  if (fonts.set_if_directory(kFontFolder)) {
+    const INT_S32 slot = load_font("DejaVuSans.ttf", "DejaVu Sans", 255, &fonts);
+    if (slot >= 0) {
+      IMAGE* screen = get_screen_image(0);
+      screen->font = static_cast<INT_S8>(slot);
+      screen->font_width = screen->font_height = kFontSize;
+    }
+  }
   PAGE_MANAGER& pm = pages();
   pm.backgrounds[0].create(WIDGET_DEMO_WIDTH, WIDGET_DEMO_HEIGHT);
   pm.backgrounds[0].clear(&WIDGET_DEMO_BACKGROUND, 1);

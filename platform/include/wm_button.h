@@ -207,9 +207,9 @@ class WM_BUTTON : public WM_SCREEN_OBJECT {
             INT_S16 y_spacing, INT_U8 click_events);
 
  private:
-  // The parts of the input pass (button.cpp, button_features.cpp) and of
-  // the drawing (button_draw.cpp).
-  INT_S32 idle_click_step(bool* acted);
+  // The parts of the input pass (button_input.cpp, button_features.cpp) and
+  // of the drawing (button_draw.cpp).
+  bool idle_click_step();
   INT_S32 drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, INT_U8 right);
   void hint_step(INT_S16 px, INT_S16 py, INT_U8 left);
   void place_hint(INT_S16 px, INT_S16 py);

@@ -148,6 +148,10 @@ class WM_DIALOG : public WM_SCREEN_OBJECT {
   void layout();
   void settle_slide();
   void shift_slide_start(INT_S16 new_width, INT_S16 new_height);
+  // A closing transition was asked for and the dialog has not been hidden
+  // since: its first render must not open it again.
+  INT_U8 close_pending = 0;
+
   INT_U8 fade_running() const { return alpha != target_alpha; }
   INT_U8 slide_running() const { return x != to_x || y != to_y; }
 };

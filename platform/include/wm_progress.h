@@ -49,6 +49,26 @@ class WM_PROGRESS_BAR : public WM_SCREEN_OBJECT {
   void pump();
   void animate();
 
+  // The text on the bar: the title, else the percentage formatted into
+  // buffer (PB_TEXT_SIZE bytes). With no range the bar counts as full.
+  const char* main_text(char* buffer) const;
+  // The remaining percentage into buffer; "0%" with no range.
+  void remaining_text(char* buffer) const;
+
+  // Where the parts lie, from the rectangle, the label and the value.
+  struct GEOMETRY {
+    INT_S32 left, top, right, bottom;  // the trough, inclusive
+    INT_S32 iw, ih;                    // its inner extent
+    INT_S32 bw;                        // border width of the parts
+    INT_S32 f;                         // filled length (horizontal)
+    INT_S32 o;                         // boundary below the trough top (vertical)
+  };
+  GEOMETRY geometry();
+  // The boxes (x1, y1, x2, y2) of the main and remaining texts placed on the
+  // bar (flag 32), for a main text tw pixels wide.
+  void text_boxes(const GEOMETRY& g, INT_S32 tw, INT_S32 main_box[4],
+                  INT_S32 remaining_box[4]) const;
+
   INT_S32 update(INT_U8 popups) override;
   INT_U8 can_focus() override { return 0; }
   void draw() override;

@@ -28,8 +28,8 @@ class ClipboardTest : public ::testing::Test {
     server = zt::start_checked_xvfb(1024, 768, 24);
     ASSERT_TRUE(server);
     probe.reset(new zt::XProbe());
-    // A fresh server may not know CLIPBOARD yet; we only look it up.
-    probe->intern("CLIPBOARD");
+    // A fresh server, where no client has made CLIPBOARD yet.
+    clipboard_atom_existed = XInternAtom(probe->display(), "CLIPBOARD", True) != None;
     WINDOW_REQUEST r = {"Clip", 200, 100, 0, 65535, 65535, 65535, 65535, 1};
     ASSERT_TRUE(open_window(&r, 0));
   }
@@ -58,9 +58,26 @@ class ClipboardTest : public ::testing::Test {
   }
   std::unique_ptr<zt::XServer> server;
   std::unique_ptr<zt::XProbe> probe;
+  bool clipboard_atom_existed = true;
 };
 
 }  // namespace
+
+// Nobody had made the CLIPBOARD atom when the display opened: copying and
+// pasting work all the same, both ways.
+TEST_F(ClipboardTest, WorksOnAServerThatDidNotKnowTheAtom) {
+  ASSERT_FALSE(clipboard_atom_existed);
+  set_clipboard_text("first copy");
+  std::string out;
+  ASSERT_EQ(serve_while("xclip -o -selection clipboard -t UTF8_STRING", &out), 0);
+  EXPECT_EQ(out, std::string("first copy") + '\0');
+  std::string pid = start_owner("printf 'foreign' | xclip -i -selection clipboard -quiet");
+  EXPECT_TRUE(zt::pump_until([] {
+    char b[32];
+    return get_clipboard_text(b, sizeof b) && strcmp(b, "foreign") == 0;
+  }));
+  stop_owner(pid);
+}
 
 TEST_F(ClipboardTest, OtherClientsGetOurTextWithItsTerminator) {
   set_clipboard_text("copied text");

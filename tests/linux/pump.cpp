@@ -262,3 +262,37 @@ TEST_F(PumpTest, IdleWaitWaitsOnlyWhenNothingHappened) {
   EXPECT_LT(ms, 1300);
   set_idle_wait(50);
 }
+
+// Without a window manager nobody gives the window the X focus (it stays
+// PointerRoot): held keys still count while the pointer is over the window,
+// for a plain window and for the undecorated stand-in of a full screen.
+TEST(PumpWithoutWindowManager, CtrlHeldOverTheWindowReadsDown) {
+  auto server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  zt::XProbe probe;
+  for (INT_U8 full_screen : {0, 1}) {
+    SCOPED_TRACE(full_screen ? "full screen" : "window");
+    WINDOW_REQUEST r = {"Keys", 400, 300, full_screen, 65535, 65535, 65535, 65535, 1};
+    ASSERT_TRUE(open_window(&r, 0));
+    const std::string id = std::to_string(x11.window);
+    zt::pump_until([] { return false; }, 50);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(probe.display(), &focus, &revert);
+    ASSERT_EQ(focus, static_cast<Window>(PointerRoot));
+    const INT_S32 ctrl = 37;
+    ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 50 50"));
+    ASSERT_TRUE(zt::xdotool("keydown Control_L"));
+    EXPECT_TRUE(zt::pump_until([&] { return KEYBOARD::is_key_down(ctrl) != 0; }));
+    ASSERT_TRUE(zt::xdotool("keyup Control_L"));
+    EXPECT_TRUE(zt::pump_until([&] { return KEYBOARD::is_key_down(ctrl) == 0; }));
+    // Over the desktop beside the window the keys go elsewhere.
+    ASSERT_TRUE(zt::xdotool("mousemove --sync 5 5"));
+    ASSERT_TRUE(zt::xdotool("keydown Control_L"));
+    zt::pump_until([] { return false; }, 200);
+    EXPECT_EQ(KEYBOARD::is_key_down(ctrl), 0u);
+    ASSERT_TRUE(zt::xdotool("keyup Control_L"));
+    close_window(65535);
+  }
+  close_display();
+}

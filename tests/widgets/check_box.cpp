@@ -72,12 +72,13 @@ TEST_F(CheckBox, Geometry) {
 
 // A click on the label toggles like one on the box; each calls back once
 // with the check box's own arguments. set_checked only sets.
-TEST_F(CheckBox, DISABLED_ClicksToggleAndCallBackOnce) {
+TEST_F(CheckBox, ClicksToggleAndCallBackOnce) {
   WM_CHECK_BOX* cb = make();
   click(mid_x(cb->label), mid_y(cb->label), mid_x(cb->label), mid_y(cb->label));
   EXPECT_EQ(cb->checked, 1);
   EXPECT_STREQ(cb->box->text, "X");
-  EXPECT_EQ(cb->box->state, 1);
+  frame(16);
+  EXPECT_EQ(cb->box->state, 1);  // the box's look follows in its next pass
   EXPECT_EQ(joined_log(), "toggled1/7/9");
   click(mid_x(cb->box), mid_y(cb->box), mid_x(cb->box), mid_y(cb->box));
   EXPECT_EQ(cb->checked, 0);

@@ -202,3 +202,29 @@ TEST_F(ImageWidget, KeyNeedsTheFocusAndHoverFills) {
   image.draw();
   EXPECT_EQ(pixel(30, 40), 0xFF00FF00u);
 }
+
+// A button change over the widget that is no event asks the page manager
+// for the hand cursor.
+INT_U8 record_cursor(INT_U8 kind, INT_U8 defer) {
+  log().push_back("cursor" + std::to_string(kind) + "/" + std::to_string(defer));
+  return 1;
+}
+TEST_F(ImageWidget, HandCursorOnAChangeThatIsNoEvent) {
+  PAGE_MANAGER pm(1, -1);
+  wm_set_cursor_source = record_cursor;
+  wm_use_cursor_shapes = 1;
+  WM_IMAGE image(20, 30, 40, 20, 1, record_click, 0, 0, IMAGE_CLICK_RELEASE);
+  image.hand_cursor = 1;
+  calls().clear();
+  log().clear();
+  pointer(25, 35, 0);
+  image.handle_input();
+  pointer(25, 35, 1);
+  image.handle_input();
+  EXPECT_EQ(pm.frame_cursor_kind, 1);
+  EXPECT_EQ(joined_log(), "cursor1/1");
+  pointer(25, 35, 0);
+  image.handle_input();
+  EXPECT_EQ(calls().size(), 1u);
+  EXPECT_EQ(joined_log(), "cursor1/1");
+}

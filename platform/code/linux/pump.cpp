@@ -133,6 +133,21 @@ bool handle_window_event(XEvent* event) {
   }
 }
 
+// Whether the keys held now are typed into our window. Without a window
+// manager nobody gives it the focus: with focus PointerRoot the keys go to
+// the window under the pointer, and a keyboard grab brings them here
+// whatever the focus. With focus None the server drops them.
+static INT_U8 keys_come_here(Window focus) {
+  if (focus == x11.window || x11.keyboard_grabbed) return 1;
+  if (focus != PointerRoot) return 0;
+  Window root = 0, child = 0;
+  int root_x = 0, root_y = 0, x = 0, y = 0;
+  unsigned mask = 0;
+  if (!XQueryPointer(x11.display, x11.window, &root, &child, &root_x, &root_y, &x, &y, &mask))
+    return 0;  // the pointer is on another screen
+  return x >= 0 && y >= 0 && x < get_screen_width(0) && y < get_screen_height(0);
+}
+
 void update_platform() {
   dispatch_events();
   if (!x11.display || !x11.window) {
@@ -160,7 +175,7 @@ void update_platform() {
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(x11.display, &focus, &revert);
-  x11.key_map_focused = focus == x11.window ? 1 : 0;
+  x11.key_map_focused = keys_come_here(focus);
   frame_activity = 0;
   update_sound();
 }

@@ -45,7 +45,8 @@ void set_window_title(const char* text, INT_U16 display) {
 
 void grab_input() {
   if (!x11.display || !x11.window) return;
-  XGrabKeyboard(x11.display, x11.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+  x11.keyboard_grabbed =
+      XGrabKeyboard(x11.display, x11.window, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
   XGrabPointer(x11.display, x11.window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                GrabModeAsync, GrabModeAsync, x11.window, None, CurrentTime);
 }
@@ -54,6 +55,7 @@ void release_input() {
   if (!x11.display) return;
   XUngrabPointer(x11.display, CurrentTime);
   XUngrabKeyboard(x11.display, CurrentTime);
+  x11.keyboard_grabbed = 0;
 }
 
 void release_input_grabs() {
@@ -148,7 +150,9 @@ static void set_size_hints(int width, int height) {
 static bool open_display() {
   x11.display = XOpenDisplay(nullptr);
   if (!x11.display) return false;
-  x11.clipboard = XInternAtom(x11.display, "CLIPBOARD", True);
+  // A fresh server may not know CLIPBOARD yet: made here, or the clipboard
+  // would stay dead for the whole run.
+  x11.clipboard = XInternAtom(x11.display, "CLIPBOARD", False);
   x11.text = XInternAtom(x11.display, "TEXT", False);
   x11.compound_text = XInternAtom(x11.display, "COMPOUND_TEXT", False);
   x11.utf8_string = XInternAtom(x11.display, "UTF8_STRING", False);
@@ -432,6 +436,7 @@ void close_window(INT_U16 display) {
   }
   XUngrabPointer(x11.display, CurrentTime);
   XUngrabKeyboard(x11.display, CurrentTime);
+  x11.keyboard_grabbed = 0;
   XUnmapWindow(x11.display, x11.window);
   if (x11.decoration_hints) delete_decoration_hints();
   XDestroyWindow(x11.display, x11.window);
@@ -468,6 +473,7 @@ void close_display() {
   x11.display = nullptr;
   x11.window = 0;
   x11.gc = nullptr;
+  x11.keyboard_grabbed = 0;
   reset_keycode_map();
 }
 

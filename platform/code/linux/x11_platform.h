@@ -12,7 +12,7 @@
 struct X11_PLATFORM {
   Display* display;
   Window window;
-  // Interned when the display opens; CLIPBOARD only when it already exists.
+  // Interned (made when missing) when the display opens.
   Atom clipboard, text, compound_text, utf8_string, targets;
   // Desktop video mode, read when the server has the video-mode extension.
   INT_U8 has_vidmode;
@@ -37,6 +37,8 @@ struct X11_PLATFORM {
   // The window held the input focus when the key map was read (the keys
   // count only then); read with the key map, once a frame.
   INT_U8 key_map_focused;
+  // The window holds the keyboard grab: keys come here whatever the focus.
+  INT_U8 keyboard_grabbed;
 };
 
 extern X11_PLATFORM x11;

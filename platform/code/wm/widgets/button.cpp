@@ -370,20 +370,3 @@ INT_S32 WM_BUTTON::update(INT_U8 popups) {
   }
   return WM_SCREEN_OBJECT::update(popups);
 }
-
-// ---- hint label ----------------------------------------------------------------------------
-
-void WM_BUTTON::set_hint(const char* hint_text) {
-  if (hint) {
-    hint->hide(0, 0);
-    remove_popup(hint, 0, 0);
-    delete hint;
-    hint = nullptr;
-  }
-  if (!hint_text || !*hint_text) return;
-  wm_button_hint_style.visible = 0;  // the label is born hidden
-  hint = new WM_SCRIPT(0, 0, -5, -3, &wm_button_hint_style, hint_text);
-  set_layer(0);
-  hint->input_target = this;
-  hint->not_owned = 1;
-}

@@ -308,7 +308,8 @@ INT_S32 WM_DIALOG::handle_input() {
       }
     }
   } else if (!dragging) {
-    if (!button_was_down && draggable && is_on_drag_area(px, py)) {
+    // A closing dialog is not dragged: the drag's fade would undo the close.
+    if (!button_was_down && draggable && !close_pending && is_on_drag_area(px, py)) {
       dragging = 1;
       drag_dx = static_cast<INT_S16>(x - px);
       drag_dy = static_cast<INT_S16>(y - py);

@@ -34,6 +34,7 @@ void WM_DIALOG::set_fade(INT_U8 new_alpha) {
 }
 
 void WM_DIALOG::start_transition(INT_U8 open) {
+  close_pending = open ? 0 : 1;
   if (from_x != to_x || from_y != to_y) WM_SCREEN_OBJECT::set_position(to_x, to_y);
   from_x = to_x = x;
   from_y = to_y = y;
@@ -148,7 +149,7 @@ void WM_DIALOG::render() {
   s->intersect_clip(rx, ry, static_cast<INT_S16>(rx + width - 1),
                     static_cast<INT_S16>(ry + height - 1));
 
-  if (!drawn && meets_dirty_rect()) {
+  if (!drawn && !close_pending && meets_dirty_rect()) {
     set_fade(kOpaque);
     start_transition(1);
     immediate = 0;
@@ -206,6 +207,7 @@ void WM_DIALOG::settle_slide() {
 
 void WM_DIALOG::hide(INT_U8 popups, INT_U8 children_too) {
   settle_slide();
+  close_pending = 0;
   WM_SCREEN_OBJECT::hide(popups, children_too);
 }
 

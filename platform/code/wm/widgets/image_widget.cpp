@@ -17,7 +17,7 @@ const INT_U32 kLeftButtonBit = 1u << 0;
 void play_click_sound() {
   WM_CLICK_SOUND& s = wm_click_sound;
   if (!s.handle || !s.name[0]) return;
-  play_sound_file(static_cast<SOUND*>(s.handle), s.channel, &s.folder, s.name, s.volume, s.pan,
+  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan,
                   0);
 }
 
@@ -83,9 +83,8 @@ INT_S32 WM_IMAGE::handle_input() {
     const INT_U8 bit = left ? IMAGE_CLICK_PRESS : IMAGE_CLICK_RELEASE;
     if (click_events & bit) {
       result = fire(px, py);
-    } else if (hand_cursor && wm_use_cursor_shapes && wm_page_manager &&
-               wm_platform_set_cursor(kHandCursor, 1)) {
-      wm_page_manager->frame_cursor_kind = kHandCursor;
+    } else if (hand_cursor && wm_page_manager) {
+      wm_page_manager->set_cursor_shape(kHandCursor);
     }
   }
   was_left_down = real_left;
