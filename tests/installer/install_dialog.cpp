@@ -173,7 +173,9 @@ TEST_F(InstallDialogTest, TargetGridRows) {
     EXPECT_EQ(label_of(dynamic_cast<WM_SCRIPT*>(g->get_cell(0, 0))), "T32");
     WM_CHECK_BOX* second = dynamic_cast<WM_CHECK_BOX*>(g->get_cell(1, 2));
     EXPECT_EQ(second != nullptr, c.check_box);
-    if (second) EXPECT_EQ(second->checked, c.use_second);
+    if (second) {
+      EXPECT_EQ(second->checked, c.use_second);
+    }
     ASSERT_TRUE(target_path_button);
     ASSERT_TRUE(browse_button);
     EXPECT_EQ(g->get_cell(1, c.path_row), target_path_button);
@@ -184,7 +186,9 @@ TEST_F(InstallDialogTest, TargetGridRows) {
     EXPECT_EQ(browse_button->enabled != 0, c.path_enabled);
     EXPECT_EQ(command_of(target_path_button), INSTALL_CMD_BROWSE);
     const INT_S16 n = static_cast<INT_S16>(c.path_row + 1);
-    if (c.desktop || c.menu) EXPECT_EQ(label_of(dynamic_cast<WM_SCRIPT*>(g->get_cell(0, n + 1))), "T34");
+    if (c.desktop || c.menu) {
+      EXPECT_EQ(label_of(dynamic_cast<WM_SCRIPT*>(g->get_cell(0, n + 1))), "T34");
+    }
     WM_CHECK_BOX* desktop = c.desktop_row < 0 ? nullptr : dynamic_cast<WM_CHECK_BOX*>(g->get_cell(1, c.desktop_row));
     WM_CHECK_BOX* menu = c.menu_row < 0 ? nullptr : dynamic_cast<WM_CHECK_BOX*>(g->get_cell(1, c.menu_row));
     if (c.desktop_row >= 0) {
@@ -302,11 +306,13 @@ TEST_F(ProgressTest, FolderPartOfThePath) {
   EXPECT_STREQ(tool, "/opt/app/bin/tool");
   const int shown = swaps();
   EXPECT_GE(shown, 2);  // the bar, then the line
-  EXPECT_EQ(platform_frames(), 1);
+  const int pumped = platform_frames();
+  EXPECT_GE(pumped, 1);  // the line's frame (and the bar's once per wall second)
   // The same folder at the same percent repaints nothing.
   char other[] = "/opt/app/bin/other";
   dialog->set_progress(40, other);
   EXPECT_EQ(swaps(), shown);
+  EXPECT_EQ(platform_frames(), pumped);
   EXPECT_STREQ(other, "/opt/app/bin/other");
   // Another folder, or another percent, does.
   char lib[] = "/opt/app/lib/x";

@@ -207,7 +207,14 @@ class Mirror {
   bool built_ = false;
 };
 
-// A click as a person makes it: the button stays down for about 150 ms.
+// Moves the pointer off every widget (the window's top-left corner lies on
+// the background), so that no button shows its hover look or hint.
+inline void park_pointer(Window window) {
+  zt::xdotool("mousemove --sync --window " + std::to_string(window) + " 1 1");
+}
+
+// A click as a person makes it: the button stays down for about 150 ms; then
+// the pointer moves away.
 inline bool click(Window window, int x, int y) {
   const std::string id = std::to_string(window);
   if (!zt::xdotool("mousemove --sync --window " + id + " " + std::to_string(x) + " " + std::to_string(y)))
@@ -215,7 +222,10 @@ inline bool click(Window window, int x, int y) {
   usleep(50000);
   if (!zt::xdotool("mousedown 1")) return false;
   usleep(150000);
-  return zt::xdotool("mouseup 1");
+  const bool up = zt::xdotool("mouseup 1");
+  usleep(50000);
+  park_pointer(window);
+  return up;
 }
 
 // Pixels of a rectangle of the window that differ from the mirror's.

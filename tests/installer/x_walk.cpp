@@ -58,6 +58,7 @@ class InstallerX : public ::testing::Test {
   }
 
   void open_quit_box_and_check() {
+    park_pointer(window);
     WM_CONFIRM* box = mirror.show_quit_box();
     ASSERT_TRUE(box);
     EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(box)));
