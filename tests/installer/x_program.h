@@ -223,7 +223,9 @@ inline bool click(Window window, int x, int y) {
   if (!zt::xdotool("mousedown 1")) return false;
   usleep(150000);
   const bool up = zt::xdotool("mouseup 1");
-  usleep(50000);
+  // Moved at once, the release and the move could meet in one frame, which
+  // would read the release outside the button.
+  usleep(200000);
   park_pointer(window);
   return up;
 }
