@@ -165,6 +165,9 @@ class Mirror {
   // stand-in run completes in it). Returns the dialog.
   INSTALL_DIALOG* show(INT_S32 page, INT_S16 language = 0) {
     DATABASE& d = installer_database;
+    // Shown already: a rebuild would start the page's run over.
+    if (built_ && install_dialog && d.current_page == page && d.current_language == language)
+      return install_dialog;
     d.current_language = language;
     d.current_page = page;
     if (built_) {
@@ -197,6 +200,19 @@ class Mirror {
     page_manager.current_manager->remove_popup(quit_confirm_box, 1, 0);
     page_manager.current_manager->invalidate_display();
     page_manager.redraw();
+  }
+  // Writes what the mirror shows as a PPM picture (kept beside the
+  // screenshots when a page does not match).
+  void save(const std::string& path) const {
+    std::string data = "P6\n" + std::to_string(screen_->width) + " " + std::to_string(screen_->height) + "\n255\n";
+    for (int y = 0; y < screen_->height; ++y)
+      for (int x = 0; x < screen_->width; ++x) {
+        const uint32_t p = pixel(x, y);
+        data += static_cast<char>(p >> 16);
+        data += static_cast<char>(p >> 8);
+        data += static_cast<char>(p);
+      }
+    zt::write_text(path, data);
   }
   // The mirror's pixel as the window shows it (0x00RRGGBB).
   uint32_t pixel(int x, int y) const { return *screen_->pixel_at(x, y) & 0xFFFFFFu; }
@@ -248,6 +264,8 @@ inline bool wait_for_match(zt::XProbe& probe, Window window, const Mirror& mirro
     if (differences(probe, window, mirror, r) == 0) return true;
     usleep(50000);
   }
+  static int failures = 0;
+  mirror.save(output_folder() + "/mirror-" + std::to_string(++failures) + ".ppm");
   return false;
 }
 
