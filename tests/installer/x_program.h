@@ -225,17 +225,20 @@ class Mirror {
 
 // Moves the pointer off every widget (the window's top-left corner lies on
 // the background), so that no button shows its hover look or hint.
+// (Never with --sync: a move to where the pointer already is would wait for
+// a motion that never comes.)
 inline void park_pointer(Window window) {
-  zt::xdotool("mousemove --sync --window " + std::to_string(window) + " 1 1");
+  zt::xdotool("mousemove --window " + std::to_string(window) + " 1 1");
+  usleep(100000);
 }
 
 // A click as a person makes it: the button stays down for about 150 ms; then
 // the pointer moves away.
 inline bool click(Window window, int x, int y) {
   const std::string id = std::to_string(window);
-  if (!zt::xdotool("mousemove --sync --window " + id + " " + std::to_string(x) + " " + std::to_string(y)))
+  if (!zt::xdotool("mousemove --window " + id + " " + std::to_string(x) + " " + std::to_string(y)))
     return false;
-  usleep(50000);
+  usleep(100000);
   if (!zt::xdotool("mousedown 1")) return false;
   usleep(150000);
   const bool up = zt::xdotool("mouseup 1");
