@@ -2,7 +2,12 @@
 // looks, two-tone rows and filler slots, spare pixels spread over the slots
 // (and get_cell_rect agreeing with them), the fixed header over a scrolled
 // list, an empty grid shorter than a row, and the two rounded shorthands.
+#include <cstdio>
+
+#include "folder.h"
 #include "grid_test_util.h"
+#include "image_files.h"
+#include "test_support.h"
 #include "wm_scrollbar.h"
 
 namespace {
@@ -56,6 +61,22 @@ TEST_F(GridDraw, PlainLookPaintsTheBackgroundHighlightAndTwoTone) {
   EXPECT_EQ(pixel(109, 20), kBg);
   // The selected row's highlight runs over the whole inner width.
   EXPECT_EQ(pixel(108, 35), kHighlight);
+}
+
+// Three rows in an area that holds eight: five filler slots continue the
+// alternation below them; with only the used lines drawn there are none.
+TEST_F(GridDraw, FillerSlotsContinueTheTwoToneAlternation) {
+  for (bool used_only : {false, true}) {
+    WM_STYLE_SET s = look(ssef_grid_two_tone | (used_only ? ssef_grid_only_draw_used_lines : 0u));
+    WM_GRID* g = rows_of(s, 10, 10, 109, 169, 3, 20, true);
+    redraw_all();
+    for (int slot = 0; slot < 8; ++slot) {
+      const bool dark = (slot & 1) && (slot < 3 || !used_only);
+      EXPECT_EQ(pixel(20, static_cast<INT_S16>(10 + slot * 20 + 10)), dark ? kBgDark : kBg)
+          << "slot " << slot << (used_only ? " used lines only" : "");
+    }
+    delete g;
+  }
 }
 
 TEST_F(GridDraw, LinesLookDrawsOneBoxPerSlotWithFillers) {
@@ -193,6 +214,76 @@ TEST_F(GridDraw, BorderIsPaintedAroundTheGrid) {
   redraw_all();
   EXPECT_NE(pixel(10, 50), kBg);
   EXPECT_EQ(pixel(60, 50), kBg);
+}
+
+// Row skins: single-image frames in a folder of their own.
+struct RowSkin {
+  std::string path = zt::make_temp_dir("rows");
+  char text[FOLDER_PATH_SIZE] = {};
+  RowSkin() {
+    FOLDER folder;
+    EXPECT_TRUE(folder.set_if_directory(path.c_str()));
+    folder.get_path_text(text, nullptr);
+  }
+  void put(const std::string& name, COLOUR colour) const {
+    IMAGE im(4, 4);
+    im.clear(&colour, 1);
+    FILE* f = std::fopen((path + "/" + name + ".png").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(save_png_stream(&im, f));
+    std::fclose(f);
+  }
+};
+
+const COLOUR kNormalSkin = 0xFF406080u, kHighSkin = 0xFFF0A020u, kAltSkin = 0xFF80A040u;
+
+TEST_F(GridDraw, RowSkinsReplaceColoursAndBorder) {
+  RowSkin skin;
+  skin.put("row", kNormalSkin);
+  skin.put("row_highlighted", kHighSkin);
+  skin.put("row_alternate", kAltSkin);
+  WM_STYLE_SET s = look(0);
+  s.ssf = ssf_draw_border;
+  s.shading_flags = 15;
+  WM_GRID* g = rows_of(s, 10, 10, 109, 109, 3, 20, false);
+  ASSERT_EQ(g->load_skin(skin.text, "row", nullptr), 1);
+  g->set_row_selected(2, 1);
+  redraw_all();
+  // Plain look: the normal frame over the whole grid, no border around it,
+  // the highlighted frame over the selected row only.
+  EXPECT_EQ(pixel(10, 10), kNormalSkin);
+  EXPECT_EQ(pixel(20, 35), kNormalSkin);
+  EXPECT_EQ(pixel(20, 55), kHighSkin);
+  EXPECT_EQ(pixel(20, 75), kNormalSkin);
+  // Lines look: odd slots take the alternate frame.
+  g->style.ssef = ssef_grid_type_lines;
+  redraw_all();
+  EXPECT_EQ(pixel(20, 15), kNormalSkin);
+  EXPECT_EQ(pixel(20, 35), kAltSkin);
+  EXPECT_EQ(pixel(20, 55), kHighSkin);
+  EXPECT_EQ(pixel(20, 75), kAltSkin);
+  // Without a highlighted frame a selected row looks like any other.
+  g->highlighted_frame.release();
+  g->style.ssef = 0;
+  redraw_all();
+  EXPECT_EQ(pixel(20, 55), kNormalSkin);
+  g->release_skin();
+  EXPECT_EQ(g->has_skin(), 0);
+}
+
+// Rows are painted within the rectangle being redrawn: what lies over the
+// grid elsewhere (a pop-up's pixels, say) is left alone.
+TEST_F(GridDraw, PaintingStaysInsideTheDirtyRectangle) {
+  WM_GRID* g = rows_of(look(ssef_grid_type_lines | ssef_grid_two_tone), 10, 10, 109, 109, 3,
+                       20, false);
+  redraw_all();
+  const COLOUR marker = 0xFFABCDEFu;
+  screen->fill_rect(15, 75, 20, 80, &marker, 0);
+  screen->fill_rect(15, 15, 20, 20, &marker, 0);
+  g->invalidate_rect(10, 10, 109, 40);
+  pm().redraw();
+  EXPECT_EQ(pixel(17, 17), kBg);
+  EXPECT_EQ(pixel(17, 77), marker);
 }
 
 TEST_F(GridDraw, RoundedShorthandsFillAndDarkenInsideTheCorners) {
