@@ -79,10 +79,8 @@ class WM_MENU : public WM_BUTTON {
 
  private:
   void place_once();
+  // The menu's width less its client width.
   INT_S16 menu_frame_width();
-  // The item style made when none is given (kept for the menu's life).
-  WM_STYLE_SET* own_item_style = nullptr;
-  WM_STYLE_SET* own_frame_style = nullptr;
 };
 
 #endif
