@@ -329,6 +329,10 @@ WM_STYLE_SET* set_dialog_background_style(const WM_STYLE_SET* style);
 WM_STYLE_SET* set_dialog_title_style(const WM_STYLE_SET* style);
 WM_STYLE_SET* set_dialog_button_style(const WM_STYLE_SET* style);
 
+// Copies icons 11 to 23 into the file selector's drive, parent-folder, file
+// and folder icons.
+void give_file_selector_icons(const DATABASE* db);
+
 // Path texts from a record: usable when a leading '$' segment names a known
 // variable (later '$' segments are ordinary folder names).
 bool is_usable_path_text(const char* text);

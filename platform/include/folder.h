@@ -176,6 +176,11 @@ DRIVE_TYPE get_drive_type(INT_U16 n);
 // can be checked before it is resolved).
 bool is_known_path_variable(const char* name);
 
+// The process's private folder in "$TEMP": made on first use, exclusively,
+// mode 0700, one per process. Removing it takes its content with it.
+bool get_private_temp_folder(FOLDER* out);
+void remove_private_temp_folder();
+
 // The native path of a path text with an optional file name, for display.
 const char* expand_path_text(const char* text, const char* name);
 

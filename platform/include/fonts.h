@@ -45,6 +45,9 @@ void shutdown_fonts();
 // first free slot from 19 on); returns the slot, or -1 when nothing was
 // loaded. Built-in slots 0..18 take only their own file name.
 INT_S32 load_font(const char* file, const char* family, INT_U8 slot, FOLDER* folder);
+// Whether FreeType accepts `file` in `folder` as a font (load_font ends the
+// program on one it refuses). False before init_fonts.
+bool font_file_usable(FOLDER* folder, const char* file);
 // Empties one slot (255 = every slot); the slot stays in the table.
 void free_font(INT_U8 slot);
 // Makes `entry` hold `code` of the slot's face at pixel_w x pixel_h; renders

@@ -149,7 +149,7 @@ TEST_F(Desktop, HostileTextsCannotBreakTheEntry) {
             "[Desktop Entry]\nEncoding=UTF-8\nValue=1.0\nType=Application\n"
             "Name=Bad\\nTitle\\\\\nComment=Bad\\nTitle\\\\\n"
             "Exec=\"/opt/a \\\\\"q\\\\\" \\\\$HOME \\\\`id\\\\` \\\\\\\\x 50%%/run\" "
-            "\"--name=\\\\\"x\" \"y\\\\\"\" \"\\\\`id\\\\`\" a b\n"
+            "\"--name=x y\" \"\\\\`id\\\\`\" a b\n"
             "Icon=\n");
 }
 
@@ -235,6 +235,132 @@ std::string menu_field(const std::string& line, const std::string& key) {
   return value;
 }
 
+// The words of an Exec value as a launcher reads them: the value's escapes
+// first, then blanks between words, double quotes in which a backslash
+// keeps '"', '`', '$' or '\\', and "%%" for a percent sign.
+std::vector<std::string> exec_words(const std::string& value) {
+  std::string line;
+  for (size_t i = 0; i < value.size(); i++) {
+    if (value[i] == '\\' && i + 1 < value.size()) {
+      const char e = value[++i];
+      line += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e == 's' ? ' ' : e;
+    } else {
+      line += value[i];
+    }
+  }
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false;
+  for (size_t i = 0; i < line.size(); i++) {
+    const char c = line[i];
+    if (c == ' ') {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else if (c == '"') {
+      in_word = true;
+      while (++i < line.size() && line[i] != '"') {
+        if ((line[i] == '\\' || (line[i] == '%' && line[i + 1] == '%')) && i + 1 < line.size()) i++;
+        word += line[i];
+      }
+    } else if (c == '%' && i + 1 < line.size() && line[i + 1] == '%') {
+      in_word = true;
+      word += line[++i];
+    } else {
+      in_word = true;
+      word += c;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
+std::string single_quoted(const std::string& word) {
+  std::string out = "'";
+  for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// The value of a key of a desktop file.
+std::string entry_key(const std::string& file, const std::string& key) {
+  size_t at = file.find("\n" + key + "=");
+  if (at == std::string::npos) return "<missing>";
+  at += key.size() + 2;
+  return file.substr(at, file.find('\n', at) - at);
+}
+
+// The package author's own quoting of the arguments holds: the program gets
+// the words the author meant, through the desktop's Exec line and through the
+// menu system's shell alike, and nothing in them runs.
+TEST_F(Desktop, ArgumentsKeepTheirQuoting) {
+  standin("show args");
+  FOLDER target = folder_at(bin);
+  std::string trace = zt::sandbox() + "/pwned";
+  struct Case {
+    std::string arguments, words;
+  } cases[] = {
+      {"--title \"My File\" -x", "[--title] [My File] [-x]"},
+      {"'single quoted' back\\ slash \"\" end", "[single quoted] [back slash] [] [end]"},
+      {"\"a \\\"b\\\" \\$c\" 50% %f", "[a \"b\" $c] [50%] [%f]"},
+      {"`touch " + trace + "` $(touch " + trace + ") \"x\ny\"\r z",
+       "[`touch] [" + trace + "`] [$(touch] [" + trace + ")] [x\ny] [z]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    create_desktop_shortcut(1, "show args", c.arguments.c_str(), "T", nullptr, nullptr, &target);
+    const std::string file = zt::read_text(home + "/Desktop/T.desktop");
+    ASSERT_EQ(std::count(file.begin(), file.end(), '\n'), 8) << file;
+    // Run the stand-in with the words of the Exec line.
+    std::vector<std::string> words = exec_words(entry_key(file, "Exec"));
+    ASSERT_FALSE(words.empty());
+    std::string command;
+    for (const std::string& w : words) command += single_quoted(w) + " ";
+    unlink(log.c_str());
+    ASSERT_EQ(zt::sh(command), 0) << command;
+    EXPECT_EQ(zt::read_text(log), "show args " + c.words + "\n");
+    // The menu line's command through the shell.
+    unlink(log.c_str());
+    create_os_menu_shortcut(1, "show args", c.arguments.c_str(), "T", "S", nullptr, nullptr,
+                            &target);
+    const std::string line = zt::read_text(sysmenu + "/local.T.desktop");
+    unlink(log.c_str());
+    ASSERT_EQ(zt::sh(menu_field(line, "command")), 0);
+    EXPECT_EQ(zt::read_text(log), "show args " + c.words + "\n");
+    // And the menu tool's desktop file, read as a launcher reads it.
+    words = exec_words(entry_key(zt::read_text(saved + "/zorv-T.desktop"), "Exec"));
+    command.clear();
+    for (const std::string& w : words) command += single_quoted(w) + " ";
+    unlink(log.c_str());
+    ASSERT_EQ(zt::sh(command), 0) << command;
+    EXPECT_EQ(zt::read_text(log), "show args " + c.words + "\n");
+  }
+  EXPECT_FALSE(zt::file_exists(trace));
+}
+
+// A link's URL is an address or a path: only the entry's value syntax
+// applies to it, no program-line quoting.
+TEST_F(Desktop, LinksKeepTheirAddressAsItStands) {
+  FOLDER folder = folder_at("/srv/50% off/$x y");
+  struct Case {
+    int kind;
+    const char* name;
+    FOLDER* folder;
+    const char* url;
+  } cases[] = {
+      {2, "http://example.org/a%20b?q=$x&r=a b", nullptr,
+       "URL=\"http://example.org/a%20b?q=$x&r=a b\" \n"},
+      {3, "read me.txt", &folder, "URL=\"/srv/50% off/$x y/read me.txt\" \n"},
+      {2, "http://x.org/\nExec=evil\\", nullptr, "URL=\"http://x.org/\\nExec=evil\\\\\" \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    create_desktop_shortcut(c.kind, c.name, nullptr, "L", nullptr, nullptr, c.folder);
+    const std::string file = zt::read_text(home + "/Desktop/L.desktop");
+    ASSERT_EQ(std::count(file.begin(), file.end(), '\n'), 7) << file;
+    EXPECT_EQ(file.substr(file.find("\nURL=") + 1), c.url);
+  }
+}
+
 TEST_F(Desktop, HostileTextsInTheMenuLine) {
   paths[0] = bin + "/missing-xdg-desktop-menu";
   desktop_programs.xdg_desktop_menu = paths[0].c_str();
@@ -253,7 +379,7 @@ TEST_F(Desktop, HostileTextsInTheMenuLine) {
   ASSERT_EQ(zt::sh("set -- " + menu_field(line, "command") +
                        "; for a; do printf '[%s]' \"$a\"; done",
                    &words), 0);
-  EXPECT_EQ(words, "[" + target + "][-t][\"x][y\"][$(touch][" + trace + ")]");
+  EXPECT_EQ(words, "[" + target + "][-t][x y][$(touch][" + trace + ")]");
   EXPECT_FALSE(zt::file_exists(trace));
 }
 

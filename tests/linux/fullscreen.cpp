@@ -4,9 +4,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/xf86vmode.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "image.h"
+#include "input.h"
+#include "clock.h"
+#include "console.h"
 #include "test_support.h"
 #include "window.h"
 #include "x_helpers.h"
@@ -36,12 +40,14 @@ class FullScreenTest : public ::testing::Test {
     if (line.privsize > 0 && line.c_private) XFree(line.c_private);
     return {line.hdisplay, line.vdisplay};
   }
-  bool pointer_grabbed_by_us() {
+  bool pointer_grabbed_by_us() { return pointer_grabbed_by_us(probe->display()); }
+  // Asked through a connection of the caller's.
+  static bool pointer_grabbed_by_us(Display* other) {
     XSync(x11.display, False);
-    int r = XGrabPointer(probe->display(), DefaultRootWindow(probe->display()), False, 0, GrabModeAsync,
-                         GrabModeAsync, None, None, CurrentTime);
-    if (r == GrabSuccess) XUngrabPointer(probe->display(), CurrentTime);
-    XSync(probe->display(), False);
+    int r = XGrabPointer(other, DefaultRootWindow(other), False, 0, GrabModeAsync, GrabModeAsync, None,
+                         None, CurrentTime);
+    if (r == GrabSuccess) XUngrabPointer(other, CurrentTime);
+    XSync(other, False);
     return r == AlreadyGrabbed;
   }
   std::unique_ptr<zt::XServer> server;
@@ -106,4 +112,41 @@ TEST_F(FullScreenTest, NoExactModeMeansNoSwitchAndNoGrabs) {
   EXPECT_EQ(x, (1024 - 700) / 2);
   EXPECT_EQ(y, (768 - 500) / 2);
   EXPECT_FALSE(pointer_grabbed_by_us());
+}
+
+// Our own grabs move the focus: a frame that answered those focus changes
+// with more grabs and ungrabs would never end. Frames run in a child under a
+// time limit, so that a hang fails rather than stalls. A message box lets go
+// of the input; the next real focus change takes it back.
+TEST_F(FullScreenTest, FramesAndAMessageBoxReturnWhileTheInputIsGrabbed) {
+  start(24);
+  zt::ChildResult child = zt::run_in_child(
+      [] {
+        setvbuf(stdout, nullptr, _IONBF, 0);  // what was done shows even after a hang
+        // A connection of the child's own: the fixture's belongs to the parent.
+        zt::XProbe other;
+        Display* d = other.display();
+        WINDOW_REQUEST r = {"Full", 640, 480, 1, 65535, 65535, 65535, 65535, 0};
+        if (!open_window(&r, 0) || !is_full_screen()) return;
+        for (int i = 0; i < 20; ++i) update_platform();
+        printf("frames %d\n", pointer_grabbed_by_us(d));
+        // Keys count through the keyboard grab.
+        KEYBOARD keyboard;
+        zt::xdotool("keydown Control_L");
+        zt::pump_until([] { return KEYBOARD::is_key_down(37) != 0; });
+        printf("ctrl %u\n", KEYBOARD::is_key_down(37));
+        zt::xdotool("keyup Control_L");
+        show_message_box("Note", "In full screen");
+        for (int i = 0; i < 20; ++i) update_platform();
+        printf("box %d\n", pointer_grabbed_by_us(d));
+        XSetInputFocus(d, x11.window, RevertToPointerRoot, CurrentTime);
+        XSync(d, False);
+        zt::pump_until([d] { return pointer_grabbed_by_us(d); });
+        printf("refocused %d\n", pointer_grabbed_by_us(d));
+        close_window(65535);
+        close_display();
+      },
+      15);
+  EXPECT_EQ(child.status, 0) << child.err;
+  EXPECT_EQ(child.out, "frames 1\nctrl 1\nbox 0\nrefocused 1\n");
 }

@@ -210,6 +210,22 @@ TEST(Sockets, FullTableAndRefusedConnections) {
   EXPECT_EQ(send_all(&tcpip, -1, reinterpret_cast<const INT_U8*>("x"), 1), -1);
 }
 
+// An address that does not resolve must not read as 0.0.0.0, which Linux
+// takes for this host: with a server listening here, nothing connects.
+TEST(Sockets, UnresolvableHostDoesNotReachThisMachine) {
+  INT_U16 port = free_port();
+  TCPIP tcpip(1, 4, 1, 64);
+  ASSERT_TRUE(open_server_group(&tcpip, port));
+  for (const char* host : {"no-such-host..invalid", "", "0.0.0.0"}) {
+    EXPECT_EQ(connect_to(&tcpip, host, port), -1) << host;
+  }
+  EXPECT_EQ(connect_to(&tcpip, nullptr, port), -1);
+  INT_S16 index = 7;
+  EXPECT_FALSE(accept_connection(&tcpip, &index, nullptr));
+  EXPECT_EQ(connect_to(&tcpip, "127.0.0.1", port), 0);  // the server does listen
+  close_server_groups(&tcpip, port);
+}
+
 TEST(Sockets, DatagramOnLoopback) {
   if (!ht::host_name_in_hosts_file()) GTEST_SKIP() << "the host name would be looked up outside";
   INT_U16 port = free_port(SOCK_DGRAM);

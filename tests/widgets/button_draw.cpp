@@ -243,7 +243,7 @@ TEST_F(ButtonDraw, StateSkinChosenPerState) {
     for (int i = 0; i < BUTTON_SKIN_COUNT; ++i)
       if (std::find(row.missing.begin(), row.missing.end(), i) == row.missing.end())
         skins.put(base + "_" + kSkinNames[i], skin_colour(i));
-    WM_BUTTON* b = make("", row.fixed_indent ? BUTTON_FIXED_BORDER : 0,
+    WM_BUTTON* b = make("", row.fixed_indent ? INT_U32{BUTTON_FIXED_BORDER} : 0u,
                         static_cast<INT_U16>(row.fixed_indent ? 0x800F : 15));
     ASSERT_EQ(b->load_state_skins(skins.text.c_str(), base.c_str(), nullptr), 1);
     b->state = row.state;
@@ -308,4 +308,59 @@ TEST_F(ButtonDraw, ShapedSkinPassesClicksThroughTransparentPixels) {
   EXPECT_EQ(b->is_over(100, 50), 0);
   b->button_flags |= BUTTON_HIT_RECTANGLE;
   EXPECT_EQ(b->is_over(100, 50), 1);
+}
+
+TEST_F(ButtonDraw, IconInTheLeftGapAndFadedWhenDisabled) {
+  // A 6 x 6 blue icon in the slot x .. x + left_gap (40 .. 52): centred at
+  // 40 + (12 - 6) / 2 = 43, vertically 40 + (29 - 6) / 2 = 51.
+  WM_BUTTON* b = make("", BUTTON_ICON_LEFT);
+  b->left_gap = 12;
+  IMAGE blue(6, 6);
+  blue.clear(&kBlue, 1);
+  b->set_icon(&blue);
+  EXPECT_EQ(b->icon.width, 6);
+  frame();
+  EXPECT_EQ(pixel(43, 51), kBlue);
+  EXPECT_EQ(pixel(48, 56), kBlue);
+  EXPECT_EQ(pixel(42, 51), kFace);
+  EXPECT_EQ(pixel(49, 56), kFace);
+  b->set_enabled(0);
+  frame();
+  // The face laid back over the icon at 208/255.
+  const COLOUR c = pixel(45, 53);
+  EXPECT_NEAR(static_cast<int>(c & 0xFF), 0xC0 + (0xFF - 0xC0) * 47 / 255, 2);
+  EXPECT_NEAR(static_cast<int>(c >> 16 & 0xFF), 0xC0 * 208 / 255, 2);
+  // The over icon replaces it while the button looks hovered.
+  b->set_enabled(1);
+  IMAGE red(4, 4);
+  const COLOUR kRed = 0xFFFF0000u;
+  red.clear(&kRed, 1);
+  b->over_icon.create(4, 4);
+  b->over_icon.blit(&red, 0, 0, 0, 0, 4, 4, BLIT_COPY);
+  b->default_button = 1;
+  b->show();
+  frame();
+  EXPECT_EQ(pixel(44, 52), kRed);
+  EXPECT_EQ(pixel(43, 51), kFace);
+}
+
+TEST_F(ButtonDraw, DisabledTextIsChiselledAndNeverDown) {
+  WM_BUTTON* b = make("OK");
+  b->set_enabled(0);
+  frame();
+  const std::vector<COLOUR> up = grab(44, 44, 114, 64);
+  b->pressed = 1;
+  b->show();
+  pm().redraw();
+  EXPECT_EQ(grab(44, 44, 114, 64), up);  // no offset while disabled
+  // Chiselled text leaves light and dark edges where plain text is black.
+  int black = 0;
+  for (COLOUR c : up) black += c == kInk;
+  b->set_enabled(1);
+  b->pressed = 0;
+  b->show();
+  pm().redraw();
+  int black_enabled = 0;
+  for (COLOUR c : grab(44, 44, 114, 64)) black_enabled += c == kInk;
+  EXPECT_LT(black, black_enabled);
 }

@@ -1,5 +1,6 @@
 // Button features: the hint label, drag and drop, the idle click, and a
 // button deleted while each of them runs.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -390,4 +391,43 @@ TEST_F(ButtonFeatures, NeighbourDeletedAfterAHandOver) {
   frames(3);
   at(60, 50);
   EXPECT_EQ(wm_popup_list.head, nullptr);
+}
+
+// ---- pointer shape --------------------------------------------------------------------------
+
+namespace {
+std::set<INT_U8>& unavailable_cursors() {
+  static std::set<INT_U8> kinds;
+  return kinds;
+}
+INT_U8 scripted_cursor(INT_U8 kind, INT_U8) { return unavailable_cursors().count(kind) ? 0 : 1; }
+}  // namespace
+
+TEST_F(ButtonFeatures, PointerShapeOverThePressedAndTheDraggedButton) {
+  wm_use_cursor_shapes = 1;
+  wm_set_cursor_source = scripted_cursor;
+  WM_BUTTON* b = make();
+  at(200, 200);
+  EXPECT_EQ(pm().frame_cursor_kind, 0);  // not over: no wish
+  at(60, 50);
+  EXPECT_EQ(pm().frame_cursor_kind, 1);
+  at(60, 50, true);
+  EXPECT_EQ(pm().frame_cursor_kind, 2);
+  at(60, 50, false);
+  b->drag_callback = dragged;
+  at(60, 50);
+  EXPECT_EQ(pm().frame_cursor_kind, 3);  // draggable
+  at(60, 50, true);
+  EXPECT_EQ(pm().frame_cursor_kind, 4);  // a drag runs from the press
+  unavailable_cursors().insert(4);
+  at(100, 100, true);
+  EXPECT_EQ(pm().frame_cursor_kind, 3);
+  at(100, 100, false);
+  unavailable_cursors() = {2, 3};
+  at(60, 50, true);
+  EXPECT_EQ(pm().frame_cursor_kind, 4);
+  at(100, 100, false);
+  at(60, 50);
+  EXPECT_EQ(pm().frame_cursor_kind, 1);
+  wm_set_cursor_source = nullptr;
 }

@@ -173,6 +173,15 @@ INT_S32 load_font(const char* file, const char* family, INT_U8 slot, FOLDER* fol
   return index;
 }
 
+bool font_file_usable(FOLDER* folder, const char* file) {
+  FontState& s = state();
+  if (!s.ready || !s.library || !folder || !file || !*file) return false;
+  FT_Face face = nullptr;
+  if (FT_New_Face(s.library, folder->native_path_text(file), 0, &face) != 0) return false;
+  FT_Done_Face(face);
+  return true;
+}
+
 void free_font(INT_U8 slot) {
   FontState& s = state();
   if (!s.table) return;

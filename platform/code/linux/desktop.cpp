@@ -72,18 +72,40 @@ std::string shell_word(const std::string& word) {
   return is_plain_shell_word(word) ? word : shell_quoted(word);
 }
 
+// The words of a package's argument text, read as a shell would read them:
+// blanks separate words; double quotes (inside which a backslash keeps only
+// '"', '\\', '$' and '`' from their meaning), single quotes and a backslash
+// before any character group or keep characters. An unclosed quote runs to
+// the end. Nothing is expanded: the words are written back quoted for each
+// syntax, so the author's quoting keeps working and no character can run
+// anything.
 std::vector<std::string> split_words(const std::string& text) {
   std::vector<std::string> words;
   std::string word;
-  for (char c : text) {
+  bool in_word = false;
+  for (size_t i = 0; i < text.size(); i++) {
+    const char c = text[i];
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      if (!word.empty()) words.push_back(word);
+      if (in_word) words.push_back(word);
       word.clear();
+      in_word = false;
+      continue;
+    }
+    in_word = true;
+    if (c == '\\') {
+      if (i + 1 < text.size()) word += text[++i];
+    } else if (c == '\'') {
+      while (++i < text.size() && text[i] != '\'') word += text[i];
+    } else if (c == '"') {
+      while (++i < text.size() && text[i] != '"') {
+        if (text[i] == '\\' && i + 1 < text.size() && strchr("\"\\$`", text[i + 1])) i++;
+        word += text[i];
+      }
     } else {
       word += c;
     }
   }
-  if (!word.empty()) words.push_back(word);
+  if (in_word) words.push_back(word);
   return words;
 }
 
@@ -284,9 +306,11 @@ void create_desktop_shortcut(INT_U8 kind, const char* target_name, const char* a
   std::string path = std::string(home) + "/Desktop/" + file_name_form(title) + ".desktop";
   FILE* file = fopen(path.c_str(), "w");
   if (!file) return;
-  std::string command =
-      exec_quoted(target_text(target_name, target_folder)) + " " +
-      exec_arguments(text_or_empty(arguments));
+  // An Exec line runs the program; a URL is an address or a path, taken as
+  // it stands (only the value syntax of the entry applies to it).
+  const std::string target = target_text(target_name, target_folder);
+  const std::string command = exec_quoted(target) + " " + exec_arguments(text_or_empty(arguments));
+  const std::string link = "\"" + target + "\" " + text_or_empty(arguments);
   std::string icon = icon_text(icon_folder, icon_name);
   if (icon.empty() && kind == SHORTCUT_WEB_LINK) icon = "www";
   if (icon.empty() && kind == SHORTCUT_TEXT_FILE) icon = "ascii";
@@ -297,7 +321,7 @@ void create_desktop_shortcut(INT_U8 kind, const char* target_name, const char* a
            entry_value(command) + "\nIcon=" + entry_value(icon) + "\n";
   } else if (kind == SHORTCUT_WEB_LINK || kind == SHORTCUT_TEXT_FILE) {
     text = "[Desktop Entry]\nEncoding=UTF-8\nValue=1.0\nType=Link\nName=" + entry_value(title) +
-           "\nIcon=" + entry_value(icon) + "\nURL=" + entry_value(command) + "\n";
+           "\nIcon=" + entry_value(icon) + "\nURL=" + entry_value(link) + "\n";
   }
   write_all(file, text);
   fclose(file);

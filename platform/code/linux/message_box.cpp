@@ -6,6 +6,7 @@
 
 #include "clock.h"
 #include "console.h"
+#include "folder.h"
 #include "joystick.h"
 #include "sound.h"
 #include "utilities.h"
@@ -58,6 +59,7 @@ void fatal_exit(const char* text) {
     stop_sound();
     close_display();
     close_joysticks();
+    remove_private_temp_folder();
   }
   if (text) printf("\nError, unable to continue...\n\n%s\n\n", text);
   fflush(nullptr);

@@ -101,6 +101,9 @@ bool handle_window_event(XEvent* event) {
     }
     case FocusIn:
     case FocusOut:
+      // Our own grabs and ungrabs move the focus too (modes NotifyGrab and
+      // NotifyUngrab): answering those with more grabs would never end.
+      if (event->xfocus.mode == NotifyGrab || event->xfocus.mode == NotifyUngrab) return false;
       if (event->xfocus.display == x11.display && event->xfocus.window == x11.window && x11.full_screen) {
         if (event->type == FocusIn) grab_input();
         else release_input();

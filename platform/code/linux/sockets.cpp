@@ -179,6 +179,9 @@ bool open_socket(TCPIP* tcpip, INT_S32* socket_out, INT_U32 kind, const char* ad
   where.sin_family = AF_INET;
   where.sin_port = htons(port);
   where.sin_addr.s_addr = kind == SOCKET_TCP_CLIENT ? resolve_address(address) : 0;
+  // A client address that does not resolve reads as 0.0.0.0, which Linux
+  // takes for this host: fail instead of reaching a local server.
+  if (kind == SOCKET_TCP_CLIENT && where.sin_addr.s_addr == 0) return false;
 
   const bool udp = kind == SOCKET_UDP_BROADCAST;
   int fd = socket(AF_INET, (udp ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, udp ? IPPROTO_UDP : 0);

@@ -151,10 +151,15 @@ void WM_BUTTON::draw() {
   // 8, 9. The shown text and its word.
   const char* shown = text;
   if (flash_showing) shown = flashing_text.tag == TV_TEXT ? flashing_text.value.text : nullptr;
-  const INT_S32 tw = shown ? s->text_width(font, static_cast<INT_U16>(font_w),
-                                           static_cast<INT_U16>(font_h), shown)
+  // Text drawing draws nothing in font 255 or at size -1: the surface's
+  // defaults stand in for them here too.
+  const INT_S8 f = font == 255 ? s->font : static_cast<INT_S8>(font);
+  const INT_S16 fw = font_w == -1 ? s->font_width : font_w;
+  const INT_S16 fh = font_h == -1 ? s->font_height : font_h;
+  const INT_S32 tw = shown ? s->text_width(static_cast<INT_U8>(f), static_cast<INT_U16>(fw),
+                                           static_cast<INT_U16>(fh), shown)
                            : 0;
-  const INT_S32 th = font_h == -1 ? s->font_height : font_h;
+  const INT_S32 th = fh;
   INT_U16 word = 0;
   if (button_flags & BUTTON_TEXT_LEFT) word |= TEXT_ALIGN_LEFT;
   if (button_flags & BUTTON_TEXT_RIGHT) word |= TEXT_ALIGN_RIGHT;
@@ -278,14 +283,11 @@ void WM_BUTTON::draw() {
   // 14, 15. The text, then the clip of the button again.
   if (shown && *shown) {
     const COLOUR* underline = is_set(underline_colour) ? &underline_colour : nullptr;
-    const INT_S8 f = static_cast<INT_S8>(font);
     if (button_flags & BUTTON_WRAP_TEXT)
       s->draw_text_box(s16(inner_l + down), s16(inner_t + down), s16(inner_r + down),
-                       s16(inner_b + down), &tc, nullptr, underline, f, font_w, font_h, shown,
-                       word);
+                       s16(inner_b + down), &tc, nullptr, underline, f, fw, fh, shown, word);
     else
-      s->draw_text(s16(tx + down), s16(ty + down), &tc, nullptr, underline, f, font_w, font_h,
-                   shown, word);
+      s->draw_text(s16(tx + down), s16(ty + down), &tc, nullptr, underline, f, fw, fh, shown, word);
   }
   s->clip_left = saved.l;
   s->clip_right = saved.r;

@@ -17,7 +17,7 @@ bool later_than(INT_U32 now, INT_U32 since, INT_U32 period) { return now - since
 void play_click_sound() {
   WM_CLICK_SOUND& s = wm_click_sound;
   if (!s.handle || !s.name[0]) return;
-  play_sound_file(static_cast<SOUND*>(s.handle), s.channel, &s.folder, s.name, s.volume, s.pan, 0);
+  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
 }
 
 bool cursor_available(INT_U8 kind) { return wm_platform_set_cursor(kind, 1) != 0; }
@@ -189,7 +189,5 @@ void WM_BUTTON::set_pointer_shape(INT_U8 over, INT_U8 left, INT_U8 right) {
   } else {
     return;
   }
-  // TODO(wbase): PAGE_MANAGER::set_cursor_shape once it lands.
-  if (wm_page_manager && wm_use_cursor_shapes && wm_platform_set_cursor(kind, 1))
-    wm_page_manager->frame_cursor_kind = kind;
+  if (wm_page_manager) wm_page_manager->set_cursor_shape(kind);
 }

@@ -85,12 +85,16 @@ void WM_SCRIPT::draw() {
   }
 
   // The shown text; a value that is not a string draws none.
+  // Text drawing draws nothing in font 255 or at size -1: the surface's
+  // defaults stand in for them here too.
   const TYPED_VALUE& shown = flash_showing ? flashing_text : text;
   const char* str = shown.tag == TV_TEXT ? shown.value.text : nullptr;
-  const INT_S32 tw = str ? s->text_width(font, static_cast<INT_U16>(font_w),
-                                         static_cast<INT_U16>(font_h), str)
+  const INT_S8 f = font == 255 ? s->font : static_cast<INT_S8>(font);
+  const INT_S16 fw = font_w == -1 ? s->font_width : font_w;
+  const INT_S16 fh = font_h == -1 ? s->font_height : font_h;
+  const INT_S32 tw = str ? s->text_width(static_cast<INT_U8>(f), static_cast<INT_U16>(fw),
+                                         static_cast<INT_U16>(fh), str)
                          : 0;
-  const INT_S32 fh = font_h == -1 ? s->font_height : font_h;
   INT_S32 tx, ty;
   if (label_flags & SCRIPT_TEXT_LEFT)
     tx = x + left_gap;
@@ -187,14 +191,13 @@ void WM_SCRIPT::draw() {
     const COLOUR tc =
         flash_showing && is_set(flashing_text_colour) ? flashing_text_colour : text_colour;
     const COLOUR* underline = is_set(underline_colour) ? &underline_colour : nullptr;
-    const INT_S8 f = static_cast<INT_S8>(font);
     if (label_flags & SCRIPT_WRAP_TEXT)
       s->draw_text_box(static_cast<INT_S16>(x + left_gap), static_cast<INT_S16>(y + top_gap),
                        static_cast<INT_S16>(x2 - right_gap), static_cast<INT_S16>(y2 - bottom_gap),
-                       &tc, nullptr, underline, f, font_w, font_h, str, word);
+                       &tc, nullptr, underline, f, fw, fh, str, word);
     else
       s->draw_text(static_cast<INT_S16>(tx), static_cast<INT_S16>(ty), &tc, nullptr, underline, f,
-                   font_w, font_h, str, word);
+                   fw, fh, str, word);
   }
   saved.restore();
 }

@@ -1,0 +1,67 @@
+// The process's private folder in "$TEMP".
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "folder.h"
+#include "test_support.h"
+#include "console.h"
+
+namespace {
+
+TEST(PrivateTempFolder, MadePrivateOncePerProcessAndRemovedWithItsContent) {
+  FOLDER first, second, temp;
+  ASSERT_TRUE(get_private_temp_folder(&first));
+  ASSERT_TRUE(get_private_temp_folder(&second));
+  EXPECT_STREQ(first.path, second.path);
+  temp.set("$TEMP");
+  const std::string path = first.path;
+  EXPECT_EQ(path.rfind(std::string(temp.path), 0), 0u) << path;
+  struct stat st;
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+  // Content, including a link that must be removed, not followed.
+  const std::string outside = zt::make_temp_dir("outside");
+  zt::write_text(outside + "/keep.txt", "keep");
+  zt::write_text(path + "/font.ttf", "x");
+  ASSERT_EQ(mkdir((path + "/sub").c_str(), 0700), 0);
+  zt::write_text(path + "/sub/doc.txt", "y");
+  ASSERT_EQ(symlink(outside.c_str(), (path + "/link").c_str()), 0);
+  remove_private_temp_folder();
+  EXPECT_NE(lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(zt::file_exists(outside + "/keep.txt"));
+
+  // A later use makes a new one.
+  FOLDER again;
+  ASSERT_TRUE(get_private_temp_folder(&again));
+  EXPECT_STRNE(again.path, path.c_str());
+  remove_private_temp_folder();
+}
+
+TEST(PrivateTempFolder, AChildHasItsOwnAndAFatalExitRemovesIt) {
+  FOLDER parent;
+  ASSERT_TRUE(get_private_temp_folder(&parent));
+  zt::ChildResult r = zt::run_in_child([] {
+    FOLDER mine;
+    if (!get_private_temp_folder(&mine)) return;
+    zt::write_text(std::string(mine.path) + "/font.ttf", "x");
+    printf("%s\n", mine.path);
+    fflush(stdout);
+    fatal_exit("stop");
+  });
+  EXPECT_EQ(r.status, 255);
+  const std::string child = r.out.substr(0, r.out.find('\n'));
+  ASSERT_FALSE(child.empty());
+  EXPECT_NE(child, std::string(parent.path));
+  struct stat st;
+  EXPECT_NE(lstat(child.c_str(), &st), 0) << child;
+  // The parent's folder is the parent's: the child's exit left it alone.
+  EXPECT_EQ(lstat(parent.path, &st), 0);
+  remove_private_temp_folder();
+}
+
+}  // namespace
