@@ -133,6 +133,18 @@ class IMAGE : public DATA_DEVICE_CLIENT {
   void fill_rounded_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 radius,
                          INT_S8 corner_mask, const COLOUR* colour, const COLOUR* colour2,
                          INT_S16 percent, INT_S32 style);
+  // Shorthands of fill_rounded_rect: a plain fill with one colour, and a
+  // darkening of what is there by a percentage.
+  void fill_rounded_colour(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour,
+                           INT_S16 radius, INT_S8 corner_mask) {
+    const COLOUR black = 0xFF000000u;
+    fill_rounded_rect(x1, y1, x2, y2, radius, corner_mask, colour, &black, 0, 0);
+  }
+  void darken_rounded(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 radius,
+                      INT_S16 percent, INT_S8 corner_mask) {
+    const COLOUR black = 0xFF000000u;
+    fill_rounded_rect(x1, y1, x2, y2, radius, corner_mask, &black, &black, percent, 3);
+  }
   void draw_circle(INT_S16 cx, INT_S16 cy, INT_S16 radius, COLOUR* colour, INT_S16 percent,
                    INT_S32 mode, INT_S16 thickness, INT_U8 smooth);
   void xor_rect(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const COLOUR* colour);

@@ -174,6 +174,8 @@ class WM_GRID : public WM_SCREEN_OBJECT {
   INT_S32 scroll_maximum() const { return scroll.as_long(&scroll.max); }
   // Height of a row made now: the row height raised above the cell gaps.
   INT_S16 new_row_height() const;
+  // Moves on whenever a cell slot or the row array changes.
+  unsigned cell_generation() const { return cell_generation_; }
 
   GRID_ROW** rows = nullptr;           // realloc'd; null while there are none
   INT_S16 row_count = 0;
@@ -205,6 +207,11 @@ class WM_GRID : public WM_SCREEN_OBJECT {
   INT_S32 header_height() const;
   void place_cell_object(WM_SCREEN_OBJECT* object, INT_U16 column, INT_S16 row);
   void update_slider();
+  void manage_scrollbar();
+  void handle_keys();
+  // Ticks (input 0) or feeds (input 1) the header and shown cells; the first
+  // non-zero result.
+  INT_S32 pass_cells(INT_U8 input, INT_U8 popups);
 
   // Bumped whenever a cell slot or the row array changes: walks that call
   // into cell objects recheck what is left of their snapshot when it moved.

@@ -72,8 +72,8 @@ class WM_SCRIPT : public WM_SCREEN_OBJECT {
   void release_images();
   // The text is parsed into the value's own type; fit_width only widens.
   void set_text_value(const char* new_text, INT_U8 fit_width);
-  // The size a label needs for the text in that style.
-  static void text_size(const WM_STYLE_SET* style, const char* text, INT_U16* out_width,
+  // The size a label needs for the text in that style; returns the height.
+  static INT_U16 text_size(const WM_STYLE_SET* style, const char* text, INT_U16* out_width,
                         INT_U16* out_height);
 
   TYPED_VALUE text;

@@ -7,6 +7,9 @@
 #ifndef WM_TEXT_WIN_H
 #define WM_TEXT_WIN_H
 
+#include <cstddef>
+#include <string>
+
 #include "colour.h"
 #include "skin_frame.h"
 #include "style_set.h"
@@ -129,22 +132,29 @@ class WM_TEXT_WIN : public WM_SCREEN_OBJECT {
             const COLOUR* back, const COLOUR* fading, INT_U8 font_id, INT_S16 fw, INT_S16 fh,
             INT_U16 window_flags, INT_U16 mask, const WM_STYLE_SET* bar_style, INT_S16 left,
             INT_S16 right, INT_S16 top, INT_S16 bottom);
-  INT_U8 add_paragraph(const char* text, const char* tag, COLOUR colour,
+  INT_U8 add_paragraph(const std::string& text, const char* tag, COLOUR colour,
                        INT_U8 allow_scrollbar);
+  // Adds a paragraph's display lines; 1 when a scrollbar was made, or when
+  // the lines overflow and no scrollbar is allowed.
   INT_U8 add_line(const char* text, const char* tag, COLOUR colour, INT_U8 allow_scrollbar);
+  size_t break_line(const char* rest, const char** next) const;
   void resize_slider();
   void reflow();
   INT_S32 available_width() const;
   INT_S16 scrollbar_width() const;
   INT_U8 resolved_font() const;
   INT_S16 resolved_font_w() const;
-  // Display position (0 = the oldest kept line) of a ring slot.
-  INT_S32 display_index(INT_S16 slot) const;
+  INT_S32 text_width(const char* text, INT_U32 count) const;
+  // Display order: index 0 is the oldest kept line.
+  INT_S32 oldest_slot() const;
+  INT_S32 display_index(INT_S16 slot) const;  // -1 for a slot without a line
+  INT_S16 slot_of(INT_S32 display) const;     // -1 outside the lines
+  INT_S32 first_shown() const;
   bool slot_in_selection(INT_S16 slot) const;
   bool in_text_area(INT_S16 px, INT_S16 py) const;
-  INT_S16 slot_under(INT_S16 py);
+  INT_S16 slot_under(INT_S16 py) const;
   void drag_selection(INT_S16 px, INT_S16 py);
-  INT_S32 click(INT_S16 px, INT_S16 py);
+  INT_S32 click(INT_S16 py);
   void draw_background();
   void draw_lines();
 };

@@ -161,6 +161,27 @@ TEST_F(ButtonFeatures, HintIsHandedOverToTheNeighbour) {
   EXPECT_EQ(b->hint->x, 150);
 }
 
+TEST_F(ButtonFeatures, OnlyAnOpenHintIsHandedOver) {
+  WM_BUTTON* a = make(40, 1);
+  WM_BUTTON* b = make(130, 2);
+  a->set_hint("First");
+  b->set_hint("Second");
+  at(60, 50);  // a rest on A begins, and ends before its hint opens
+  advance_wall(1);
+  at(60, 100);
+  advance_wall(5);
+  at(150, 50);
+  frame();
+  EXPECT_FALSE(is_popup(b->hint));  // B waits for its own rest
+  EXPECT_EQ(b->hint_time, static_cast<INT_U32>(kWallStart + 6));
+  advance_wall(1);
+  frame();
+  EXPECT_FALSE(is_popup(b->hint));
+  advance_wall(1);
+  frame();
+  EXPECT_TRUE(is_popup(b->hint));
+}
+
 TEST_F(ButtonFeatures, HidingTheButtonTakesItsHintDown) {
   WM_BUTTON* b = make();
   b->set_hint("Hint");

@@ -1,6 +1,9 @@
 // Script label: size, text, flashing, drawing, input hand-over.
 #include "style_set.h"
 #include "widget_test_env.h"
+#include "../graphics/image_files_test_util.h"
+#include "folder.h"
+#include "test_support.h"
 #include "wm_script.h"
 
 using namespace wgt;
@@ -232,9 +235,8 @@ TEST_F(Script, StyleSetFormAndTextSize) {
   EXPECT_EQ(h, 9 + kFontSize + 1);
   st.border_left_gap = st.border_right_gap = -1;
   st.border_top_gap = -1;
-  WM_SCRIPT::text_size(&st, "", &w, &h);
+  EXPECT_EQ(WM_SCRIPT::text_size(&st, "", &w, nullptr), 5 + 1 + kFontSize + 1);
   EXPECT_EQ(w, kFontSize + 1);
-  EXPECT_EQ(h, 5 + 1 + kFontSize + 1);
 }
 
 TEST_F(Script, SetTextValueFitsTheWidthInTheSurfaceFont) {
@@ -290,4 +292,51 @@ TEST_F(Script, ObjectCreatedHookIsCalledLast) {
   wm_object_created_hook = nullptr;
   EXPECT_EQ(seen, &l);
   EXPECT_EQ(seen_kind & WM_KIND_SCRIPT, WM_KIND_SCRIPT);
+}
+
+TEST_F(ScriptDraw, IconInTheLeftGap) {
+  // A 6 x 6 icon in the slot x .. x + left gap (20 .. 32): at 20 + (12 - 6) / 2
+  // = 23; vertically 20 + (23 - 6) / 2 = 28.
+  WM_SCRIPT* l = make("", SCRIPT_ICON_LEFT);
+  l->left_gap = 12;
+  l->icon.create(6, 6);
+  l->icon.clear(&kRed, 1);
+  frame();
+  EXPECT_EQ(pixel(23, 28), kRed);
+  EXPECT_EQ(pixel(28, 33), kRed);
+  EXPECT_EQ(pixel(22, 28), kPaper);
+  EXPECT_EQ(pixel(29, 33), kPaper);
+}
+
+TEST_F(ScriptDraw, StateImagesReplaceBackgroundAndBorder) {
+  const std::string dir = zt::make_temp_dir("label");
+  // Opaque top half, transparent bottom half.
+  ASSERT_TRUE(itu::save_png_to(dir + "/tag_up.png", *itu::make_image(100, 24, [](int, int y) {
+    return y < 12 ? 0xFF00FF00u : 0x00000000u;
+  })));
+  ASSERT_TRUE(itu::save_png_to(dir + "/tag_flashing.png",
+                               *itu::make_image(4, 4, [](int, int) { return 0xFF0000FFu; })));
+  FOLDER folder;
+  ASSERT_TRUE(folder.set_if_directory(dir.c_str()));
+  WM_SCRIPT* l = make("", SCRIPT_INDENT_BORDER | SCRIPT_DARKENED);
+  EXPECT_EQ(l->load_images_from_folder(&folder, "tag", nullptr), 1);
+  EXPECT_EQ(l->has_images(), 1);
+  EXPECT_TRUE(l->flashing_frame.is_valid());
+  frame();
+  EXPECT_EQ(pixel(20, 20), 0xFF00FF00u);  // no border
+  EXPECT_EQ(pixel(60, 25), 0xFF00FF00u);
+  EXPECT_EQ(pixel(60, 40), kBackdrop);     // no background, no darkening
+  // Clicks on the transparent half pass through, unless told otherwise.
+  EXPECT_EQ(l->is_over(60, 25), 1);
+  EXPECT_EQ(l->is_over(60, 40), 0);
+  l->label_flags |= SCRIPT_HIT_RECTANGLE;
+  EXPECT_EQ(l->is_over(60, 40), 1);
+  // The flashing image while the flashing text shows.
+  l->flashing_text.free_string(&l->flashing_text.value);
+  l->flashing_text.set_string(&l->flashing_text.value, "x");
+  clock_now() = 2000;
+  frame(0);
+  EXPECT_EQ(pixel(60, 40), 0xFF0000FFu);
+  EXPECT_EQ(l->load_images(nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(l->has_images(), 0);
 }

@@ -69,8 +69,10 @@ void WM_BUTTON::hint_step(INT_S16 px, INT_S16 py, INT_U8 left) {
       hint->hide(0, 0);
       remove_popup(hint, 0, 0);
     }
-    // A neighbouring button takes over the rest, so its hint opens at once.
-    if (WM_BUTTON* next = dynamic_cast<WM_BUTTON*>(page_object_at(px, py))) {
+    // Moving straight from an open hint onto a neighbouring button opens
+    // the neighbour's hint at once. Only an open hint hands over: a rest
+    // that ended long ago would open every other hint without a wait.
+    if (WM_BUTTON* next = shown ? dynamic_cast<WM_BUTTON*>(page_object_at(px, py)) : nullptr) {
       if (next != this) {
         next->hint_time = hint_time;
         next->hint_x = x;

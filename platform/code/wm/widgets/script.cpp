@@ -200,7 +200,7 @@ void WM_SCRIPT::set_text_value(const char* new_text, INT_U8 fit_width) {
   }
 }
 
-void WM_SCRIPT::text_size(const WM_STYLE_SET* style, const char* txt, INT_U16* out_width,
+INT_U16 WM_SCRIPT::text_size(const WM_STYLE_SET* style, const char* txt, INT_U16* out_width,
                           INT_U16* out_height) {
   IMAGE* s = wm_surface;
   const INT_U8 fnt = style->font_id == kDefaultFont && s ? static_cast<INT_U8>(s->font)
@@ -231,7 +231,9 @@ void WM_SCRIPT::text_size(const WM_STYLE_SET* style, const char* txt, INT_U16* o
       s ? s->text_width(fnt, static_cast<INT_U16>(fw), static_cast<INT_U16>(fh), txt ? txt : "")
         : 0;
   if (out_width) *out_width = static_cast<INT_U16>(gaps_x + tw + 1);
-  if (out_height) *out_height = static_cast<INT_U16>(gaps_y + fh + 1);
+  const INT_U16 h = static_cast<INT_U16>(gaps_y + fh + 1);
+  if (out_height) *out_height = h;
+  return h;
 }
 
 // ---- tick and input ------------------------------------------------------------
