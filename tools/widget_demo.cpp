@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -39,14 +40,16 @@ const INT_S16 kFontSize = 14;
 std::vector<std::string> queue;
 size_t current = 0;
 int frames_in_scene = 0;
-bool failed = false;
 
 void build_current(PAGE_MANAGER* pm) { scenes()[queue[current]](pm); }
 
 void start_scene() {
   frames_in_scene = 0;
   widget_demo_say("scene %s", queue[current].c_str());
-  pages().request_page(0, build_current, nullptr, 0, nullptr, 0, 0, nullptr);
+  // A data word of its own per scene: the same scene named twice is a new
+  // page, not the one on show.
+  pages().request_page(0, build_current, nullptr, static_cast<INT_WORD>(current + 1), nullptr, 0,
+                       0, nullptr);
 }
 
 }  // namespace
@@ -67,19 +70,19 @@ void widget_demo_say(const char* format, ...) {
 
 void start_installer(INT_S16 argc, char** argv) {
   APPLICATION_INFO.app_name = "widget demo";
+  bool known = true;
   for (INT_S16 i = 1; i < argc; ++i) {
     if (!scenes().count(argv[i])) {
       std::fprintf(stderr, "widget_demo: no scene \"%s\"\n", argv[i]);
-      failed = true;
+      known = false;
     }
     queue.push_back(argv[i]);
   }
-  if (queue.empty() || failed) {
+  if (queue.empty() || !known) {
     std::fprintf(stderr, "usage: widget_demo SCENE...\nscenes:");
     for (const auto& entry : scenes()) std::fprintf(stderr, " %s", entry.first.c_str());
     std::fprintf(stderr, "\n");
-    failed = true;
-    return;
+    std::exit(2);
   }
   WINDOW_REQUEST request = {};
   request.title = "widget demo";
@@ -103,7 +106,6 @@ void start_installer(INT_S16 argc, char** argv) {
 }
 
 INT_U8 update_installer() {
-  if (failed) return 0;
   const INT_S32 result = pages().update(0);
   swap_screens(-1);
   if (++frames_in_scene == kFramesUntilReady) widget_demo_say("ready");
@@ -112,6 +114,7 @@ INT_U8 update_installer() {
   pages().current_manager->release_children(1, 0, 0);
   if (++current >= queue.size()) return 0;
   start_scene();
+  pages().switch_pages(0);  // later pages wait for a switch; this is it
   return 1;
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -115,39 +116,100 @@ bool file_missing(FOLDER* folder, const char* name) {
   return errno == ENOENT || errno == ENOTDIR;
 }
 
+// Reads a whole file; false when it cannot be read to its end.
+bool read_whole(int fd, std::string* out) {
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    out->append(buffer, static_cast<size_t>(n));
+  }
+}
+
+bool write_whole(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 // A replacement for a file: written beside it under a private name and put in
-// place only when every byte reached the disk.
+// place only when every byte reached the disk. The new file keeps the old
+// one's mode, owner and group; a symbolic link stays a link and what it
+// points to is replaced. Where that cannot be done (the folder takes no new
+// file, or the owner could not be kept), the file is rewritten in place: the
+// new text is gathered first and the old one written back if the rewrite
+// fails.
 class REPLACEMENT {
  public:
   TEXT_FILE* text = nullptr;
 
   bool begin(FOLDER* folder, const char* name) {
     target_ = folder->native_path_text(name);
-    std::string dir = folder->native_path_text(nullptr);
-    temp_ = dir + (dir.empty() || dir.back() != '/' ? "/" : "") + "." + name + ".XXXXXX";
-    if (target_.size() >= FOLDER_PATH_SIZE || temp_.size() >= FOLDER_PATH_SIZE) return false;
-    int fd = mkstemp(&temp_[0]);
-    if (fd < 0) return false;
+    if (target_.size() >= FOLDER_PATH_SIZE) return false;
     struct stat st;
+    if (lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      char* real = realpath(target_.c_str(), nullptr);
+      if (real) {
+        target_ = real;
+        free(real);
+      } else {
+        in_place_ = true;  // a link to nothing yet: written through it
+      }
+    }
+    const bool existed = stat(target_.c_str(), &st) == 0;
     mode_t mode;
-    if (stat(target_.c_str(), &st) == 0) {
+    if (existed) {
       mode = st.st_mode & 07777;
     } else {
       mode_t mask = umask(0);
       umask(mask);
       mode = 0666 & ~mask;
     }
-    fchmod(fd, mode);
-    FILE* stream = fdopen(fd, "w");
-    if (!stream) {
-      close(fd);
-      unlink(temp_.c_str());
-      return false;
+    int fd = -1;
+    if (!in_place_) {
+      const size_t slash = target_.rfind('/');
+      const std::string dir = slash == std::string::npos ? "." : target_.substr(0, slash);
+      const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+      temp_ = dir + "/." + base + ".XXXXXX";
+      if (temp_.size() >= FOLDER_PATH_SIZE) return false;
+      fd = mkstemp(&temp_[0]);
+      if (fd >= 0 && existed && !keep_owner(fd, st)) {
+        close(fd);
+        unlink(temp_.c_str());
+        fd = -1;
+      }
+      if (fd >= 0) fchmod(fd, mode);
+      in_place_ = fd < 0;
     }
-    text = new (std::nothrow) TEXT_FILE;
+    FILE* stream;
+    if (in_place_) {
+      temp_.clear();
+      // Opened now, so that a file we may not write fails before anything
+      // is gathered; emptied only when the new text is complete.
+      target_fd_ = open(target_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
+      if (target_fd_ < 0) return false;
+      created_ = !existed;
+      stream = open_memstream(&gathered_, &gathered_size_);
+    } else {
+      stream = fdopen(fd, "w");
+      if (!stream) close(fd);
+    }
+    if (stream) text = new (std::nothrow) TEXT_FILE;
     if (!text) {
-      fclose(stream);
-      unlink(temp_.c_str());
+      if (stream) fclose(stream);
+      discard();
+      close_target();
       return false;
     }
     text->stream = stream;
@@ -159,18 +221,60 @@ class REPLACEMENT {
   bool commit(bool ok) {
     if (!text) return false;
     if (!finish_text_file(&text)) ok = false;
-    if (ok && rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
-    if (!ok) unlink(temp_.c_str());
+    if (in_place_) {
+      ok = ok && rewrite_in_place();
+    } else if (ok && rename(temp_.c_str(), target_.c_str()) != 0) {
+      ok = false;
+    }
+    if (!ok) discard();
+    close_target();
     return ok;
   }
 
   ~REPLACEMENT() {
     if (text) commit(false);
+    close_target();
+    free(gathered_);
   }
 
  private:
+  // The new file gets the old one's owner and group where that is permitted;
+  // false when the file would change hands.
+  static bool keep_owner(int fd, const struct stat& old) {
+    if (fchown(fd, old.st_uid, old.st_gid) == 0) return true;
+    if (old.st_uid != geteuid()) return false;
+    return fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0 || old.st_gid == getegid();
+  }
+
+  bool rewrite_in_place() {
+    std::string before;
+    if (lseek(target_fd_, 0, SEEK_SET) != 0 || !read_whole(target_fd_, &before)) return false;
+    auto put = [&](const char* data, size_t size) {
+      return lseek(target_fd_, 0, SEEK_SET) == 0 && ftruncate(target_fd_, 0) == 0 &&
+             write_whole(target_fd_, data, size) && fsync(target_fd_) == 0;
+    };
+    if (put(gathered_ ? gathered_ : "", gathered_size_)) return true;
+    put(before.data(), before.size());  // the old text back, as far as it goes
+    return false;
+  }
+
+  void discard() {
+    if (!temp_.empty()) unlink(temp_.c_str());
+    if (created_ && target_fd_ >= 0) unlink(target_.c_str());
+  }
+
+  void close_target() {
+    if (target_fd_ >= 0) close(target_fd_);
+    target_fd_ = -1;
+  }
+
   std::string target_;
   std::string temp_;
+  bool in_place_ = false;
+  bool created_ = false;
+  int target_fd_ = -1;
+  char* gathered_ = nullptr;
+  size_t gathered_size_ = 0;
 };
 
 bool by_id(const CONFIG_ENTRY* a, const CONFIG_ENTRY* b) { return strcmp(a->id, b->id) < 0; }
@@ -329,8 +433,21 @@ bool CONFIG_FILE::set_long(FOLDER* in, const char* id, INT_S32 value, INT_U8 hex
   return set_string(in, id, text);
 }
 
+namespace {
+
+// An identifier the reader would cut, skip as a comment, strip of its
+// leading blanks or split over two lines would never be found again; worse,
+// a fresh read would take the line after it for another entry.
+bool readable_identifier(const char* id) {
+  if (!id || !*id || *id == '#' || is_blank(*id)) return false;
+  const size_t length = strlen(id);
+  return length < CONFIG_ID_SIZE && strcspn(id, "\r\n") == length;
+}
+
+}  // namespace
+
 bool CONFIG_FILE::set_string(FOLDER* in, const char* id, const char* value) {
-  if (!id || !*id) {
+  if (!readable_identifier(id)) {
     SOFT_ERROR(4097, nullptr);
     return false;
   }

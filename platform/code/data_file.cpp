@@ -319,6 +319,7 @@ bool close_data_file_checked(DATA_FILE** file) {
     f->stream = nullptr;
   }
   bool ok = !f->write_error;
+  if (!f->finish_close()) ok = false;
   delete f;
   *file = nullptr;
   return ok;

@@ -760,11 +760,16 @@ bool PACKAGE::prepare_entry_file(const char* entry_name, INT_S32 mode, FOLDER* f
     // never store a truncated copy back.
     if (!extract(folder, temporary_name, entry_name)) {
       folder->remove_file(temporary_name);
+      temporary_name[0] = 0;
       return false;
     }
     return true;
   }
-  return mode != 0;
+  if (mode != 0) return true;
+  // Nothing to read: the name reserved in $TEMP goes again.
+  folder->remove_file(temporary_name);
+  temporary_name[0] = 0;
+  return false;
 }
 
 PACKAGE_DATA_FILE::PACKAGE_DATA_FILE()
@@ -773,10 +778,19 @@ PACKAGE_DATA_FILE::PACKAGE_DATA_FILE()
   entry_name[0] = 0;
 }
 
-PACKAGE_DATA_FILE::~PACKAGE_DATA_FILE() {
-  if (package && !read_only && !write_failed()) {
-    if (package->store_file(&temporary_folder, temporary_name, entry_name, 1, nullptr, 0)) package->changed = 1;
+bool PACKAGE_DATA_FILE::finish_close() {
+  bool ok = true;
+  if (package && !read_only) {
+    ok = !write_failed() && package->store_file(&temporary_folder, temporary_name, entry_name, 1, nullptr, 0);
+    if (ok) package->changed = 1;
+    package = nullptr;  // stored (or given up) once
   }
+  return ok;
+}
+
+PACKAGE_DATA_FILE::~PACKAGE_DATA_FILE() {
+  // Deleted without close_data_file_checked: the copy is still stored.
+  finish_close();
   if (temporary_name[0]) temporary_folder.remove_file(temporary_name);
 }
 
@@ -820,10 +834,14 @@ PACKAGE_TEXT_FILE* PACKAGE::open_text_file(const char* entry_name, INT_S32 mode,
   return entry_file;
 }
 
-void close_package_file(DATA_FILE** entry_file) { close_data_file(entry_file); }
+void close_package_file(DATA_FILE** entry_file) { close_package_file_checked(entry_file); }
 
-void close_package_text_file(PACKAGE_TEXT_FILE** entry_file) {
-  if (!entry_file || !*entry_file) return;
+bool close_package_file_checked(DATA_FILE** entry_file) { return close_data_file_checked(entry_file); }
+
+void close_package_text_file(PACKAGE_TEXT_FILE** entry_file) { close_package_text_file_checked(entry_file); }
+
+bool close_package_text_file_checked(PACKAGE_TEXT_FILE** entry_file) {
+  if (!entry_file || !*entry_file) return false;
   PACKAGE_TEXT_FILE* text = *entry_file;
   bool complete = true;
   if (text->stream) {
@@ -831,11 +849,14 @@ void close_package_text_file(PACKAGE_TEXT_FILE** entry_file) {
     if (fclose(text->stream) != 0) complete = false;
     text->stream = nullptr;
   }
-  if (text->package && !text->read_only && complete) {
-    if (text->package->store_file(&text->temporary_folder, text->temporary_name, text->entry_name, 1, nullptr, 0))
-      text->package->changed = 1;
+  bool ok = complete;
+  if (text->package && !text->read_only) {
+    ok = complete &&
+         text->package->store_file(&text->temporary_folder, text->temporary_name, text->entry_name, 1, nullptr, 0);
+    if (ok) text->package->changed = 1;
   }
   if (text->temporary_name[0]) text->temporary_folder.remove_file(text->temporary_name);
   delete text;
   *entry_file = nullptr;
+  return ok;
 }

@@ -49,6 +49,10 @@ class DATA_FILE : public DATA_DEVICE {
   bool eof();
   // True once any write to the file failed (the file on disk is incomplete).
   bool write_failed() const { return write_error != 0; }
+  // Last step of close_data_file_checked, after the streams are closed: a
+  // file that is a copy of something else puts it back here. False when
+  // that failed.
+  virtual bool finish_close() { return true; }
 
  private:
   bool position_stream(INT_U32 offset);
@@ -60,7 +64,7 @@ DATA_FILE* open_data_file(FOLDER* folder, const char* name, INT_S32 mode, INT_U3
                           INT_U8 gzip);
 void close_data_file(DATA_FILE** file);
 // As close_data_file; false when any write to the file failed, including the
-// last flush and the closing of the streams.
+// last flush, the closing of the streams and finish_close.
 bool close_data_file_checked(DATA_FILE** file);
 
 // Byte-order-mark handling of text files. Opens name in folder for a text

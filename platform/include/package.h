@@ -76,6 +76,8 @@ class PACKAGE_DATA_FILE : public DATA_FILE {
 
   PACKAGE_DATA_FILE();
   ~PACKAGE_DATA_FILE() override;
+  // Stores the copy back (once); false when that failed.
+  bool finish_close() override;
 };
 
 class PACKAGE_TEXT_FILE : public TEXT_FILE {
@@ -148,10 +150,14 @@ class PACKAGE {
   bool take_block(PACKAGE_ENTRY* entry, PACKAGE_BLOCK* block);
   bool prepare_entry_file(const char* entry_name, INT_S32 mode, FOLDER* folder, char* temporary_name);
   friend class PACKAGE_DATA_FILE;
-  friend void close_package_text_file(PACKAGE_TEXT_FILE** file);
+  friend bool close_package_text_file_checked(PACKAGE_TEXT_FILE** file);
 };
 
 void close_package_file(DATA_FILE** file);
 void close_package_text_file(PACKAGE_TEXT_FILE** file);
+// As above; false when the entry could not be written completely or stored
+// back into the package.
+bool close_package_file_checked(DATA_FILE** file);
+bool close_package_text_file_checked(PACKAGE_TEXT_FILE** file);
 
 #endif

@@ -140,6 +140,33 @@ TEST(ConfigFile, LookupErrors) {
   }
 }
 
+// Identifiers that could never be read back are refused, in both modes,
+// and nothing is added: the file reads back exactly as it was.
+TEST(ConfigFile, IdentifiersThatCannotBeReadBackAreRefused) {
+  const std::string original = "a\n\t1\nb\n\t2\n";
+  for (INT_U8 cached : {1, 0}) {
+    Dir d;
+    zt::write_text(d / "r.cfg", original);
+    CONFIG_FILE c("r.cfg", cached);
+    for (const std::string& id : {std::string(80, 'i'), std::string(200, 'j'), std::string("#a"),
+                                  std::string(" a"), std::string("\ta"), std::string("a\nb"),
+                                  std::string("a\r"), std::string("")}) {
+      for (int call = 0; call < 2; call++) {
+        EXPECT_FALSE(c.set_string(&d.folder, id.c_str(), "x")) << id.size() << " " << int(cached);
+        EXPECT_EQ(last_error_code, 4097);
+      }
+    }
+    EXPECT_FALSE(c.set_long(&d.folder, "#n", 5, 0));
+    EXPECT_EQ(zt::read_text(d / "r.cfg"), original);
+    // The longest identifier that fits still works.
+    const std::string longest(79, 'k');
+    EXPECT_TRUE(c.set_string(&d.folder, longest.c_str(), "v"));
+    CONFIG_FILE fresh("r.cfg", cached);
+    EXPECT_EQ(get(fresh, d, longest.c_str()), "v");
+    EXPECT_EQ(get(fresh, d, "b"), "2");
+  }
+}
+
 TEST(ConfigFile, MissingFiles) {
   Dir d;
   CONFIG_FILE cached("c.cfg", 1);
@@ -283,6 +310,92 @@ TEST(ConfigFile, ReplacementKeepsTheFileMode) {
   struct stat st;
   ASSERT_EQ(stat((d / "m.cfg").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Runs body as the unprivileged user 65534 when the tests run as root.
+void as_nobody(const std::function<void()>& body) {
+  if (geteuid() != 0) {
+    body();
+    return;
+  }
+  zt::ChildResult r = zt::run_in_child([&] {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    body();
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  });
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+}
+
+struct Owner {
+  uid_t uid;
+  gid_t gid;
+  mode_t mode;
+  bool operator==(const Owner& o) const { return uid == o.uid && gid == o.gid && mode == o.mode; }
+};
+Owner owner_of(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return {0, 0, 0};
+  return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+// Whoever rewrites a settings file, it stays its owner's, in both modes.
+TEST(ConfigFile, RewriteKeepsOwnerAndGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the file to another user";
+  for (INT_U8 cached : {1, 0}) {
+    Dir d;
+    zt::write_text(d / "user.cfg", "a\n\t1\n");
+    ASSERT_EQ(chown((d / "user.cfg").c_str(), 65534, 65534), 0);
+    chmod((d / "user.cfg").c_str(), 0640);
+    CONFIG_FILE c("user.cfg", cached);
+    ASSERT_TRUE(c.set_string(&d.folder, "a", "2"));
+    EXPECT_EQ(owner_of(d / "user.cfg"), (Owner{65534, 65534, 0640})) << int(cached);
+    EXPECT_EQ(zt::read_text(d / "user.cfg"), "a\n\t2\n");
+    EXPECT_EQ(d.names(), std::vector<std::string>{"user.cfg"});
+  }
+}
+
+// A file the user may write keeps working where no file can be added beside
+// it, or where a new file would not be the old one's owner's: it is rewritten
+// in place.
+TEST(ConfigFile, WritableFileWithoutAReplacementIsRewrittenInPlace) {
+  chmod(zt::sandbox().c_str(), 0755);
+  struct Case {
+    mode_t folder_mode;
+    uid_t file_owner;
+  } cases[] = {{0755, 65534}, {0777, 0}};
+  for (const Case& k : cases) {
+    Dir d;
+    chmod(d.path.c_str(), k.folder_mode);
+    zt::write_text(d / "s.cfg", "# keep\na\n\t1\nb\n\t2\n");
+    chmod((d / "s.cfg").c_str(), 0666);
+    if (geteuid() == 0) ASSERT_EQ(chown((d / "s.cfg").c_str(), k.file_owner, k.file_owner), 0);
+    const Owner before = owner_of(d / "s.cfg");
+    as_nobody([&] {
+      CONFIG_FILE direct("s.cfg", 0);
+      EXPECT_TRUE(direct.set_string(&d.folder, "b", "changed")) << last_error_code;
+      CONFIG_FILE cached("s.cfg", 1);
+      EXPECT_TRUE(cached.set_string(&d.folder, "c", "3")) << last_error_code;
+    });
+    EXPECT_EQ(zt::read_text(d / "s.cfg"), "a\n\t1\nb\n\tchanged\nc\n\t3\n") << k.folder_mode;
+    EXPECT_EQ(owner_of(d / "s.cfg"), before);
+    EXPECT_EQ(d.names(), std::vector<std::string>{"s.cfg"});
+  }
+}
+
+TEST(ConfigFile, ALinkStaysALinkAndItsFileIsReplaced) {
+  Dir d, elsewhere;
+  zt::write_text(elsewhere / "real.cfg", "a\n\t1\n");
+  ASSERT_EQ(symlink((elsewhere / "real.cfg").c_str(), (d / "link.cfg").c_str()), 0);
+  for (INT_U8 cached : {1, 0}) {
+    CONFIG_FILE c("link.cfg", cached);
+    ASSERT_TRUE(c.set_string(&d.folder, "a", cached ? "2" : "3"));
+    struct stat st;
+    ASSERT_EQ(lstat((d / "link.cfg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(zt::read_text(elsewhere / "real.cfg"), cached ? "a\n\t2\n" : "a\n\t3\n");
+  }
+  EXPECT_EQ(d.names(), std::vector<std::string>{"link.cfg"});
+  EXPECT_EQ(elsewhere.names(), std::vector<std::string>{"real.cfg"});
 }
 
 TEST(ConfigFile, DefaultsAndInit) {

@@ -409,6 +409,68 @@ TEST(Package, EntryFilesAreTemporaryCopies) {
   EXPECT_EQ(copies, 0);
 }
 
+int temporary_copies() {
+  FOLDER temp{FOLDER::UNSET()};
+  if (!temp.set("$TEMP")) return -1;
+  DIR* d = opendir(temp.native_path_text());
+  if (!d) return -1;
+  int copies = 0;
+  while (dirent* e = readdir(d)) {
+    std::string n = e->d_name;
+    if (n.size() > 4 && n.compare(n.size() - 4, 4, ".tmp") == 0) copies++;
+  }
+  closedir(d);
+  return copies;
+}
+
+TEST(Package, MissingEntryOpenedForReadingLeavesNoTemporaryFile) {
+  Dir dir;
+  PACKAGE package(&dir.folder, "p.pkg", 1, 16);
+  EXPECT_EQ(package.open_text_file("missing.txt", 0, 0), nullptr);
+  EXPECT_EQ(package.open_file("missing", 0, 0), nullptr);
+  EXPECT_EQ(temporary_copies(), 0);
+}
+
+// Closing an entry file says whether its copy reached the package: here the
+// copy is gone before the close, as a full or vanished $TEMP would leave it.
+TEST(Package, EntryFileThatCannotBeStoredBackIsReportedByItsClose) {
+  Dir dir;
+  PACKAGE package(&dir.folder, "p.pkg", 1, 16);
+  for (bool lose_copy : {false, true}) {
+    SCOPED_TRACE(lose_copy ? "copy removed" : "copy kept");
+    PACKAGE_DATA_FILE* data = package.open_file("d", 1, 0);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->write("data", 4), 4);
+    if (lose_copy) unlink(data->temporary_folder.native_path_text(data->temporary_name));
+    DATA_FILE* as_data = data;
+    EXPECT_EQ(close_data_file_checked(&as_data), !lose_copy);
+    if (lose_copy) {
+      EXPECT_EQ(last_error_code, 4110);
+    }
+
+    data = package.open_file("d2", 1, 0);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->write("more", 4), 4);
+    if (lose_copy) unlink(data->temporary_folder.native_path_text(data->temporary_name));
+    as_data = data;
+    EXPECT_EQ(close_package_file_checked(&as_data), !lose_copy);
+    EXPECT_EQ(as_data, nullptr);
+
+    PACKAGE_TEXT_FILE* text_file = package.open_text_file("t.txt", 1, 0);
+    ASSERT_NE(text_file, nullptr);
+    EXPECT_TRUE(text_file->write_string("line\n"));
+    if (lose_copy) unlink(text_file->temporary_folder.native_path_text(text_file->temporary_name));
+    EXPECT_EQ(close_package_text_file_checked(&text_file), !lose_copy);
+    EXPECT_EQ(text_file, nullptr);
+  }
+  PACKAGE_ENTRY entry;
+  EXPECT_TRUE(package.find_entry("t.txt", &entry));
+  EXPECT_EQ(temporary_copies(), 0);
+  DATA_FILE* none = nullptr;
+  EXPECT_FALSE(close_package_file_checked(&none));
+  EXPECT_FALSE(close_package_text_file_checked(nullptr));
+}
+
 TEST(Package, DamagedEntryGivesNoEntryFile) {
   Dir dir;
   put(dir, "bad.pkg", patched(BLOCK, le32(75)));

@@ -195,6 +195,28 @@ TEST(ImageCache, ReleaseFreesAtZeroOnlyWhenAskedOrDetached) {
   }
 }
 
+// At the count's limit no further handle is given out, by get as by add_ref:
+// every release then stands for a holder, and the last one frees the entry.
+TEST(ImageCache, NoHandleBeyondTheReferenceLimit) {
+  Pictures p;
+  p.put("a", 2, 2, 0xFF010203);
+  IMAGE_CACHE cache;
+  cache.free_at_zero = 1;
+  IMAGE* h = cache.get(p.text, "a", -1, -1, 0);
+  ASSERT_NE(h, nullptr);
+  entry(cache, h)->references = 65534;
+  EXPECT_EQ(cache.get(p.text, "a", -1, -1, 0), h);
+  EXPECT_EQ(entry(cache, h)->references, 65535);
+  for (int flags : {0, int(CACHE_RELOAD), int(CACHE_NATURAL_SIZE)}) {
+    EXPECT_EQ(cache.get(p.text, "a", -1, -1, static_cast<INT_U8>(flags)), nullptr) << flags;
+  }
+  EXPECT_EQ(cache.add_ref(h), nullptr);
+  EXPECT_EQ(entry(cache, h)->references, 65535);
+  EXPECT_EQ(cache.entries.count, 1);
+  cache.release(entry(cache, h));
+  EXPECT_EQ(entry(cache, h)->references, 65534);
+}
+
 // The serialised form of one entry, written by hand.
 Bytes record(const std::string& folder, const std::string& name, Bytes sizes, Bytes image) {
   Bytes field(2048, 0);

@@ -120,6 +120,20 @@ TEST(Pcx, PictureLessThanOnePixelHighLoadsEmpty) {
   }
 }
 
+// An empty picture is stored with both maxima at -1 and loads back empty.
+TEST(Pcx, EmptyImageRoundTrips) {
+  IMAGE empty;
+  MEMORY_DEVICE dev;
+  ASSERT_TRUE(empty.save_pcx(&dev));
+  EXPECT_EQ(dev.bytes, itu::cat({header(0, 0, -1, -1, 0), palette({})}));
+  auto im = itu::sentinel();
+  dev.seek(0, 0);
+  EXPECT_TRUE(im->load_pcx(&dev));
+  EXPECT_EQ(im->width, 0);
+  EXPECT_EQ(im->height, 0);
+  EXPECT_EQ(im->pixels, nullptr);
+}
+
 TEST(Pcx, RoundTripKeepsColoursAndMarksTheTransparentOne) {
   auto im = itu::make_image(17, 9, [](int x, int y) { return 0xFF000000u | ((x * 7 + y * 3) % 40) * 0x030507; });
   *im->pixel_at(4, 4) = 0x808B9A25;  // alpha is not stored; this colour reads back transparent

@@ -109,6 +109,13 @@ TEST(Rotate, EmptyFixedAndImpossibleSizes) {
   EXPECT_EQ(px(odd, 3, 1), 0xFF000301u);
 }
 
+TEST(Rotate, QuarterTurnOfTheTallestImageIsTheWidest) {
+  IMAGE tall(1, 32767);
+  tall.rotate_degrees(90);
+  EXPECT_EQ(tall.width, 32767);
+  EXPECT_NE(tall.pixels, nullptr);
+}
+
 TEST(Rotate, NewAreaIsDirtyAndClipReset) {
   IMAGE im(4, 3);
   im.set_clip(1, 1, 1, 1);

@@ -93,6 +93,24 @@ TEST(Scale, OddRequestsAreSafe) {
   EXPECT_EQ(to_zero.pixels, nullptr);
 }
 
+// The widest image create makes is also a size scale gives.
+TEST(Scale, WidestAndTallestImages) {
+  for (INT_U8 smooth : {0, 1}) {
+    IMAGE wide(2, 1);
+    px(wide, 0, 0) = 0xFF0000FF;
+    px(wide, 1, 0) = 0xFFFF0000;
+    wide.scale(32767, 1, smooth);
+    ASSERT_EQ(wide.width, 32767) << int(smooth);
+    EXPECT_EQ(px(wide, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(px(wide, 32766, 0), 0xFFFF0000u);
+    IMAGE tall(1, 2);
+    tall.scale(1, 32767, smooth);
+    EXPECT_EQ(tall.height, 32767) << int(smooth);
+    wide.scale(32768, 1, smooth);  // too wide: refused
+    EXPECT_EQ(wide.width, 32767);
+  }
+}
+
 TEST(Scale, FilterWeightsForReduction) {
   C2PassScale<CBilinearFilter> scaler;
   SCALE_CONTRIBUTION_TABLE* t = scaler.calc_contributions(2, 4, 0.5);

@@ -9,6 +9,7 @@
 #include "folder.h"
 #include "test_support.h"
 #include "wm_button.h"
+#include "wm_script.h"
 
 using namespace wgt;
 
@@ -363,4 +364,52 @@ TEST_F(ButtonDraw, DisabledTextIsChiselledAndNeverDown) {
   int black_enabled = 0;
   for (COLOUR c : grab(44, 44, 114, 64)) black_enabled += c == kInk;
   EXPECT_LT(black, black_enabled);
+}
+
+TEST_F(ButtonDraw, StyleSetStateImagesBecomeTheSkins) {
+  // The style holds a base image and an over image: up and down take the
+  // base, over its own.
+  SKINS skins;
+  skins.put("st", 0xFFAA0000u);
+  skins.put("st_over", 0xFF0000AAu);
+  WM_STYLE_SET style;
+  snprintf(style.image_path, sizeof style.image_path, "%s", skins.text.c_str());
+  style.set_image_filename("st");
+  style.load_state_images();
+  ASSERT_TRUE(style.is_loaded());
+  WM_BUTTON* b = add(new WM_BUTTON(40, 40, 119, 69, &style, "", nullptr, nullptr, 0, 0,
+                                   BUTTON_EVENT_RELEASE));
+  ASSERT_EQ(b->has_state_skins(), 1);
+  EXPECT_FALSE(b->state_skins[BUTTON_SKIN_DISABLED].is_valid());
+  move_to(200, 200);
+  frame();
+  EXPECT_EQ(pixel(60, 55), 0xFFAA0000u);
+  move_to(60, 55);
+  frame();
+  EXPECT_EQ(b->hover, 1);
+  EXPECT_EQ(pixel(60, 55), 0xFF0000AAu);
+  // A label of the same style shows the base image.
+  WM_SCRIPT* l = add(new WM_SCRIPT(200, 100, 239, 119, &style, ""));
+  EXPECT_EQ(l->has_images(), 1);
+  frame();
+  EXPECT_EQ(pixel(220, 110), 0xFFAA0000u);
+}
+
+TEST_F(ButtonDraw, RecolouredSkinsAndColours) {
+  SKINS skins;
+  skins.put("rc_up", 0xFF808080u);
+  skins.put("rc_down", 0xFF808080u);
+  WM_BUTTON* b = make("");
+  ASSERT_EQ(b->load_state_skins(skins.text.c_str(), "rc", nullptr), 1);
+  b->hide(0, 0);
+  const COLOUR back = 0xFF00FF00u, ink = 0xFFFFFFFFu;
+  b->recolour_state_skins(&back, &ink, nullptr, 0);
+  EXPECT_EQ(b->visible, 1);  // shown again
+  EXPECT_EQ(b->back_colour, back);
+  EXPECT_EQ(b->active_back_colour, back);
+  EXPECT_EQ(b->text_colour, ink);
+  frame();
+  const COLOUR c = pixel(60, 55);
+  EXPECT_NE(c, 0xFF808080u);  // tinted toward green
+  EXPECT_GT(c >> 8 & 0xFF, c >> 16 & 0xFF);
 }

@@ -452,3 +452,27 @@ TEST_F(ButtonFeatures, PointerShapeOverThePressedAndTheDraggedButton) {
   EXPECT_EQ(pm().frame_cursor_kind, 1);
   wm_set_cursor_source = nullptr;
 }
+
+TEST_F(ButtonFeatures, WithoutAPageManagerNothingIsFoundOrChanged) {
+  ASSERT_EQ(wm_page_manager, nullptr);
+  WM_BUTTON b(40, 40, 119, 69, &kFace, &kInk, "OK", 0, 0, 15, clicked, 1, 0, 1,
+              BUTTON_EVENT_RELEASE);
+  b.drag_callback = dragged;
+  b.drag_events = DRAG_EVENT_START | DRAG_EVENT_DROP;
+  b.set_hint("Hint");
+  b.idle_chance = 1;
+  wm_idle_click_delay = 1;
+  wm_idle_click_time = 1;
+  wm_frame_ms = 100000;
+  auto pass = [&](INT_S16 px, INT_S16 py, INT_U32 buttons) {
+    pointer(px, py, buttons);
+    return b.handle_input();
+  };
+  pass(60, 50, 0);
+  pass(60, 50, 1);
+  pass(200, 200, 1);
+  pass(200, 200, 0);
+  EXPECT_EQ(joined(), "START(none@200,200) DROP(none@200,200)");
+  EXPECT_EQ(wm_idle_click_button, nullptr);
+  EXPECT_EQ(b.hint_x, -1);
+}

@@ -1,6 +1,11 @@
 // The dialog base: default styles and geometry, centring, titles, dragging,
 // what a child's answer does, drawing, and the module's globals.
 #include "dialog_test_env.h"
+// After gtest: the helpers use its macros.
+#include "../graphics/image_files_test_util.h"
+#include "folder.h"
+#include "test_support.h"
+#include "wm_button.h"
 #include "wm_widget_globals.h"
 
 using namespace dgt;
@@ -193,14 +198,17 @@ TEST_F(DialogTest, DragTable) {
   for (const Case& c : cases) {
     WM_DIALOG* d = open(make(20, 20, 200, 130));
     d->draggable = c.draggable;
-    PROBE* inner = new PROBE("inner", 10, 40, 40, 30);
-    d->add_child(inner, 1);  // (30, 40 + client top) .. covers (40, 100)
+    WM_BUTTON* inner = new WM_BUTTON(10, 40, 49, 69, &d->button_style, "OK", nullptr, nullptr,
+                                     0, 0, BUTTON_EVENT_RELEASE);
+    d->add_child(inner, 1);  // (31, 40 + client top) .. covers (40, 100)
     ASSERT_TRUE(inner->is_over(40, 100)) << c.what;
     frame();
     if (c.press_outside_first) at(5, 5, true);
     at(c.px, c.py, true);
     EXPECT_EQ(d->dragging, c.moves ? 1 : 0) << c.what;
-    if (c.moves) EXPECT_EQ(d->alpha, 192) << c.what;  // dragging_alpha, at once without fades
+    if (c.moves) {
+      EXPECT_EQ(d->alpha, 192) << c.what;  // dragging_alpha, at once without fades
+    }
     at(static_cast<INT_S16>(c.px + 30), static_cast<INT_S16>(c.py + 20), true);
     at(static_cast<INT_S16>(c.px + 30), static_cast<INT_S16>(c.py + 20), false);
     EXPECT_EQ(d->x, c.moves ? 50 : 20) << c.what;
@@ -321,4 +329,50 @@ TEST_F(DialogTest, BorderFlags) {
     EXPECT_EQ(pixel(60, 60), kFrame) << c.ssf;
     root()->remove_popup(d, 1, 0);
   }
+}
+
+TEST_F(DialogTest, FrameSkinReplacesTheStylePainting) {
+  const std::string dir = zt::make_temp_dir();
+  const COLOUR green = 0xFF00FF00u;
+  IMAGE one(8, 8);
+  one.clear(&green, 1);
+  ASSERT_TRUE(itu::save_png_to(dir + "/frame.png", one));
+  FOLDER folder;
+  ASSERT_TRUE(folder.set_if_directory(dir.c_str()));
+  char text[FOLDER_PATH_SIZE] = {};
+  folder.get_path_text(text, nullptr);
+
+  WM_DIALOG* d = open(make(20, 30, 100, 80, nullptr));
+  EXPECT_EQ(d->has_frame_skin(), 0);
+  EXPECT_EQ(d->set_frame_skin(&folder, "frame", nullptr), 1);
+  EXPECT_EQ(d->has_frame_skin(), 1);
+  frame();
+  redraw_all();
+  EXPECT_EQ(pixel(60, 60), green);
+  EXPECT_EQ(pixel(20, 30), green);  // no border over a skin
+  EXPECT_EQ(d->set_frame_skin(text, "missing", nullptr), 0);
+  EXPECT_EQ(d->set_frame_skin(text, "frame", nullptr), 1);
+  EXPECT_EQ(d->set_frame_skin(text, nullptr, nullptr), 0);
+  redraw_all();
+  EXPECT_EQ(pixel(60, 60), kFrame);
+
+  // A frame style naming an image loads it at construction.
+  WM_DIALOG::init_default_styles();
+  WM_STYLE_SET s = wm_dialog_background_style;
+  std::snprintf(s.image_path, sizeof s.image_path, "%s", text);
+  s.set_image_filename("frame");
+  WM_DIALOG skinned(0, 0, 50, 50, nullptr, &s, nullptr, nullptr, &kNoEffects);
+  EXPECT_EQ(skinned.has_frame_skin(), 1);
+  skinned.release_frame_skin();
+  EXPECT_EQ(skinned.has_frame_skin(), 0);
+
+  // A loaded style lends its base state image instead, at construction and
+  // to set_frame_skin, whatever name is given.
+  s.load_state_images();
+  ASSERT_EQ(s.is_loaded(), 1);
+  ASSERT_NE(s.state_images[STYLE_IMAGE_BASE], nullptr);
+  WM_DIALOG lent(0, 0, 50, 50, nullptr, &s, nullptr, nullptr, &kNoEffects);
+  EXPECT_EQ(lent.has_frame_skin(), 1);
+  EXPECT_EQ(lent.frame_skin.mid_mid, s.state_images[STYLE_IMAGE_BASE]->mid_mid);  // shared
+  EXPECT_EQ(d->set_frame_skin(text, "missing", &s), 1);
 }

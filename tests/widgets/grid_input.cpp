@@ -145,6 +145,22 @@ TEST_F(GridInput, CellsCutOffAtAnEdgeGetNoInput) {
   EXPECT_EQ(probe(0)->inputs, 2);  // -10..19: its middle is in view
 }
 
+TEST_F(GridInput, TheFixedHeaderTakesInputScrolledOrNot) {
+  WM_STYLE_SET s = flat_style();
+  s.ssef = ssef_grid_fix_top_row;
+  WM_GRID* g = add(make_grid(0, 0, 99, 99, s, 30));
+  for (INT_S16 r = 0; r < 6; ++r) put_probe(g, 0, r, "r" + std::to_string(r));
+  PROBE* header = static_cast<PROBE*>(g->get_cell(0, 0));
+  redraw_all();
+  frame();
+  EXPECT_EQ(header->inputs, 1);
+  g->set_scroll(0);
+  redraw_all();
+  frame();
+  EXPECT_EQ(header->inputs, 2);
+  EXPECT_EQ(header->y, 0);
+}
+
 TEST_F(GridInput, TabVisitsOnlyCellsOfRowsInView) {
   PROBE* first = add(new PROBE("A", 200, 0, 20, 20));
   first->focusable = 1;
@@ -167,6 +183,31 @@ TEST_F(GridInput, TabVisitsOnlyCellsOfRowsInView) {
     key_frame(kTab);
     EXPECT_EQ(wm_focus_object, o);
   }
+}
+
+// A cell whose input empties its grid (as a file list refilled on a click):
+// the rest of the pass skips the objects that went with the rows.
+class CLEARING_CELL : public WM_SCREEN_OBJECT {
+ public:
+  explicit CLEARING_CELL(WM_GRID* g) : WM_SCREEN_OBJECT(1, nullptr, 0, 0), grid(g) {}
+  INT_S32 handle_input() override {
+    WM_GRID* g = grid;
+    g->clear_rows(1);  // deletes this object too: nothing of it is touched after
+    return 0;
+  }
+  WM_GRID* grid;
+};
+
+TEST_F(GridInput, ACellThatEmptiesTheGridEndsThePassSafely) {
+  WM_GRID* g = add(make_grid(0, 0, 99, 99, flat_style(), 20));
+  put_probe(g, 0, 0, "before");
+  g->place_object(0, 1, new CLEARING_CELL(g));
+  put_probe(g, 0, 2, "after");
+  redraw_all();
+  frame();
+  EXPECT_EQ(g->row_count, 0);
+  EXPECT_EQ(joined_log(), "~before ~after");
+  frame();
 }
 
 }  // namespace

@@ -136,11 +136,14 @@ IMAGE* IMAGE_CACHE::get(const char* folder, const char* name, INT_S16 w, INT_S16
   }
 
   if (match) {
+    // A count stuck at its limit could not cover another holder: the entry
+    // would be freed while handles remain.
+    if (match->references == 65535) return nullptr;
     if (flags & CACHE_RELOAD) {
       FOLDER f;
       if (set_folder(&f, folder) && !match->image.load(&f, name, w, h)) match->image.create(-1, -1);
     }
-    if (match->references < 65535) ++match->references;
+    ++match->references;
     return match->image.width == 0 ? nullptr : &match->image;
   }
   if (flags & CACHE_FIND_ONLY) return nullptr;

@@ -80,8 +80,13 @@ bool IMAGE::load_pcx(DATA_DEVICE* device) {
   device->read(filler, sizeof filler);
   if (manufacturer != 10) return false;
 
-  const long w = static_cast<long>(x_max) + 1 - x_min;
-  const long h = static_cast<long>(y_max) + 1 - y_min;
+  // An empty picture is stored with -1 (65535) as its maxima and loads back
+  // empty, not 65536 wide; any other large maximum is a size too big.
+  auto extent = [](INT_U16 low, INT_U16 high) {
+    return (high == 0xFFFF ? -1L : static_cast<long>(high)) + 1 - low;
+  };
+  const long w = extent(x_min, x_max);
+  const long h = extent(y_min, y_max);
   if (w < 1 || h < 1) {
     create(-1, -1);
     return true;

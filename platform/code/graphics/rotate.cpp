@@ -25,7 +25,7 @@ void IMAGE::rotate(float angle) {
   const float new_w = std::ceil(std::fabs(max_x) - min_x);
   const float new_h = std::ceil(std::fabs(max_y) - min_y);
   // A size an image cannot hold (or no number at all) leaves it as it was.
-  if (!(new_w >= 0.0f && new_w <= 32766.0f && new_h >= 0.0f && new_h <= 32767.0f)) return;
+  if (!(new_w >= 0.0f && new_w <= 32767.0f && new_h >= 0.0f && new_h <= 32767.0f)) return;
 
   COLOUR* old = pixels;
   const int old_pitch = pitch;

@@ -221,7 +221,7 @@ void IMAGE::scale(INT_U16 width_arg, INT_U16 height_arg, INT_U8 smooth) {
     }
   }
   // Sizes an image cannot hold are refused, the image stays as it was.
-  if (w > 32766 || h > 32767) return;
+  if (w > 32767 || h > 32767) return;
   if (w == W && h == H) {
     if (W > 0 && H > 0) add_dirty_rect(x, y, static_cast<INT_S16>(x + W - 1), static_cast<INT_S16>(y + H - 1));
     return;
