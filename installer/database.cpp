@@ -70,7 +70,8 @@ DATABASE::DATABASE() {
 }
 
 DATABASE::~DATABASE() {
-  reset();
+  // As reset, without gathering the system information only to free it.
+  free_tables();
   delete package;
   package = nullptr;
   free_system_info(&system_info);
@@ -114,19 +115,7 @@ void DATABASE::reset() {
   extra_value = 0;
   application_name[0] = 0;
 
-  // Tables are zeroed when allocated, so entries a failed read never reached
-  // hold null pointers and zero counts here.
-  for (INT_S16 i = 0; items && i < item_count; i++) {
-    free(items[i].files);
-    free(items[i].shortcuts);
-  }
-  free(items);
-  items = nullptr;
-  item_count = 0;
-  for (INT_S16 i = 0; languages && i < language_count; i++) free(languages[i].item_names);
-  free(languages);
-  languages = nullptr;
-  language_count = 0;
+  free_tables();
 
   strcpy(target_folder, "$ROOT0");
   selected_item = 0;
@@ -143,6 +132,22 @@ void DATABASE::reset() {
   second.bg_colour = wm_default_colour;
   second.ssf = 0;
   second.shading_flags = 0;
+}
+
+void DATABASE::free_tables() {
+  // Tables are zeroed when allocated, so entries a failed read never reached
+  // hold null pointers and zero counts here.
+  for (INT_S16 i = 0; items && i < item_count; i++) {
+    free(items[i].files);
+    free(items[i].shortcuts);
+  }
+  free(items);
+  items = nullptr;
+  item_count = 0;
+  for (INT_S16 i = 0; languages && i < language_count; i++) free(languages[i].item_names);
+  free(languages);
+  languages = nullptr;
+  language_count = 0;
 }
 
 const char* DATABASE::language_text(int n) const {

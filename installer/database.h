@@ -308,6 +308,7 @@ class DATABASE : public DATA_DEVICE_CLIENT {
   const char* language_text(int n) const;
 
  private:
+  void free_tables();
   bool has_licence();
   bool has_readme();
 };

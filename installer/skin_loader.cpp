@@ -89,7 +89,8 @@ void load_icons(DATABASE* database, FOLDER* icons) {
 // Reads one decimal key into a value of the destination's width.
 template <typename T>
 void read_effect(CONFIG_FILE* config, FOLDER* skin, const char* key, T* field, INT_U32 kept_bits) {
-  INT_S32 value = 0;
+  // A value that is no number leaves the field as it was.
+  INT_S32 value = static_cast<INT_S32>(*field);
   char text[CONFIG_VALUE_SIZE];
   if (!config->get_string(skin, key, text) || !config->get_long(skin, key, &value, 0)) return;
   const INT_U32 bits = static_cast<INT_U32>(value) & kept_bits;

@@ -600,9 +600,9 @@ class DEMO_PACKAGE {
   void store_database(DATABASE& db) {
     PACKAGE_DATA_FILE* file = package_->open_file(kDatabaseEntry, DATA_FILE_WRITE, DATA_FILE_HEADER);
     if (!file) fail("cannot open the database entry");
-    const bool written = db.put_to_data_device(file) && !file->write_failed();
+    bool written = db.put_to_data_device(file);
     DATA_FILE* closing = file;
-    close_package_file(&closing);
+    written = close_package_file_checked(&closing) && written;
     PACKAGE_ENTRY entry;
     if (!written || !package_->find_entry(kDatabaseEntry, &entry) || entry.size == 0)
       fail("cannot write the database");

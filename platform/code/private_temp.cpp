@@ -51,6 +51,9 @@ bool get_private_temp_folder(FOLDER* out) {
     }
     strcpy(t.path, pattern);
     t.owner = getpid();
+    // A program that ends without its own shutdown still leaves nothing.
+    static bool registered = false;
+    if (!registered) registered = atexit(remove_private_temp_folder) == 0;
   }
   return out->set_if_directory(t.path);
 }

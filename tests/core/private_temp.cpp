@@ -64,4 +64,19 @@ TEST(PrivateTempFolder, AChildHasItsOwnAndAFatalExitRemovesIt) {
   remove_private_temp_folder();
 }
 
+TEST(PrivateTempFolder, ANormalExitRemovesIt) {
+  zt::ChildResult r = zt::run_in_child([] {
+    FOLDER mine;
+    if (!get_private_temp_folder(&mine)) return;
+    printf("%s\n", mine.path);
+    fflush(stdout);
+    exit(0);
+  });
+  EXPECT_EQ(r.status, 0);
+  const std::string child = r.out.substr(0, r.out.find('\n'));
+  ASSERT_FALSE(child.empty());
+  struct stat st;
+  EXPECT_NE(lstat(child.c_str(), &st), 0) << child;
+}
+
 }  // namespace

@@ -82,6 +82,16 @@ TEST_F(DatabasePackage, NoPackage) {
   EXPECT_FALSE(zt::file_exists(dir + "/installer.pkg"));
 }
 
+TEST_F(DatabasePackage, AFileThatIsNoPackageStaysAsItWas) {
+  const std::string dir = zt::make_temp_dir("cfg");
+  const std::string junk(5000, 'j');
+  zt::write_text(dir + "/installer.pkg", junk);
+  DATABASE db;
+  EXPECT_FALSE(open(db, dir));
+  EXPECT_EQ(zt::read_text(dir + "/installer.pkg"), junk);
+  EXPECT_EQ(db.item_count, 0);
+}
+
 TEST_F(DatabasePackage, NoDatabaseEntryLeavesTheDefaultsEvenAfterAGoodPackage) {
   DATABASE source;
   fill_items(source, {"$ROOT0/good"});

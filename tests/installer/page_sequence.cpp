@@ -56,8 +56,12 @@ PACKAGE* package_with(const std::string& dir, int language, bool licence, bool r
   // Near misses that must not count as documents.
   EXPECT_TRUE(package->store_file(&folder, "doc.txt", ("licence-" + n + "x").c_str()));
   EXPECT_TRUE(package->store_file(&folder, "doc.txt", "readme-"));
-  if (licence) EXPECT_TRUE(package->store_file(&folder, "doc.txt", ("licence-" + n).c_str()));
-  if (readme) EXPECT_TRUE(package->store_file(&folder, "doc.txt", ("readme-" + n).c_str()));
+  if (licence) {
+    EXPECT_TRUE(package->store_file(&folder, "doc.txt", ("licence-" + n).c_str()));
+  }
+  if (readme) {
+    EXPECT_TRUE(package->store_file(&folder, "doc.txt", ("readme-" + n).c_str()));
+  }
   return package;
 }
 

@@ -109,6 +109,14 @@ TEST_F(SkinLoader, EffectValuesAreDecimalAndCutToTheirWidth) {
   EXPECT_EQ(db.progress_update_rate, 40);
 }
 
+TEST_F(SkinLoader, AValueThatIsNoNumberLeavesItsField) {
+  write_effects("display_delay\nsoon\nprogress_bar_animation_y_rate\nfast\nopen_delay\n12\n");
+  load();
+  EXPECT_EQ(wm_dialog_effects.display_delay, 1000u);
+  EXPECT_EQ(wm_dialog_effects.open_delay, 12u);
+  EXPECT_EQ(db.progress_rate_y, 0);  // the reset value before the file is read
+}
+
 TEST_F(SkinLoader, ButtonFolderWithoutButtonStyleStillReplacesTheDialogButtonStyle) {
   write_style("button", "menu_button.ss", 42);
   write_style("dialog", "background.ss", 43);

@@ -206,7 +206,9 @@ TEST_F(DialogTest, DragTable) {
     if (c.press_outside_first) at(5, 5, true);
     at(c.px, c.py, true);
     EXPECT_EQ(d->dragging, c.moves ? 1 : 0) << c.what;
-    if (c.moves) EXPECT_EQ(d->alpha, 192) << c.what;  // dragging_alpha, at once without fades
+    if (c.moves) {
+      EXPECT_EQ(d->alpha, 192) << c.what;  // dragging_alpha, at once without fades
+    }
     at(static_cast<INT_S16>(c.px + 30), static_cast<INT_S16>(c.py + 20), true);
     at(static_cast<INT_S16>(c.px + 30), static_cast<INT_S16>(c.py + 20), false);
     EXPECT_EQ(d->x, c.moves ? 50 : 20) << c.what;
@@ -363,4 +365,14 @@ TEST_F(DialogTest, FrameSkinReplacesTheStylePainting) {
   EXPECT_EQ(skinned.has_frame_skin(), 1);
   skinned.release_frame_skin();
   EXPECT_EQ(skinned.has_frame_skin(), 0);
+
+  // A loaded style lends its base state image instead, at construction and
+  // to set_frame_skin, whatever name is given.
+  s.load_state_images();
+  ASSERT_EQ(s.is_loaded(), 1);
+  ASSERT_NE(s.state_images[STYLE_IMAGE_BASE], nullptr);
+  WM_DIALOG lent(0, 0, 50, 50, nullptr, &s, nullptr, nullptr, &kNoEffects);
+  EXPECT_EQ(lent.has_frame_skin(), 1);
+  EXPECT_EQ(lent.frame_skin.mid_mid, s.state_images[STYLE_IMAGE_BASE]->mid_mid);  // shared
+  EXPECT_EQ(d->set_frame_skin(text, "missing", &s), 1);
 }

@@ -169,4 +169,29 @@ TEST_F(GridInput, TabVisitsOnlyCellsOfRowsInView) {
   }
 }
 
+// A cell whose input empties its grid (as a file list refilled on a click):
+// the rest of the pass skips the objects that went with the rows.
+class CLEARING_CELL : public WM_SCREEN_OBJECT {
+ public:
+  explicit CLEARING_CELL(WM_GRID* g) : WM_SCREEN_OBJECT(1, nullptr, 0, 0), grid(g) {}
+  INT_S32 handle_input() override {
+    WM_GRID* g = grid;
+    g->clear_rows(1);  // deletes this object too: nothing of it is touched after
+    return 0;
+  }
+  WM_GRID* grid;
+};
+
+TEST_F(GridInput, ACellThatEmptiesTheGridEndsThePassSafely) {
+  WM_GRID* g = add(make_grid(0, 0, 99, 99, flat_style(), 20));
+  put_probe(g, 0, 0, "before");
+  g->place_object(0, 1, new CLEARING_CELL(g));
+  put_probe(g, 0, 2, "after");
+  redraw_all();
+  frame();
+  EXPECT_EQ(g->row_count, 0);
+  EXPECT_EQ(joined_log(), "~before ~after");
+  frame();
+}
+
 }  // namespace

@@ -115,6 +115,20 @@ TEST_F(GridScroll, StepAmounts) {
   EXPECT_EQ(WM_GRID::scroll_amount(nullptr, GRID_LINE_UP), 0);
 }
 
+// Rows taller than the view: near the end no row reaches a page below, and
+// the distance to the second-last row's bottom would point back up. A step
+// never moves the view against its direction.
+TEST_F(GridScroll, PageDownNearTheEndOfTallRowsNeverScrollsUp) {
+  WM_GRID* g = filled(0, 0, 99, 99, 3, 150);
+  redraw_all();
+  ASSERT_NE(g->scrollbar, nullptr);
+  g->set_scroll(g->scroll_maximum() - 340);
+  EXPECT_EQ(WM_GRID::scroll_amount(g->scrollbar, GRID_PAGE_DOWN), 0);
+  g->set_scroll(g->scroll_maximum());
+  EXPECT_EQ(WM_GRID::scroll_amount(g->scrollbar, GRID_PAGE_DOWN), 0);  // row 1 is past a page
+  EXPECT_EQ(WM_GRID::scroll_amount(g->scrollbar, GRID_LINE_DOWN), 150);
+}
+
 TEST_F(GridScroll, PageDownInAOnePixelViewIsZero) {
   WM_STYLE_SET s = flat_style();
   s.border_top_gap = 2;

@@ -37,7 +37,9 @@ TEST(CursorShape, StoredOnlyWhenShapesAreOnAndThePlatformTakesIt) {
     pm.set_cursor_shape(c.kind);
     EXPECT_EQ(pm.frame_cursor_kind, c.stored) << int(c.kind);
     ASSERT_EQ(calls.size(), c.calls) << int(c.kind);
-    if (c.calls) EXPECT_EQ(calls[0], std::make_pair(int(c.kind), 1));  // deferred
+    if (c.calls) {
+      EXPECT_EQ(calls[0], std::make_pair(int(c.kind), 1));  // deferred
+    }
   }
   wm_set_cursor_source = nullptr;
 }
