@@ -14,6 +14,7 @@
 #include "zorv_string.h"
 #include "zorv_types.h"
 
+class INSTALL_DIALOG;
 class PACKAGE;
 
 // Width of every text field of the records.
@@ -298,6 +299,10 @@ class DATABASE : public DATA_DEVICE_CLIENT {
   // Finds "installer.pkg" in config_folder, reads the record from its entry
   // "database.bin", loads the fonts it carries and leaves the package open.
   bool open_package();
+
+  // One step of the installation run on the installation page (nothing on
+  // any other page); the dialog shows its progress.
+  void install_step(INSTALL_DIALOG* dialog);
 
   // Page sequence around current_page.
   INT_S32 next_page();

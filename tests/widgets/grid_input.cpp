@@ -145,6 +145,22 @@ TEST_F(GridInput, CellsCutOffAtAnEdgeGetNoInput) {
   EXPECT_EQ(probe(0)->inputs, 2);  // -10..19: its middle is in view
 }
 
+TEST_F(GridInput, TheFixedHeaderTakesInputScrolledOrNot) {
+  WM_STYLE_SET s = flat_style();
+  s.ssef = ssef_grid_fix_top_row;
+  WM_GRID* g = add(make_grid(0, 0, 99, 99, s, 30));
+  for (INT_S16 r = 0; r < 6; ++r) put_probe(g, 0, r, "r" + std::to_string(r));
+  PROBE* header = static_cast<PROBE*>(g->get_cell(0, 0));
+  redraw_all();
+  frame();
+  EXPECT_EQ(header->inputs, 1);
+  g->set_scroll(0);
+  redraw_all();
+  frame();
+  EXPECT_EQ(header->inputs, 2);
+  EXPECT_EQ(header->y, 0);
+}
+
 TEST_F(GridInput, TabVisitsOnlyCellsOfRowsInView) {
   PROBE* first = add(new PROBE("A", 200, 0, 20, 20));
   first->focusable = 1;

@@ -329,3 +329,21 @@ TEST_F(TextWinTest, LoadFileAddsEveryLine) {
   EXPECT_EQ(shown_order(w.get()), (std::vector<std::string>{"first", "", "third line", "fourth"}));
   EXPECT_EQ(w->load_file(&folder, "missing.txt", &kInk), 0);
 }
+
+TEST_F(TextWinTest, LongParagraphWrapsIntoItsWordsAgain) {
+  auto w = window(10, 10, 209, 229, 3000);
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "w" + std::to_string(i % 97) + (i % 7 ? " " : "  ");
+  w->add_text(text.c_str(), "", &kInk, 1, 1);
+  const auto lines = shown_order(w.get());
+  ASSERT_GT(lines.size(), 100u);
+  // Every line fits, and the lines hold the words in order.
+  std::string words, expected;
+  for (const std::string& l : lines) {
+    EXPECT_LT(text_width(l.c_str()), w->width - w->left_gap - w->right_gap - 2 - 15) << l;
+    for (char c : l) words += c == ' ' ? (words.empty() || words.back() == ' ' ? "" : " ") : std::string(1, c);
+    if (!words.empty() && words.back() != ' ') words += ' ';
+  }
+  for (char c : text) expected += c == ' ' ? (expected.back() == ' ' ? "" : " ") : std::string(1, c);
+  EXPECT_EQ(words, expected);
+}

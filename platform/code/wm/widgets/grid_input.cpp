@@ -33,20 +33,19 @@ void pass_targets(WM_GRID& g, std::vector<WM_SCREEN_OBJECT*>& out, INT_U8 input)
   GRID_ROW** rows = g.rows;
   const INT_S16 row_count = g.row_count;
   const INT_S16 first_shown_row = g.first_shown_row, last_shown_row = g.last_shown_row;
+  // The header row is never cut off: it stays at the top, over the list.
+  const bool fixed_header = (g.style.ssef & ssef_grid_fix_top_row) && row_count > 0;
   auto add_row = [&](INT_S16 r, bool shown_row) {
     if (r < 0 || r >= row_count) return;
     GRID_ROW* gr = rows[r];
     const INT_S32 inner_bottom = g.y + g.height - 1 - grid_gap(g.style.border_bottom_gap);
     const INT_S32 inner = g.inner_height();
-    const INT_S32 inner_top =
-        g.y + grid_gap(g.style.border_top_gap) +
-        ((g.style.ssef & ssef_grid_fix_top_row) && row_count > 0
-             ? rows[0]->height + grid_gap(g.style.y_spacing)
-             : 0);
+    const INT_S32 inner_top = g.y + grid_gap(g.style.border_top_gap) +
+                              (fixed_header ? rows[0]->height + grid_gap(g.style.y_spacing) : 0);
     for (INT_S16 c = 0; gr->cells && c < gr->cell_count; ++c) {
       WM_SCREEN_OBJECT* o = gr->cells[c];
       if (!o) continue;
-      if (input && shown_row) {
+      if (input && shown_row && !(fixed_header && r == 0)) {
         if (!o->visible) continue;
         // A cell cut off by the bottom edge takes no input once its middle
         // is out of sight, unless it is taller than the view itself.

@@ -277,13 +277,25 @@ size_t WM_TEXT_WIN::break_line(const char* rest, const char** next) const {
     *next = rest;
     return 0;
   }
-  if (length <= kMaxLineBytes && text_width(rest, 0xFFFFFFFFu) < avail) {
+  // n: the most leading bytes narrower than the space (widths grow with the
+  // byte count). Prefixes are measured at doubling lengths first, so a long
+  // paragraph costs what its lines cost, not its length per line.
+  const size_t cap = length < kMaxLineBytes ? length : kMaxLineBytes;
+  size_t lo = 0, hi = cap;
+  for (size_t probe = 1;; probe *= 2) {
+    const size_t p = probe < cap ? probe : cap;
+    if (text_width(rest, static_cast<INT_U32>(p)) >= avail) {
+      hi = p - 1;
+      break;
+    }
+    lo = p;
+    if (p == cap) break;
+  }
+  if (lo == length) {  // the whole rest is narrower: the line is complete
     *next = rest + length;
     return length;
   }
-  // n: the most leading bytes narrower than the space (widths grow with the
-  // byte count); at least one, so that a narrow window still moves on.
-  size_t lo = 0, hi = length < kMaxLineBytes ? length : kMaxLineBytes;
+  // At least one byte, so that a narrow window still moves on.
   while (lo < hi) {
     const size_t mid = lo + (hi - lo + 1) / 2;
     if (text_width(rest, static_cast<INT_U32>(mid)) < avail)

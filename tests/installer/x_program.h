@@ -1,0 +1,310 @@
+// The installer program under a private X server: a child process with its
+// output captured, clicks and signals as a person gives them, and a mirror of
+// the program's pages built in the test process from the same package, which
+// tells where the buttons are and what each page looks like.
+#ifndef INSTALLER_X_PROGRAM_H
+#define INSTALLER_X_PROGRAM_H
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../widgets/widget_test_env.h"
+#include "app_installer.h"
+#include "database.h"
+#include "fonts.h"
+#include "install_dialog.h"
+#include "test_support.h"
+#include "wm_button.h"
+#include "wm_confirm.h"
+#include "wm_dialog.h"
+#include "wm_grid.h"
+#include "wm_progress.h"
+#include "wm_script.h"
+#include "x_helpers.h"
+
+namespace xi {
+
+inline std::string installer_path() { return ZORV_BUILD_DIR "/installer"; }
+
+// Where this test's screenshots are kept: <build>/test-output/installer/<test>.
+inline std::string output_folder() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string dir = std::string(ZORV_BUILD_DIR) + "/test-output/installer/" + info->test_suite_name() + "." +
+                    info->name();
+  zt::sh("mkdir -p '" + dir + "'");
+  return dir;
+}
+
+// Writes the demonstration package into dir.
+inline bool make_demo_package(const std::string& dir) {
+  return zt::sh("'" ZORV_BUILD_DIR "/make_demo_package' '" + dir + "' >/dev/null") == 0;
+}
+
+// A program run with stdout and stderr captured.
+class ProgramRun {
+ public:
+  ProgramRun(const std::string& program, const std::vector<std::string>& args) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+      std::vector<char*> argv;
+      argv.push_back(const_cast<char*>(program.c_str()));
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+  ~ProgramRun() {
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+    if (err_ >= 0) close(err_);
+  }
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
+
+  // The exit status once the program ended (-1 when it did not in time).
+  int wait_exit(int timeout_ms = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (status_ < 0) {
+      int st = 0;
+      if (waitpid(pid_, &st, WNOHANG) == pid_) {
+        status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+        break;
+      }
+      if (std::chrono::steady_clock::now() > end) return -1;
+      drain(10);
+    }
+    while (drain(50)) {
+    }
+    return status_;
+  }
+  bool running() {
+    if (status_ >= 0) return false;
+    drain(0);
+    int st = 0;
+    if (waitpid(pid_, &st, WNOHANG) == pid_) {
+      status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+      return false;
+    }
+    return true;
+  }
+  void signal(int sig) { kill(pid_, sig); }
+  const std::string& out() { return out_text_; }
+  const std::string& err() { return err_text_; }
+
+ private:
+  // Reads what is there; true when something was read.
+  bool drain(int wait_ms) {
+    pollfd p[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    if (poll(p, 2, wait_ms) <= 0) return false;
+    bool any = false;
+    char buf[4096];
+    for (int i = 0; i < 2; ++i) {
+      if (!(p[i].revents & (POLLIN | POLLHUP))) continue;
+      const ssize_t n = read(p[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        (i == 0 ? out_text_ : err_text_).append(buf, static_cast<size_t>(n));
+        any = true;
+      }
+    }
+    return any;
+  }
+  pid_t pid_ = -1;
+  int out_ = -1, err_ = -1;
+  int status_ = -1;
+  std::string out_text_, err_text_;
+};
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+  int cx() const { return x + w / 2; }
+  int cy() const { return y + h / 2; }
+};
+inline Rect rect_of(const WM_SCREEN_OBJECT* o) { return {o->x, o->y, o->width, o->height}; }
+
+// The program's pages built headless in this process from the same package:
+// the same layout code, fonts and skin give the same rectangles and pixels.
+class Mirror {
+ public:
+  bool load(const std::string& package_folder) {
+    init_fonts();
+    DATABASE& d = installer_database;
+    d.config_folder.set(("$ROOT2" + package_folder).c_str());
+    if (!d.open_package() || d.language_count < 1 || d.item_count < 1) return false;
+    screen_ = wmt::make_screen(static_cast<INT_S16>(d.window_width), static_cast<INT_S16>(d.window_height));
+    wm_use_cursor_shapes = 0;
+    progress_update_platform = [] {};
+    progress_swap_screens = [](INT_S16) {};
+    page_manager.transition_time = 0;
+    wm_bevel_dark_colour = 0;
+    wm_bevel_light_colour = 0;
+    register_install_page(&page_manager);
+    return true;
+  }
+  // Builds `page` in `language` and runs one frame (the installation page's
+  // stand-in run completes in it). Returns the dialog.
+  INSTALL_DIALOG* show(INT_S32 page, INT_S16 language = 0) {
+    DATABASE& d = installer_database;
+    // Shown already: a rebuild would start the page's run over.
+    if (built_ && install_dialog && d.current_page == page && d.current_language == language)
+      return install_dialog;
+    d.current_language = language;
+    d.current_page = page;
+    if (built_) {
+      auto* kick = new wmt::PROBE("kick", 0, 0, 1, 1);
+      kick->tick_result = PAGE_ACTION_REBUILD_CLOSE_POPUPS;
+      page_manager.current_manager->add_child(kick, 0);
+    }
+    built_ = true;
+    wmt::clock_now() += 20;
+    page_manager.update(0);
+    wmt::clock_now() += 20;
+    page_manager.update(0);
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
+    return install_dialog;
+  }
+  // Opens the quit box over the page shown and paints it; returns the box.
+  WM_CONFIRM* show_quit_box() {
+    open_quit_box(0);
+    for (int i = 0; i < 3; ++i) {
+      wmt::clock_now() += 2000;
+      page_manager.update(0);
+    }
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
+    return quit_confirm_box;
+  }
+  void close_quit_box() {
+    if (!quit_confirm_box) return;
+    page_manager.current_manager->remove_popup(quit_confirm_box, 1, 0);
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
+  }
+  // Writes what the mirror shows as a PPM picture (kept beside the
+  // screenshots when a page does not match).
+  void save(const std::string& path) const {
+    std::string data = "P6\n" + std::to_string(screen_->width) + " " + std::to_string(screen_->height) + "\n255\n";
+    for (int y = 0; y < screen_->height; ++y)
+      for (int x = 0; x < screen_->width; ++x) {
+        const uint32_t p = pixel(x, y);
+        data += static_cast<char>(p >> 16);
+        data += static_cast<char>(p >> 8);
+        data += static_cast<char>(p);
+      }
+    zt::write_text(path, data);
+  }
+  // The mirror's pixel as the window shows it (0x00RRGGBB).
+  uint32_t pixel(int x, int y) const { return *screen_->pixel_at(x, y) & 0xFFFFFFu; }
+  const char* text(int n) const { return installer_database.language_text(n); }
+
+ private:
+  IMAGE* screen_ = nullptr;
+  bool built_ = false;
+};
+
+// Moves the pointer off every widget (the window's top-left corner lies on
+// the background), so that no button shows its hover look or hint.
+// (Never with --sync: a move to where the pointer already is would wait for
+// a motion that never comes.)
+inline void park_pointer(Window window) {
+  zt::xdotool("mousemove --window " + std::to_string(window) + " 1 1");
+  usleep(100000);
+}
+
+// The program's window may be still unmapped, or already gone, when it is
+// read: such a read fails (and is tried again), it does not end the test.
+inline int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+inline void tolerate_x_errors() { XSetErrorHandler(ignore_x_error); }
+
+// A click as a person makes it: the button stays down for about 150 ms; then
+// the pointer moves away.
+inline bool click(Window window, int x, int y) {
+  const std::string id = std::to_string(window);
+  if (!zt::xdotool("mousemove --window " + id + " " + std::to_string(x) + " " + std::to_string(y)))
+    return false;
+  usleep(100000);
+  if (!zt::xdotool("mousedown 1")) return false;
+  usleep(150000);
+  const bool up = zt::xdotool("mouseup 1");
+  // Moved at once, the release and the move could meet in one frame, which
+  // would read the release outside the button.
+  usleep(200000);
+  park_pointer(window);
+  return up;
+}
+
+// Pixels of a rectangle of the window that differ from the mirror's.
+inline int differences(zt::XProbe& probe, Window window, const Mirror& mirror, const Rect& r) {
+  std::vector<uint32_t> got = probe.read_pixels(window, r.x, r.y, r.w, r.h);
+  if (got.size() != static_cast<size_t>(r.w * r.h)) return r.w * r.h;
+  int n = 0;
+  for (int j = 0; j < r.h; ++j)
+    for (int i = 0; i < r.w; ++i)
+      if (got[j * r.w + i] != mirror.pixel(r.x + i, r.y + j)) ++n;
+  return n;
+}
+
+// Waits until the rectangle of the window shows what the mirror shows.
+inline bool wait_for_match(zt::XProbe& probe, Window window, const Mirror& mirror, const Rect& r,
+                           int timeout_ms = 5000) {
+  for (int waited = 0; waited <= timeout_ms; waited += 50) {
+    if (differences(probe, window, mirror, r) == 0) return true;
+    usleep(50000);
+  }
+  static int failures = 0;
+  mirror.save(output_folder() + "/mirror-" + std::to_string(++failures) + ".ppm");
+  return false;
+}
+
+// What a window manager sends when the window's close button is pressed.
+inline bool send_close_request(zt::XProbe& probe, Window window) {
+  XEvent e = {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = window;
+  e.xclient.message_type = probe.intern("WM_PROTOCOLS");
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(probe.intern("WM_DELETE_WINDOW"));
+  e.xclient.data.l[1] = CurrentTime;
+  const bool sent = XSendEvent(probe.display(), window, False, NoEventMask, &e) != 0;
+  XFlush(probe.display());
+  return sent;
+}
+
+inline void screenshot(Window window, const std::string& name) {
+  zt::sh("import -window " + std::to_string(window) + " '" + output_folder() + "/" + name + ".png' 2>/dev/null");
+}
+
+// Waits for the program's top-level window of that title.
+inline Window wait_for_window(zt::XProbe& probe, const std::string& title, int timeout_ms = 15000) {
+  for (int waited = 0; waited <= timeout_ms; waited += 50) {
+    std::vector<Window> w = probe.find_windows(title);
+    if (w.size() == 1) return w[0];
+    usleep(50000);
+  }
+  return 0;
+}
+
+}  // namespace xi
+
+#endif

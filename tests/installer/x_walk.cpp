@@ -1,0 +1,156 @@
+// The installer program on a private Xvfb with the demonstration package,
+// driven with xdotool: the walk through every page, -a, decline, the quit box
+// and termination signals. A screenshot of every page is kept with the test
+// output.
+#include "x_program.h"
+
+using namespace xi;
+
+namespace {
+
+class InstallerX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = zt::start_checked_xvfb(1024, 768, 24);
+    ASSERT_TRUE(server);
+    probe.reset(new zt::XProbe());
+    ASSERT_TRUE(probe->ok());
+    tolerate_x_errors();
+    folder = zt::make_temp_dir("demo");
+    ASSERT_TRUE(make_demo_package(folder));
+    ASSERT_TRUE(mirror.load(folder));
+  }
+  void TearDown() override {
+    program.reset();
+    probe.reset();
+    server.reset();
+  }
+
+  // Starts the program on the package; waits for its window and for the
+  // first page (in English) to have faded in.
+  void start(INT_S32 first_page, const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {"-x", "$ROOT2" + folder + "/installer.xml"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    program.reset(new ProgramRun(installer_path(), args));
+    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
+    ASSERT_NE(window, 0u) << program->err();
+    expect_page(first_page, 0);
+  }
+
+  // The window shows `page` in `language`: its caption matches the mirror's.
+  void expect_page(INT_S32 page, INT_S16 language) {
+    dialog = mirror.show(page, language);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(dialog->caption);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption)))
+        << "page " << page << ": " << program->err();
+    screenshot(window, "page-" + std::to_string(page));
+  }
+
+  // Clicks until the window shows the page (a button enabled a frame later
+  // ignores an early click).
+  void click_to_page(const Rect& target, INT_S32 page, INT_S16 language = 0) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ASSERT_TRUE(click(window, target.cx(), target.cy()));
+      INSTALL_DIALOG* next = mirror.show(page, language);
+      if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
+    }
+    expect_page(page, language);
+  }
+
+  void open_quit_box_and_check() {
+    park_pointer(window);
+    WM_CONFIRM* box = mirror.show_quit_box();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(box)));
+    quit_box = box;
+    yes = rect_of(box->first_button);
+    no = rect_of(box->second_button);
+  }
+
+  std::unique_ptr<zt::XServer> server;
+  std::unique_ptr<zt::XProbe> probe;
+  std::unique_ptr<ProgramRun> program;
+  std::string folder;
+  Mirror mirror;
+  Window window = 0;
+  INSTALL_DIALOG* dialog = nullptr;
+  WM_CONFIRM* quit_box = nullptr;
+  Rect yes, no;
+};
+
+TEST_F(InstallerX, WalksEveryPageInDeutschAndFinishes) {
+  start(INSTALL_PAGE_LANGUAGE);
+  ASSERT_TRUE(install_grid);
+  const Rect deutsch = rect_of(install_grid->get_cell(0, 1));
+  click_to_page(deutsch, INSTALL_PAGE_LICENCE, 1);
+  // The title follows the chosen language's text 2.
+  const std::string title = installer_database.languages[1].text(TEXT_APPLICATION_TITLE);
+  EXPECT_EQ(probe->property_text(window, "WM_NAME"), title);
+  click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_ITEM, 1);
+  click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_TARGET, 1);
+  click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_PROGRESS, 1);
+  // The run's stand-in completes at once: the status line shows text 44.
+  ASSERT_TRUE(dialog->status_label);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label)));
+  screenshot(window, "page-7-done");
+  click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_README, 1);
+  ASSERT_TRUE(click(window, dialog->next_button->x + dialog->next_button->width / 2,
+                    dialog->next_button->y + dialog->next_button->height / 2));
+  EXPECT_EQ(program->wait_exit(), 0) << program->err();
+}
+
+TEST_F(InstallerX, OptionAStartsOnTheLicencePage) {
+  start(INSTALL_PAGE_LICENCE, {"-a"});
+  EXPECT_TRUE(program->running());
+}
+
+TEST_F(InstallerX, DeclineEndsAtOnceWithoutAQuitBox) {
+  start(INSTALL_PAGE_LANGUAGE);
+  click_to_page(rect_of(install_grid->get_cell(0, 0)), INSTALL_PAGE_LICENCE, 0);
+  ASSERT_TRUE(click(window, dialog->back_button->x + dialog->back_button->width / 2,
+                    dialog->back_button->y + dialog->back_button->height / 2));
+  EXPECT_EQ(program->wait_exit(3000), 0) << program->err();
+  // Nothing was installed.
+  EXPECT_FALSE(zt::file_exists(expand_path_text(installer_database.items[0].default_folder, nullptr)));
+}
+
+TEST_F(InstallerX, QuitBoxNoKeepsTheProgramAndYesEndsIt) {
+  start(INSTALL_PAGE_LANGUAGE);
+  const Rect quit = rect_of(dialog->quit_button);
+  ASSERT_TRUE(click(window, quit.cx(), quit.cy()));
+  open_quit_box_and_check();
+  screenshot(window, "quit-box");
+  ASSERT_TRUE(click(window, no.cx(), no.cy()));
+  // The box goes; the page shows again where it stood.
+  const Rect where = rect_of(quit_box);
+  mirror.close_quit_box();
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, where));
+  EXPECT_TRUE(program->running());
+  ASSERT_TRUE(click(window, quit.cx(), quit.cy()));
+  open_quit_box_and_check();
+  ASSERT_TRUE(click(window, yes.cx(), yes.cy()));
+  EXPECT_EQ(program->wait_exit(), 0) << program->err();
+}
+
+TEST_F(InstallerX, TerminationSignalsOpenOneQuitBox) {
+  start(INSTALL_PAGE_LANGUAGE);
+  program->signal(SIGTERM);
+  open_quit_box_and_check();
+  program->signal(SIGTERM);
+  usleep(300000);
+  open_quit_box_and_check();
+  EXPECT_TRUE(program->running());
+  // One No clears the screen of boxes: the second request replaced the first.
+  ASSERT_TRUE(click(window, no.cx(), no.cy()));
+  const Rect where = rect_of(quit_box);
+  mirror.close_quit_box();
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, where));
+  EXPECT_TRUE(program->running());
+  // The window's close button asks the same question.
+  ASSERT_TRUE(send_close_request(*probe, window));
+  open_quit_box_and_check();
+  EXPECT_TRUE(program->running());
+}
+
+}  // namespace
