@@ -145,12 +145,13 @@ class MenuTest : public WidgetTest {
     KEYBOARD::char_event(static_cast<unsigned char>(c));
     frames(1);
   }
-  // Centre of the screen rectangle of the entry's row.
+  // Centre of what the row shows (the grid places its cells when it paints).
   void row_centre(WM_FLOATING_MENU* m, INT_S16 row, INT_S16* px, INT_S16* py) {
-    INT_S16 x1, y1, x2, y2;
-    m->grid->get_cell_rect(0, static_cast<INT_U16>(row), &x1, &y1, &x2, &y2);
-    *px = static_cast<INT_S16>((x1 + x2) / 2);
-    *py = static_cast<INT_S16>((y1 + y2) / 2);
+    redraw_all();
+    WM_SCREEN_OBJECT* o = m->grid->get_cell(0, row);
+    ASSERT_NE(o, nullptr);
+    *px = static_cast<INT_S16>(o->x + o->width / 2);
+    *py = static_cast<INT_S16>(o->y + o->height / 2);
   }
 
   WM_STYLE_SET frame_style, even_style, odd_style;

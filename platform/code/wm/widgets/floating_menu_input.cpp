@@ -59,16 +59,17 @@ void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
   remove_scroll_buttons();
   grid->focus_cell(0, static_cast<INT_U16>(row));
   layout();
-  for (int guard = 0; guard < entry_count; ++guard) {
-    if (up_displaced && row == up_row) {
-      remove_scroll_buttons();
-      grid->set_scroll(grid->scroll_value() + entry_height(static_cast<INT_S16>(row - 1)));
-    } else if (down_displaced && row == down_row) {
-      remove_scroll_buttons();
-      grid->set_scroll(grid->scroll_value() - entry_height(first_visible));
-    } else {
-      break;
-    }
+  // One row at a time towards the entry until it lies in the run and no
+  // scroll button takes its row.
+  for (INT_S32 guard = 0; guard <= 2 * entry_count; ++guard) {
+    const bool lent = (up_displaced && row == up_row) || (down_displaced && row == down_row);
+    if (row >= first_visible && row <= last_visible && !lent) break;
+    const bool upwards = row <= first_visible;
+    if (upwards && first_visible == 0) break;
+    if (!upwards && grid->scroll_value() == 0) break;
+    remove_scroll_buttons();
+    grid->set_scroll(upwards ? grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1))
+                             : grid->scroll_value() - entry_height(first_visible));
     layout();
   }
   if (WM_SCREEN_OBJECT* o = entry_at(row))
@@ -104,28 +105,19 @@ void WM_FLOATING_MENU::page_keys(INT_U32 key) {
     while (t >= 0 && t <= last && !(item_at(static_cast<INT_S16>(t)))) t -= dir;
   }
   if (t >= 0 && t <= last) focus_entry(static_cast<INT_S16>(t));
-  layout();
 }
 
 // Focus moved onto "^" or "v": one row further, the focus on the entry
 // revealed.
 void WM_FLOATING_MENU::scroll_to_focus_button() {
   if (!wm_focus_object) return;
-  if (up_displaced && up_button && wm_focus_object == up_button) {
-    const INT_S16 row = up_row;
-    remove_scroll_buttons();
-    grid->set_scroll(grid->scroll_value() + entry_height(row));
-    grid->focus_cell(0, static_cast<INT_U16>(row));
-    layout();
-    focus_entry(row);
-  } else if (down_displaced && down_button && wm_focus_object == down_button) {
-    const INT_S16 row = down_row;
-    remove_scroll_buttons();
-    grid->set_scroll(grid->scroll_value() - entry_height(row));
-    grid->focus_cell(0, static_cast<INT_U16>(row));
-    layout();
-    focus_entry(row);
-  }
+  const bool up = up_displaced && up_button && wm_focus_object == up_button;
+  const bool down = down_displaced && down_button && wm_focus_object == down_button;
+  if (!up && !down) return;
+  const INT_S16 row = up ? up_row : down_row;
+  remove_scroll_buttons();
+  grid->set_scroll(grid->scroll_value() + (up ? entry_height(row) : -entry_height(row)));
+  focus_entry(row);
 }
 
 void WM_FLOATING_MENU::letter_search(char c) {
@@ -220,8 +212,19 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   // Written straight into the state: a reported event would stamp input times.
   if (mask_left) mouse_state.buttons &= ~kLeftBit;
   draggable = menu_draggable && !just_opened;
+  const INT_S32 scroll_before = grid ? grid->scroll_value() : 0;
   INT_S32 result = WM_DIALOG::handle_input();
   if (mask_left) mouse_state.buttons |= kLeftBit;
+  if (grid && visible && grid->scroll_value() != scroll_before) {
+    // The grid's arrow keys scrolled to an entry beyond the run: the run
+    // follows, the entry shown and not lent to a scroll button.
+    INT_U16 fc, fr;
+    if (grid->find_focus_cell(&fc, &fr, 1) && wm_focus_object != up_button &&
+        wm_focus_object != down_button)
+      focus_entry(static_cast<INT_S16>(fr));
+    else
+      layout();
+  }
 
   const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();
   if (prev_escape && !escape) {

@@ -226,6 +226,8 @@ INT_S32 WM_LIST_BOX::handle_input() {
 }
 
 void WM_LIST_BOX::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_too) {
+  // A grid sizes its cells every time it paints: only a change refreshes.
+  if (new_width == width && new_height == height) return;
   WM_MENU::set_size(new_width, new_height, children_too);
   refresh_needed = 1;
 }

@@ -88,6 +88,7 @@ void WM_MENU::init(INT_U32 dir, const WM_STYLE_SET* frame_style, const WM_STYLE_
                               down_button_style, fx ? fx : &kMenuEffects, submenu_frame_style);
   menu->min_client_width = static_cast<INT_S16>(width - menu_frame_width());
   menu->owner = this;
+  menu->hide(0, 0);  // shown when it opens; never over anything before
 
   const INT_U32 old_mode = press_mode;
   if (wm_menu_press_mode == kPressModeNormal) press_mode = BUTTON_PRESS_NORMAL;
