@@ -355,8 +355,19 @@ void INSTALL_DIALOG::build_progress_widgets() {
   const INT_S16 bar_height = static_cast<INT_S16>(gap_or_border(bar_style, bar_style.border_top_gap) +
                                                   gap_or_border(bar_style, bar_style.border_bottom_gap) +
                                                   font_height_or_default(bar_style) + bar_style.y_spacing);
-  const INT_S16 bar_y = static_cast<INT_S16>(content_height_ / 2);
-  progress_bar = new WM_PROGRESS_BAR(0, bar_y, client_width_, bar_height, "", 100, &bar_style);
+  // The bar checks its rectangle, given relative to the client area, against
+  // the screen and ends the program when it does not fit: a dialog wider than
+  // the window, or too small for its buttons, is kept from that by building
+  // the bar within the screen's bounds.
+  const INT_S32 screen_w = get_screen_width(0), screen_h = get_screen_height(0);
+  INT_S32 bar_h = bar_height, bar_w = client_width_, bar_y = content_height_ / 2;
+  if (bar_h > screen_h) bar_h = screen_h;
+  if (bar_w > screen_w) bar_w = screen_w;
+  if (bar_w < 0) bar_w = 0;
+  if (bar_y > screen_h - bar_h) bar_y = screen_h - bar_h;
+  if (bar_y < 0) bar_y = 0;
+  progress_bar = new WM_PROGRESS_BAR(0, static_cast<INT_S16>(bar_y), static_cast<INT_S16>(bar_w),
+                                     static_cast<INT_S16>(bar_h), "", 100, &bar_style);
   progress_bar->animation_x_rate = static_cast<INT_S16>(d.progress_rate_x);
   progress_bar->animation_y_rate = static_cast<INT_S16>(d.progress_rate_y);
   progress_bar->animation_update_rate = static_cast<INT_S16>(d.progress_update_rate);

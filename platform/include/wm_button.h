@@ -127,6 +127,8 @@ class WM_BUTTON : public WM_SCREEN_OBJECT {
   INT_U8 set_text(const char* new_text, INT_U8 fit_width);
   void set_icon(const IMAGE* picture);
   void set_enabled(INT_U8 on);
+  // Clears the transient press state (pressed, armed, hover, repeat...).
+  void reset_state();
   // Null or "" removes the hint label.
   void set_hint(const char* hint_text);
   INT_U8 load_state_skins(const char* folder_path, const char* base_name,

@@ -20,6 +20,7 @@
 class FOLDER;
 class WM_BUTTON;
 class WM_IMAGE;
+class WM_LIST_BOX;
 class WM_SCRIPT;
 class WM_SCROLLBAR;
 
@@ -61,6 +62,9 @@ struct GRID_ROW {
   // Deletes the cell objects and frees every array.
   void clear();
 };
+
+// The list box's chosen callback (wm_list_box.h).
+typedef INT_S32 (*LIST_BOX_CALLBACK)(WM_LIST_BOX* box, INT_WORD arg1, INT_WORD arg2);
 
 // Step callback kinds of the grid's scrollbar.
 enum { GRID_LINE_UP = 1, GRID_LINE_DOWN = 2, GRID_PAGE_UP = 3, GRID_PAGE_DOWN = 4 };
@@ -132,6 +136,14 @@ class WM_GRID : public WM_SCREEN_OBJECT {
                                   INT_WORD arg1, INT_WORD arg2, INT_U8 click_events);
   WM_IMAGE* add_image_cell(INT_U16 column, INT_S16 row, FOLDER* folder, const char* base_name,
                            WM_ACTION_CALLBACK callback, INT_WORD arg1, INT_WORD arg2);
+  // A list box (list_box.cpp) with the default list-box effects.
+  WM_LIST_BOX* add_list_box_cell(INT_U16 column, INT_S16 row, INT_U32 unused1, INT_S16 count,
+                                 const char** texts, INT_S16 initial,
+                                 const WM_STYLE_SET* button_style, INT_U32 unused2,
+                                 const WM_STYLE_SET* frame_style, INT_U32 unused3,
+                                 const WM_STYLE_SET* item_style, LIST_BOX_CALLBACK callback,
+                                 INT_WORD arg1, INT_WORD arg2,
+                                 const WM_STYLE_SET* alternate_item_style);
 
   // ---- Scrolling and geometry ---------------------------------------------
   // Recomputes the shown rows after the scroll value or maximum changed.

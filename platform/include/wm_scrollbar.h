@@ -154,8 +154,8 @@ class WM_SCROLLBAR : public WM_SCREEN_OBJECT {
   void draw_flat();
 };
 
-// The one scrollbar the mouse wheel moves (null at start). Only compared with
-// object pointers; a destroyed scrollbar is not taken off it.
+// The one scrollbar the mouse wheel moves (null at start, and again when that
+// scrollbar is destroyed). Only compared with object pointers.
 extern WM_SCREEN_OBJECT* wm_wheel_target;
 
 #endif

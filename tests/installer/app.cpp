@@ -114,6 +114,37 @@ TEST_F(AppTest, AnimationWaitsForItsDelayAndAScreenLargerThanTheDialog) {
   EXPECT_GT(background_strip->offset_x, 0);
 }
 
+TEST_F(AppTest, TitleBannerAndBackgroundPicture) {
+  make_database(1, 1);
+  DATABASE& d = installer_database;
+  d.show_title_banner = 1;
+  const COLOUR teal = 0xFF108080u;
+  d.background.create(12, 8);
+  d.background.clear(&teal, 1);
+  show_page(5);
+  // The background picture is the page manager's background of display 0.
+  const IMAGE& back = page_manager.backgrounds[0];
+  ASSERT_EQ(back.width, 12);
+  ASSERT_EQ(back.height, 8);
+  EXPECT_EQ(*back.pixel_at(11, 7), teal);
+  // The banner: text 2 at the top left, sized from its text, beside the dialog.
+  WM_SCRIPT* banner = nullptr;
+  for (INT_S16 i = 0; WM_SCREEN_OBJECT* o = page_manager.current_manager->child_at(i); ++i)
+    if (auto* s = dynamic_cast<WM_SCRIPT*>(o)) banner = s;
+  ASSERT_TRUE(banner);
+  EXPECT_EQ(label_of(banner), "T2");
+  EXPECT_EQ(banner->x, 0);
+  EXPECT_EQ(banner->y, 0);
+  EXPECT_GT(banner->width, 0);
+  EXPECT_LT(banner->width, kScreenW);
+  // A page change rebuilds both.
+  rebuild(6);
+  int banners = 0;
+  for (INT_S16 i = 0; WM_SCREEN_OBJECT* o = page_manager.current_manager->child_at(i); ++i)
+    banners += dynamic_cast<WM_SCRIPT*>(o) != nullptr;
+  EXPECT_EQ(banners, 1);
+}
+
 TEST(AppPictures, IconIsA64By64XpmWithTwoCharactersPerPixel) {
   const char* const* xpm = installer_icon_xpm();
   ASSERT_TRUE(xpm);

@@ -231,6 +231,28 @@ TEST_F(QuitBoxTest, NoDeletesTheBoxOnceItsFadeHasEnded) {
   EXPECT_EQ(boxes(), 1);
 }
 
+// Clicks on the box's buttons, as the page manager hands them input.
+TEST_F(QuitBoxTest, ClicksOnNoAndYes) {
+  auto click = [&](WM_BUTTON* b) {
+    const INT_S16 cx = static_cast<INT_S16>(b->x + b->width / 2), cy = static_cast<INT_S16>(b->y + b->height / 2);
+    pointer(cx, cy, 0);
+    frame();
+    pointer(cx, cy, 1);
+    EXPECT_NE(frame(), PAGE_ACTION_END);  // the press alone answers nothing
+    pointer(cx, cy, 0);
+    return frame();
+  };
+  open_quit_box(0);
+  for (int i = 0; i < 20; ++i) frame(100);  // opened
+  EXPECT_NE(click(quit_confirm_box->second_button), PAGE_ACTION_END);
+  EXPECT_FALSE(quit_confirm_box);
+  for (int i = 0; i < 20 && boxes(); ++i) frame(100);
+  EXPECT_EQ(boxes(), 0);
+  open_quit_box(0);
+  for (int i = 0; i < 20; ++i) frame(100);
+  EXPECT_EQ(click(quit_confirm_box->first_button), PAGE_ACTION_END);
+}
+
 TEST_F(QuitBoxTest, APageChangeDeletesTheBoxAndANewRequestOpensOne) {
   open_quit_box(0);
   frame();

@@ -418,3 +418,26 @@ TEST_F(InstallDialogTest, StandInRunCompletesOncePerVisit) {
 }
 
 }  // namespace
+
+namespace {
+// A damaged record may give any dialog size: every page still builds and
+// draws (the widgets keep to their own minimum sizes).
+TEST_F(InstallDialogTest, TinyAndHugeDialogsBuildEveryPage) {
+  for (INT_U16 size : {0, 1, 20, 65535}) {
+    SCOPED_TRACE(size);
+    make_database(2, 2);
+    installer_database.dialog_width = size;
+    installer_database.dialog_height = size;
+    bool first = true;
+    for (INT_S32 page : {3, 4, 5, 6, 7, 8}) {
+      INSTALL_DIALOG* dialog = first ? show_page(page) : rebuild(page);
+      first = false;
+      ASSERT_TRUE(dialog);
+      frame();
+      redraw_all_now();
+    }
+    page_manager.leave_all_pages();
+    registered = false;
+  }
+}
+}  // namespace

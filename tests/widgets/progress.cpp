@@ -319,3 +319,32 @@ TEST_F(ProgressTest, MendedValuesOutsideTheRangeAndBoundedTexts) {
   paint(&empty);
   EXPECT_STREQ(empty.main_text(buffer), "100%");
 }
+
+TEST_F(ProgressTest, SkinnedPartsFollowTheClampedValue) {
+  const std::string dir = zt::make_temp_dir("pbskin");
+  const COLOUR kEmpty = 0xFF101010u, kFull = 0xFF00A000u, kAlt = 0xFFA00000u;
+  for (const auto& part : {std::make_pair("pb_empty", kEmpty), std::make_pair("pb_full", kFull),
+                           std::make_pair("pb_alt", kAlt)}) {
+    const COLOUR c = part.second;
+    ASSERT_TRUE(itu::save_png_to(dir + "/" + part.first + ".png",
+                                 *itu::make_image(4, 4, [c](int, int) { return c; })));
+  }
+  FOLDER folder;
+  ASSERT_TRUE(folder.set_if_directory(dir.c_str()));
+  WM_STYLE_SET style = bar_style();
+  WM_PROGRESS_BAR bar(10, 10, 104, 20, nullptr, 100, &style);
+  ASSERT_TRUE(bar.load_images(&folder, "pb", nullptr));
+  bar.set_title("", 0);
+  // Trough (12, 12)-(111, 27), no part borders when skinned: f = 50 at 50 %.
+  bar.value = 50;
+  paint(&bar);
+  EXPECT_EQ(wgt::pixel(30, 20), kFull);
+  EXPECT_EQ(wgt::pixel(80, 20), kAlt);
+  bar.value = -5;  // drawn as 0: no full part, the remaining part from the frame's width on
+  paint(&bar);
+  EXPECT_EQ(wgt::pixel(13, 20), kEmpty);
+  EXPECT_EQ(wgt::pixel(30, 20), kAlt);
+  bar.value = 200;  // drawn as 100 %: no remaining part
+  paint(&bar);
+  EXPECT_EQ(wgt::pixel(100, 20), kFull);
+}

@@ -275,6 +275,10 @@ TEST(ScrollbarWheel, TargetMovesToTheBarUnderThePointerDroppingCountedNotches) {
   pass(second.get(), 20, 10, 50, false);
   EXPECT_EQ(a.get_long(), 49);
   EXPECT_EQ(b.get_long(), 54);
+  // A destroyed target leaves no scrollbar with the wheel.
+  first.reset();
+  EXPECT_EQ(wm_wheel_target, nullptr);
+  second.reset();
 }
 
 TEST(ScrollbarReports, OwnerChangeReportedOnceInTheNextPass) {

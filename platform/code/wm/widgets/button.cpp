@@ -266,6 +266,16 @@ void WM_BUTTON::set_enabled(INT_U8 on) {
   enabled = on;
 }
 
+void WM_BUTTON::reset_state() {
+  pressed = 0;
+  was_left_down = 0;
+  armed = 0;
+  hover = 0;
+  press_time = 0;
+  repeating = 0;
+  if (visible) show();
+}
+
 WM_BUTTON* WM_BUTTON::set_shortcut_key(INT_U32 keycode) {
   shortcut_key = keycode;
   return this;

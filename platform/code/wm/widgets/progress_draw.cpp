@@ -183,8 +183,10 @@ void WM_PROGRESS_BAR::draw() {
   const INT_S32 rx2 = g.right - g.bw;
   const INT_S32 ry2 = vertical ? g.top + g.o : g.bottom - g.bw;
   if (skinned) {
-    if (value != 0) frame(full_frame, fx1, fy1, fx2, fy2);
-    if (alt_frame.is_valid() && value != maximum) frame(alt_frame, rx1, ry1, rx2, ry2);
+    // Empty and full as the clamped value says; no range counts as full.
+    const INT_S32 shown = maximum <= 0 ? maximum : value < 0 ? 0 : value > maximum ? maximum : value;
+    if (shown != 0 || maximum <= 0) frame(full_frame, fx1, fy1, fx2, fy2);
+    if (alt_frame.is_valid() && shown != maximum) frame(alt_frame, rx1, ry1, rx2, ry2);
   } else {
     flat_part(fx1, fy1, fx2, fy2, &fill_colour);
     if (colour_is_visible(remaining_colour)) flat_part(rx1, ry1, rx2, ry2, &remaining_colour);

@@ -118,7 +118,12 @@ WM_SCROLLBAR::WM_SCROLLBAR(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S
                  slider, button, arrow);
 }
 
-WM_SCROLLBAR::~WM_SCROLLBAR() { release_bar_images(); }
+WM_SCROLLBAR::~WM_SCROLLBAR() {
+  // No scrollbar takes the wheel until the pointer finds one, rather than a
+  // pointer to a freed object that a later one could come to share.
+  if (wm_wheel_target == this) wm_wheel_target = nullptr;
+  release_bar_images();
+}
 
 void WM_SCROLLBAR::init_scrollbar(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2,
                                   INT_S16 slider_size, INT_S16 button_length, TYPED_VALUE* bound,

@@ -1,0 +1,245 @@
+// The text edit box's input pass: focus clicks, dragging, navigation keys,
+// typed characters and the clipboard.
+#include "wm_text_edit.h"
+
+#include <cstring>
+
+#include "input.h"
+#include "page_manager.h"
+#include "wm_globals.h"
+#include "../wm_platform.h"
+
+namespace {
+
+enum : INT_S32 {
+  kKeyReturn = 36,
+  kKeyCtrlLeft = 37,
+  kKeyCtrlRight = 109,
+  kKeyShiftLeft = 50,
+  kKeyShiftRight = 62,
+  kKeyHome = 97,
+  kKeyLeft = 100,
+  kKeyRight = 102,
+  kKeyEnd = 103,
+  kKeyDelete = 107
+};
+const INT_U8 kBackSpace = 8;
+const INT_U8 kFirstPrintable = 32;
+const INT_U8 kDel = 127;
+const INT_U8 kTextCursorShape = 5;
+
+}  // namespace
+
+void WM_TEXT_EDIT::changed(INT_S32* result) {
+  if (notify_on_change) *result = notify(0);
+  show();
+}
+
+bool WM_TEXT_EDIT::delete_selection() {
+  if (sel_start == -1 || sel_end == -1) return false;
+  const INT_S16 len = static_cast<INT_S16>(text.length());
+  INT_S16 lo = sel_start < sel_end ? sel_start : sel_end;
+  INT_S16 hi = sel_start < sel_end ? sel_end : sel_start;
+  if (hi > len) hi = len;
+  clear_selection();
+  if (lo < 0 || lo >= hi) return false;
+  text.erase(lo, hi - 1);
+  if (cursor > lo) cursor = static_cast<INT_S16>(cursor - ((cursor < hi ? cursor : hi) - lo));
+  return true;
+}
+
+void WM_TEXT_EDIT::insert_text(const char* chars) {
+  ZORV_STRING piece;
+  piece.set(chars);
+  if (cursor > text.length()) cursor = static_cast<INT_S16>(text.length());
+  text.insert(piece, cursor);
+  cursor = static_cast<INT_S16>(cursor + piece.length());
+}
+
+// Cursor moves of the arrow keys, Home and End: Shift extends the selection
+// from where the cursor was, otherwise the selection goes.
+void WM_TEXT_EDIT::move_cursor(INT_S16 to, bool shift) {
+  if (shift) {
+    if (sel_start == -1) sel_start = cursor;
+    cursor = sel_end = to;
+    if (sel_start == sel_end) sel_start = sel_end = -1;
+  } else {
+    cursor = to;
+    clear_selection();
+  }
+  show();
+}
+
+INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* result) {
+  const INT_S16 len = static_cast<INT_S16>(text.length());
+  const char* t = text.text ? text.text : "";
+  const bool password = edit_flags & TEXT_EDIT_PASSWORD;
+  switch (code) {
+    case kKeyRight:
+    case kKeyLeft: {
+      wm_take_key();
+      if (password) return 1;
+      const INT_S16 step = code == kKeyRight ? 1 : -1;
+      INT_S16 to = cursor;
+      if (ctrl) {
+        // One step first, so that a cursor already before a space moves on.
+        if (to + step >= 0 && to + step <= len) to = static_cast<INT_S16>(to + step);
+        while (to > 0 && to < len && t[to] != ' ') to = static_cast<INT_S16>(to + step);
+      } else if (to + step >= 0 && to + step <= len) {
+        to = static_cast<INT_S16>(to + step);
+      }
+      move_cursor(to, shift);
+      return 1;
+    }
+    case kKeyEnd:
+    case kKeyHome:
+      wm_take_key();
+      if (password) return 1;
+      move_cursor(code == kKeyEnd ? len : 0, shift);
+      return 1;
+    case kKeyDelete: {
+      wm_take_key();
+      bool deleted = delete_selection();
+      if (!deleted && cursor < len) deleted = text.erase(cursor, cursor);
+      if (deleted && notify_on_change) *result = notify(1);
+      show();
+      return 1;
+    }
+    case kKeyReturn:
+      // Acts once released; the code stays pending while the key is held.
+      if (wm_key_is_down(kKeyReturn)) return 1;
+      wm_take_key();
+      KEYBOARD::end_text_entry();
+      return_pressed = 1;
+      *result = notify(1);
+      return_pressed = 0;
+      show();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+INT_S32 WM_TEXT_EDIT::handle_char(INT_U8 c, bool ctrl, INT_S32* result) {
+  if (c == 0) return 0;
+  if (c == kBackSpace) {
+    bool deleted = delete_selection();
+    if (!deleted && cursor > 0) {
+      deleted = text.erase(cursor - 1, cursor - 1);
+      cursor = static_cast<INT_S16>(cursor - 1);
+    }
+    if (deleted) changed(result);
+    return 1;
+  }
+  if (ctrl) {
+    const INT_S16 lo = sel_start < sel_end ? sel_start : sel_end;
+    const INT_S16 hi = sel_start < sel_end ? sel_end : sel_start;
+    switch (c) {
+      case 'c':
+      case 'x':
+        if (sel_start != -1 && lo < hi) {
+          ZORV_STRING part(text, lo, hi - 1);
+          part.copy_to_clipboard();
+          if (c == 'x' && delete_selection()) changed(result);
+        }
+        return 1;
+      case 'v': {
+        delete_selection();
+        ZORV_STRING pasted;
+        pasted.paste_from_clipboard();
+        const char* p = pasted.text ? pasted.text : "";
+        INT_S32 room = max_length - text.length();
+        char kept[1024];
+        INT_S32 n = 0;
+        for (; *p && n < room && n < static_cast<INT_S32>(sizeof kept) - 1; ++p) {
+          const INT_U8 ch = static_cast<INT_U8>(*p);
+          if (!char_filter || char_filter(ch)) kept[n++] = static_cast<char>(ch);
+        }
+        kept[n] = 0;
+        if (n > 0) insert_text(kept);
+        changed(result);
+        return 1;
+      }
+      case 'a':
+        select_all();
+        show();
+        return 1;
+      case 'z': {
+        ZORV_STRING saved(focus_text);
+        set_text(saved.text);
+        select_all();
+        changed(result);
+        return 1;
+      }
+      default:
+        break;
+    }
+  }
+  if (c < kFirstPrintable || c == kDel) return 0;
+  if (char_filter && !char_filter(c)) return 0;
+  const bool replaced = delete_selection();
+  if (text.length() < max_length) {
+    const char one[2] = {static_cast<char>(c), 0};
+    insert_text(one);
+    changed(result);
+  } else if (replaced) {
+    changed(result);
+  }
+  return 1;
+}
+
+INT_S32 WM_TEXT_EDIT::handle_input() {
+  const bool password = edit_flags & TEXT_EDIT_PASSWORD;
+  if (sel_start != -1 && (password || wm_focus_object != this)) clear_selection();
+
+  // Stored in every pass, so that a button held across an early end (or
+  // pressed while disabled) runs no focus click later.
+  const INT_U8 left = wm_button_mask() & 1u ? 1 : 0;
+  const INT_U8 left_before = left_down;
+  left_down = left;
+  if (!enabled || !visible) {
+    drag_x = -1;
+    return 0;
+  }
+  const INT_S32 base = WM_SCREEN_OBJECT::handle_input();
+  if (base) return base;
+
+  const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();
+  const bool over = is_over(px, py);
+  if (left != left_before) {
+    if (left && over) {
+      const bool had_focus = wm_focus_object == this;
+      take_focus();
+      if (had_focus) {
+        clear_selection();
+        cursor = char_index_at(px);
+        show();
+      }
+      while (KEYBOARD::pop_char()) {
+      }
+    } else if (!left) {
+      drag_x = -1;
+    }
+  }
+
+  INT_S32 result = 0;
+  if (wm_focus_object == this) {
+    if (left && over) {
+      if (drag_x == -1) {
+        drag_x = px;
+      } else if (px != drag_x) {
+        if (sel_start == -1) sel_start = char_index_at(drag_x);
+        cursor = sel_end = char_index_at(px);
+        if (sel_start == sel_end) sel_start = sel_end = -1;
+        show();
+      }
+    }
+    const bool shift = wm_key_is_down(kKeyShiftLeft) || wm_key_is_down(kKeyShiftRight);
+    const bool ctrl = wm_key_is_down(kKeyCtrlLeft) || wm_key_is_down(kKeyCtrlRight);
+    handle_key(wm_last_key(), shift, ctrl, &result);
+    // A callback's action (a closing dialog) ends the pass.
+    if (!result) handle_char(KEYBOARD::pop_char(), ctrl, &result);
+  }
+  if (over && wm_page_manager) wm_page_manager->set_cursor_shape(kTextCursorShape);
+  return result;
+}
