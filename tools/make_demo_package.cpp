@@ -345,7 +345,11 @@ void draw_background(IMAGE& image, int width, int height) {
 const INT_U32 kInk = 0xFF1E2833, kPaper = 0xFFF4F6F9, kAccent = 0xFF2F6DB5, kAccentText = 0xFFFFFFFF;
 const INT_U32 kShadingBevel = 6;
 
-WM_STYLE_SET style(INT_U32 fg, INT_U32 bg, INT_U32 ssf, INT_U16 shading_flags = 255) {
+// Sides only: the default corner radius is a third of the smaller side, which
+// turns a large frame or list box into a rounded blob.
+const INT_U16 kSquareBorder = 0x0F;
+
+WM_STYLE_SET style(INT_U32 fg, INT_U32 bg, INT_U32 ssf, INT_U16 shading_flags = kSquareBorder) {
   WM_STYLE_SET s;
   s.shading_type = kShadingBevel;
   s.fg_colour = fg;
@@ -381,7 +385,10 @@ void fill_styles(DATABASE& db) {
   // The dialog and hint globals the record carries.
   WM_STYLE_SET frame = style(kInk, kPaper, ssf_draw_border | ssf_outstanding_border);
   WM_STYLE_SET caption = style(0xFFFFFFFF, kAccent, ssf_draw_border | ssf_left_justify_text);
-  WM_STYLE_SET button = style(kInk, 0xFFE4E9F0, ssf_draw_border | ssf_icon_left);
+  WM_STYLE_SET button = style(kInk, 0xFFE4E9F0, ssf_draw_border | ssf_icon_left, 255);
+  // Room around the button texts.
+  button.border_left_gap = button.border_right_gap = 10;
+  button.border_top_gap = button.border_bottom_gap = 3;
   set_dialog_background_style(&frame);
   set_dialog_title_style(&caption);
   set_dialog_button_style(&button);

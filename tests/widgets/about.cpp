@@ -58,7 +58,7 @@ class About : public WidgetTest {
 // All -1 gives 440 x 320 centred; the picture at the left, the credits from
 // 80 px into the client area down to one pixel above "Close", which is
 // centred along the bottom.
-TEST_F(About, DISABLED_DefaultSizeAndLayout) {
+TEST_F(About, DefaultSizeAndLayout) {
   WM_ABOUT* about = open();
   EXPECT_EQ(about->width, 440);
   EXPECT_EQ(about->height, 320);
@@ -109,7 +109,7 @@ TEST_F(About, CloseOnReleaseInside) {
 
 // A click on the credits starts the stand-in browser with the web address;
 // the box stays open.
-TEST_F(About, DISABLED_CreditsClickStartsTheBrowser) {
+TEST_F(About, CreditsClickStartsTheBrowser) {
   char cwd[1024];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   const std::string record = std::string(cwd) + "/browser.txt";

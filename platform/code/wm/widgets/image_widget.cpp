@@ -17,8 +17,7 @@ const INT_U32 kLeftButtonBit = 1u << 0;
 void play_click_sound() {
   WM_CLICK_SOUND& s = wm_click_sound;
   if (!s.handle || !s.name[0]) return;
-  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan,
-                  0);
+  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
 }
 
 }  // namespace
