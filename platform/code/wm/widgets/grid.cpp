@@ -204,7 +204,7 @@ void WM_GRID::init(INT_U16 x1, INT_U16 y1, INT_U16 x2, INT_U16 y2, INT_U16 colum
   row_limit = GRID_DEFAULT_ROW_LIMIT;
   clear_rows(0);
 
-  if (grid_style) style = *grid_style;
+  if (grid_style && grid_style != &style) style = *grid_style;
   if (style.font_id == 255 && wm_surface) style.font_id = static_cast<INT_U8>(wm_surface->font);
   if (style.font_x_sz == -1 && wm_surface) style.font_x_sz = wm_surface->font_width;
   if (style.font_y_sz == -1 && wm_surface) style.font_y_sz = wm_surface->font_height;
@@ -221,7 +221,7 @@ void WM_GRID::init(INT_U16 x1, INT_U16 y1, INT_U16 x2, INT_U16 y2, INT_U16 colum
   width = static_cast<INT_S16>(x2 - x1 + 1);
   height = static_cast<INT_S16>(y2 - y1 + 1);
 
-  if (bar_style) scrollbar_style = *bar_style;
+  if (bar_style && bar_style != &scrollbar_style) scrollbar_style = *bar_style;
   fixed_line_amount = fixed_page_amount = 0;
   keyboard_navigation = 0;
   two_tone_value = static_cast<INT_U16>(gap(style.grid_two_tone_value));
