@@ -48,6 +48,21 @@ TEST_F(FloatingMenu, LayoutTable) {
   }
 }
 
+TEST_F(FloatingMenu, ARunOfTwoRowsNeverHoldsBothButtons) {
+  set_bounds(-1, -1, 0, 50);
+  WM_FLOATING_MENU* m = free_menu(0, 0);
+  fill(m, names(6));
+  ASSERT_EQ(m->down_row, 1);
+  WM_FLOATING_MENU::on_scroll_button(m->down_button, word_from_pointer(m), 0);
+  // Both would be due now: neither is shown, both entries are.
+  EXPECT_EQ(m->first_visible, 1);
+  EXPECT_EQ(m->last_visible, 2);
+  EXPECT_EQ(m->up_displaced, nullptr);
+  EXPECT_EQ(m->down_displaced, nullptr);
+  expect_entries_intact(m);
+  delete m;
+}
+
 TEST_F(FloatingMenu, WidthFollowsTheWidestEntryAndTheMinimum) {
   WM_FLOATING_MENU* m = free_menu(0, 0);
   fill(m, {"a", "a much longer entry", "b"});

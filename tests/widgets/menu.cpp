@@ -243,6 +243,20 @@ TEST_F(Menu, TheShortcutKeyOpensAndClosesOnlyAfterItsRelease) {
   EXPECT_FALSE(file->open);
 }
 
+TEST_F(Menu, AKeptMenuClosedByEscapeLeavesTheListAtItsButtonsNextPass) {
+  WM_MENU* file = add(make(0, 0, "File", MENU_BELOW, 3));
+  open_by_click(file);
+  ASSERT_TRUE(is_popup(file->menu));
+  press_key(kEscape);
+  frames(2);
+  EXPECT_FALSE(file->menu->visible);
+  EXPECT_FALSE(is_popup(file->menu));
+  EXPECT_FALSE(file->open);
+  EXPECT_EQ(file->pressed, 0);
+  open_by_click(file);  // and it opens again
+  EXPECT_TRUE(file->menu->visible);
+}
+
 TEST_F(Menu, ThePressModeSettingAndTheOpenCallback) {
   wm_menu_press_mode = 2;
   WM_MENU* hover = add(make(0, 0, "Hover", MENU_BELOW, 2));
