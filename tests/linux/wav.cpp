@@ -136,7 +136,7 @@ TEST(Wav, DamagedFiles) {
                              "Reading subchunk from file offset 36\nGot 'junk' subchunk\n"
                              "\tSubchunk skipped (length -16)\nComplete\n\n"},
       {"odd identifier", cat({kRiff, {'d', 0, '\n', 0x1B}, u32le(0)}), false,
-       std::string(kStart) + "Reading subchunk from file offset 12\nGot 'd?""??' subchunk\n"
+       std::string(kStart) + "Reading subchunk from file offset 12\nGot 'd\?\?\?' subchunk\n"
                              "\tSubchunk skipped (length 0)\nComplete\n\n"},
   };
   for (const Case& c : cases) {
