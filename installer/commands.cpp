@@ -90,8 +90,10 @@ INT_S32 handle_install_dialog_command(WM_SCREEN_OBJECT* caller, INT_WORD command
       return WM_ACTION_NONE;
     case INSTALL_CMD_CONTINUE:
       return WM_ACTION_CLOSE;
-    case INSTALL_CMD_BROWSE:  // the folder browser and the about box come later
     case INSTALL_CMD_ABOUT:
+      open_about_box();
+      return WM_ACTION_NONE;
+    case INSTALL_CMD_BROWSE:  // the folder browser comes later
     default:
       return WM_ACTION_NONE;
   }

@@ -307,7 +307,7 @@ void INSTALL_DIALOG::build_target_grid() {
     grid->place_object(1, 2, second);
     path_row = 3;
   }
-  target_path_button = grid->add_button_cell(1, path_row, expand_path_text(d.target_folder, nullptr),
+  target_path_button = grid->add_button_cell(1, path_row, target_path_display_text(d.target_folder),
                                              &d.styles[STYLE_TEXT], handle_install_dialog_command,
                                              word_from_s32(INSTALL_CMD_BROWSE), 0, kPressAndRelease);
   browse_button = grid->add_button_cell(2, path_row, "...", &button_style, handle_install_dialog_command,

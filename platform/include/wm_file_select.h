@@ -93,6 +93,11 @@ class WM_FILE_SELECT : public WM_DIALOG {
   void open_new_folder_dialog();
   INT_S32 answer(INT_U8 value);
   void clear_name_in_open_mode();
+  // The text button in column 1 of a list row, or null.
+  WM_BUTTON* row_button(INT_S16 row);
+  // The open new-folder dialog (on the pop-up list), null when none: it
+  // answers to this selector, so it must not outlive it.
+  WM_DIALOG* new_folder_dialog = nullptr;
 };
 
 #endif

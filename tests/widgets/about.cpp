@@ -78,6 +78,18 @@ TEST_F(About, DefaultSizeAndLayout) {
   EXPECT_EQ(pic->picture.width, 80);
   EXPECT_EQ(pic->y - client->y, (client->height - 75) / 4);
   EXPECT_EQ(pic->width, 80);  // taken from the picture when drawn
+  EXPECT_EQ(pic->height, 75);
+  // A widget of size 0 meets no dirty rectangle: it must still be drawn.
+  int opaque = 0, shown = 0;
+  for (INT_S16 j = 0; j < 75; ++j)
+    for (INT_S16 i = 0; i < 80; ++i) {
+      const COLOUR c = *pic->picture.pixel_at(pic->picture.x + i, pic->picture.y + j);
+      if ((c >> 24) != 0xFF) continue;
+      ++opaque;
+      if (pixel(static_cast<INT_S16>(pic->x + i), static_cast<INT_S16>(pic->y + j)) == c) ++shown;
+    }
+  EXPECT_GT(opaque, 100);
+  EXPECT_EQ(shown, opaque);
   WM_TEXT_WIN* text = credits(about);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->x - client->x, 80);
