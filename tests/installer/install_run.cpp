@@ -3,6 +3,8 @@
 // compared with bytes written out here.
 #include "install_run.h"
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -488,6 +490,38 @@ TEST_F(InstallRunTest, StepCountersHoldItemsOfMoreThan32766Files) {
   ASSERT_TRUE(run(40000));
   EXPECT_EQ(install_step_count, 32770);
   EXPECT_EQ(log(), header() + "Installation completed without any errors.\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A write that fails half-way (the file size limit, its signal ignored): the
+// box says why, and the file the unpack created goes again; one that was
+// there before stays, truncated as the unpack left it.
+TEST_F(InstallRunTest, AFailedWriteNamesTheSystemErrorAndLeavesNoPartialFile) {
+  store("e/big", std::string(300000, 'b'));
+  set_files({{"big", "$APP", "e/big", PLATFORM_ANY, nullptr}, {"kept", "$APP", "e/big", PLATFORM_ANY, nullptr}});
+  ASSERT_EQ(zt::sh("mkdir -p '" + target + "' && printf 'before' > '" + target + "/kept'"), 0);
+  const zt::ChildResult child = zt::run_in_child([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {100000, 100000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    show_page(INSTALL_PAGE_PROGRESS);
+    run();
+    printf("box: %s\n", box_text(failure_box()).c_str());
+    go_on();
+    run();
+    printf("box: %s\n", box_text(failure_box()).c_str());
+    go_on();
+    run();
+    printf("errors: %d\n", install_error_count);
+  });
+  EXPECT_NE(child.out.find("box: T8|" + target + "/big: File too large|"), std::string::npos) << child.out;
+  EXPECT_NE(child.out.find("box: T8|" + target + "/kept: File too large|"), std::string::npos) << child.out;
+  EXPECT_NE(child.out.find("errors: 2"), std::string::npos) << child.out;
+  EXPECT_FALSE(zt::file_exists(target + "/big"));
+  EXPECT_TRUE(zt::file_exists(target + "/kept"));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST_F(InstallE2E, TheDemoInstallsWithItsLogShortcutsAndMenuEntry) {
   const std::set<std::string> before = listing(root);
   const std::set<std::string> test_tmp_before = listing(std::string(getenv("TMPDIR")));
 
-  walk_to_target_page();
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
   click_install();
   ASSERT_TRUE(wait_for_log("Installation completed")) << program->err();
   expect_page(INSTALL_PAGE_PROGRESS);

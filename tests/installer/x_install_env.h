@@ -86,13 +86,15 @@ class InstallE2E : public ::testing::Test {
   }
 
   // Starts the program as uid 65534 with its own HOME and TMPDIR; `limit`
-  // is shell text run before it (a file size limit, say).
-  void start(const std::string& limit = "") {
+  // is shell text run before it (a signal ignored, say).
+  void start(const std::string& limit = "", bool unprivileged = true) {
     std::vector<std::string> args = {"HOME=" + home, "TMPDIR=" + tmpdir, "ZORV_E2E_SANDBOX=" + sandbox,
-                                      "DISPLAY=" + server->display(), "/usr/bin/setpriv", "--reuid=" + std::string(kNobody),
-                                      "--regid=" + std::string(kNobody), "--clear-groups"};
+                                      "DISPLAY=" + server->display()};
+    if (unprivileged)
+      args.insert(args.end(), {"/usr/bin/setpriv", "--reuid=" + std::string(kNobody),
+                               "--regid=" + std::string(kNobody), "--clear-groups"});
     if (!limit.empty()) {
-      args.push_back("/bin/sh");
+      args.push_back("/bin/bash");
       args.push_back("-c");
       args.push_back(limit + "; exec \"$0\" \"$@\"");
     }
@@ -124,8 +126,8 @@ class InstallE2E : public ::testing::Test {
     expect_page(page);
   }
   // Language, licence and item pages to the target page.
-  void walk_to_target_page() {
-    start();
+  void walk_to_target_page(const std::string& limit = "", bool unprivileged = true) {
+    ASSERT_NO_FATAL_FAILURE(start(limit, unprivileged));
     ASSERT_TRUE(install_grid);
     click_to_page(rect_of(install_grid->get_cell(0, 0)), INSTALL_PAGE_LICENCE);
     click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_ITEM);
