@@ -1,27 +1,58 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each one briefly over its
-# seed corpus (ZORV_FUZZ_SECONDS each, default 30). A crash, leak-free hang or
-# sanitizer report fails the run.
+# seed corpus (ZORV_FUZZ_SECONDS each, default 30), as many at once as there
+# are processors. A crash, leak-free hang or sanitizer report fails the run.
 set -eu
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/tools/deps.sh"
 shopt -s nullglob
 targets=("$top"/fuzz/*.cpp)
 [ ${#targets[@]} -eq 0 ] && { echo "no fuzz targets"; exit 0; }
+names=()
+for src in "${targets[@]}"; do names+=("$(basename "$src" .cpp)"); done
 build=${ZORV_FUZZ_BUILD_DIR:-$top/fuzz-build}
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DZORV_FUZZ=ON -DZORV_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
+# The fuzz targets only: the programs and tools are built and tested elsewhere.
+cmake --build "$build" --target "${names[@]/#/fuzz_}"
 seconds=${ZORV_FUZZ_SECONDS:-30}
-for src in "${targets[@]}"; do
-  name=$(basename "$src" .cpp)
-  corpus="$top/fuzz/corpus/$name"
+jobs=${ZORV_FUZZ_JOBS:-$(nproc)}
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+
+# Runs one target in a folder of its own; its output goes to $logs/<name>.
+fuzz_one() {
+  local name=$1 corpus="$top/fuzz/corpus/$1" work status=0
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-  echo "fuzzing $name for ${seconds}s"
   (cd "$work" && HOME="$work" ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/fuzz_$name" \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 "$work" \
-      >"$work/log" 2>&1) || { tail -40 "$work/log"; exit 1; }
+      >"$logs/$name" 2>&1) || status=$?
   rm -rf "$work"
+  return $status
+}
+
+failed=()
+running=()   # pids, in step with running_names
+running_names=()
+# Waits for the oldest run and records it if it failed.
+reap() {
+  wait "${running[0]}" || failed+=("${running_names[0]}")
+  running=("${running[@]:1}")
+  running_names=("${running_names[@]:1}")
+}
+for name in "${names[@]}"; do
+  [ ${#running[@]} -ge "$jobs" ] && reap
+  echo "fuzzing $name for ${seconds}s"
+  fuzz_one "$name" &
+  running+=($!)
+  running_names+=("$name")
 done
+while [ ${#running[@]} -gt 0 ]; do reap; done
+
+for name in "${failed[@]}"; do
+  echo "fuzz_$name failed:"
+  tail -40 "$logs/$name"
+done
+[ ${#failed[@]} -eq 0 ] || exit 1
 echo "fuzzing passed"
