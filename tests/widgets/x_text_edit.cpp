@@ -159,6 +159,11 @@ TEST(XTextEdit, TypingClipboardReturnBrowsingAndNewFolder) {
   char folder_template[] = "/tmp/x_text_edit_XXXXXX";
   ASSERT_NE(mkdtemp(folder_template), nullptr);
   const std::string fixture = folder_template;
+  // Removed however the test ends.
+  struct REMOVER {
+    std::string path;
+    ~REMOVER() { zt::sh("rm -rf '" + path + "'"); }
+  } remover{fixture};
   ASSERT_EQ(mkdir((fixture + "/sub").c_str(), 0700), 0);
   std::ofstream(fixture + "/f.txt") << "x";
 
@@ -222,5 +227,4 @@ TEST(XTextEdit, TypingClipboardReturnBrowsingAndNewFolder) {
     EXPECT_TRUE(eventually([&] { return is_directory(fixture + "/sub/made"); }));
     EXPECT_FALSE(demo.line("folder " + fixture + "/sub/made").empty()) << demo.text();
   }
-  zt::sh("rm -rf '" + fixture + "'");
 }
