@@ -7,6 +7,7 @@
 #define INSTALLER_DATABASE_H
 
 #include "data_device.h"
+#include "desktop.h"
 #include "folder.h"
 #include "image.h"
 #include "style_set.h"
@@ -54,13 +55,9 @@ enum : INT_U8 {
   PLATFORM_NDS = 0x84
 };
 
-// Shortcut kinds (`parse_item_type`).
-enum : INT_U8 {
-  SHORTCUT_NONE = 0,
-  SHORTCUT_APPLICATION = 1,
-  SHORTCUT_WEB_LINK = 2,
-  SHORTCUT_TEXT_FILE = 3
-};
+// Shortcut kinds (`parse_item_type`): SHORTCUT_APPLICATION, _WEB_LINK and
+// _TEXT_FILE are the desktop layer's (desktop.h).
+enum : INT_U8 { SHORTCUT_NONE = 0 };
 
 // Indices into `DATABASE::styles`, named for their users.
 enum {

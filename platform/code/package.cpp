@@ -70,6 +70,61 @@ bool write_exactly(int fd, const INT_U8* data, size_t count) {
   return true;
 }
 
+// Reads up to `count` bytes at `at`; the number read, short only at the end
+// of the file; -1 on an error.
+ssize_t pread_some(int fd, void* out, size_t count, off_t at) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t got = pread(fd, static_cast<char*>(out) + done, count - done, at + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// The links of a block chain, read with as few system calls as the layout
+// allows. A block is [next link][data][used count]; the used count of one
+// block and the next link of the block right behind it are adjacent, so both
+// come in one read, and when the chain continues with that block (as it does
+// wherever a file was stored in one go) its link needs no read of its own.
+struct CHAIN_READER {
+  int fd;
+  off_t base;  // file offset of position 0
+  INT_U32 block_size;
+  bool swap;
+  INT_U64 ahead_position = 0;  // the block whose link `ahead_link` holds; 0 = none
+  INT_U32 ahead_link = 0;
+
+  INT_U32 word(const INT_U8* p) const {
+    INT_U32 v;
+    memcpy(&v, p, 4);
+    return swap ? __builtin_bswap32(v) : v;
+  }
+
+  // The caller has checked that the whole block lies inside the file.
+  bool read(INT_U32 position, INT_U32* next, INT_U32* used) {
+    const off_t raw = base + static_cast<off_t>(position);
+    INT_U8 bytes[8];
+    if (position == ahead_position) {
+      *next = ahead_link;
+    } else {
+      if (!pread_exactly(fd, bytes, 4, raw)) return false;
+      *next = word(bytes);
+    }
+    ahead_position = 0;
+    const ssize_t got = pread_some(fd, bytes, 8, raw + 4 + static_cast<off_t>(block_size));
+    if (got < 4) return false;
+    *used = word(bytes);
+    if (got == 8) {
+      ahead_position = static_cast<INT_U64>(position) + BLOCK_OVERHEAD + block_size;
+      ahead_link = word(bytes + 4);
+    }
+    return true;
+  }
+};
+
 enum COPY_RESULT { COPIED, READ_FAILED, WRITE_FAILED };
 
 // Copies count bytes at offset `at` of one file to the end of another, inside
@@ -509,14 +564,17 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
   // block comes twice, no count exceeds the block, the total never exceeds
   // the entry's size.
   PACKAGE_BLOCK block;
+  CHAIN_READER chain{from, static_cast<off_t>(file->header_flag), header.block_size, file->swap_flag != 0};
   INT_U64 total = 0;
   INT_U64 limit = data_length() / (BLOCK_OVERHEAD + static_cast<INT_U64>(header.block_size)) + 1;
   std::unordered_set<INT_U32> seen;
   bool damaged = false;
   bool write_failed = false;
   for (INT_U32 position = entry.first_block; position != 0; position = block.next_block) {
-    if (!seen.insert(position).second || seen.size() > limit || !read_block(position, &block) ||
-        block.used > header.block_size || total + block.used > entry.size) {
+    block.next_block = 0;
+    if (!seen.insert(position).second || seen.size() > limit || !block_fits(position) ||
+        !chain.read(position, &block.next_block, &block.used) || block.used > header.block_size ||
+        total + block.used > entry.size) {
       damaged = true;
       break;
     }

@@ -7,6 +7,9 @@
 #ifndef WM_FLOATING_MENU_H
 #define WM_FLOATING_MENU_H
 
+#include <string>
+#include <unordered_map>
+
 #include "style_set.h"
 #include "wm_dialog.h"
 #include "zorv_types.h"
@@ -106,6 +109,10 @@ class WM_FLOATING_MENU : public WM_DIALOG {
   void letter_search(char c);
   void focus_entry(INT_S16 row);
   INT_S32 wheel_step();
+  // Layout runs after every change and measures every entry: widths already
+  // measured in the item font are kept by text.
+  std::unordered_map<std::string, INT_S32> text_widths_;
+  INT_S32 measured_font_[6] = {-2, -2, -2, -2, -2, -2};
 };
 
 #endif

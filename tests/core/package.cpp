@@ -609,3 +609,27 @@ TEST(Package, EntryFileThatCouldNotBeWrittenIsNotStoredBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A chain that runs back to back in places and jumps elsewhere: 99 -> 75 ->
+// 87 -> 111. The link read ahead with one block's count belongs to the block
+// behind it, and is used only when the chain goes there; the last block ends
+// the file, so nothing lies behind it.
+TEST(Package, ChainsReadAheadOnlyWhereBlocksAreBackToBack) {
+  for (INT_U8 cache : {0, 1}) {
+    Dir dir;
+    put(dir, "p.pkg",
+        empty_package(4, 54, 54) +
+            le32(1) + text("e") + le32(99) + le32(111) + le32(0) + le32(13) +  // entry at 54
+            le32(87) + text("BBBB") + le32(4) +                                  // block at 75
+            le32(111) + text("CCxx") + le32(2) +                                 // block at 87
+            le32(75) + text("AAAA") + le32(4) +                                  // block at 99
+            le32(0) + text("DDDy") + le32(3));                                   // block at 111
+    PACKAGE package(&dir.folder, "p.pkg", 0, -1, cache);
+    ASSERT_TRUE(package.extract(&dir.folder, "out", "e")) << "cache " << int(cache);
+    EXPECT_EQ(zt::read_bytes(dir / "out"), text("AAAABBBBCCDDD")) << "cache " << int(cache);
+  }
+}
+
+}  // namespace

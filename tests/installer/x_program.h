@@ -19,6 +19,7 @@
 #include "../widgets/widget_test_env.h"
 #include "app_installer.h"
 #include "database.h"
+#include "desktop.h"
 #include "fonts.h"
 #include "install_dialog.h"
 #include "test_support.h"
@@ -33,6 +34,35 @@
 namespace xi {
 
 inline std::string installer_path() { return ZORV_BUILD_DIR "/installer"; }
+// The installer for tests that reach the installation page: its desktop
+// programs, menu folder and shared temporary folder lie in a sandbox
+// (installer/e2e), so no test writes a real menu entry or runs a desktop
+// program.
+inline std::string installer_e2e_path() { return ZORV_BUILD_DIR "/installer_e2e"; }
+
+// Makes the sandbox installer_e2e runs against in dir (which must exist) and
+// names it in ZORV_E2E_SANDBOX for the programs this process starts. Every
+// stand-in appends one line to dir/calls: its name, then each argument in
+// brackets; xdg-desktop-menu also copies the files it is given into
+// dir/copies, rm then removes them. All of it is open to any user.
+inline bool make_e2e_sandbox(const std::string& dir) {
+  const std::string q = "'" + dir + "'";
+  if (zt::sh("mkdir -p " + q + "/bin " + q + "/menu " + q + "/temp " + q + "/copies && touch " + q +
+             "/calls && chmod 0777 " + q + "/menu " + q + "/copies && chmod 1777 " + q + "/temp && chmod 0666 " +
+             q + "/calls") != 0)
+    return false;
+  auto stand_in = [&](const std::string& name, const std::string& then) {
+    zt::write_text(dir + "/bin/" + name,
+                   "#!/bin/sh\n{ printf '%s' '" + name + "'; for a in \"$@\"; do printf ' [%s]' \"$a\"; done; echo; } >> '" +
+                       dir + "/calls'\n" + then);
+    return zt::sh("chmod 0755 " + q + "/bin/" + name) == 0;
+  };
+  const bool made =
+      stand_in("xdg-desktop-menu", "for a in \"$@\"; do [ -f \"$a\" ] && cp \"$a\" '" + dir + "/copies/'; done\nexit 0\n") &&
+      stand_in("update-menus", "exit 0\n") && stand_in("rm", "exec /bin/rm \"$@\"\n") &&
+      stand_in("browser", "exit 0\n") && stand_in("open", "exit 0\n");
+  return made && setenv("ZORV_E2E_SANDBOX", dir.c_str(), 1) == 0;
+}
 
 // Where this test's screenshots are kept: <build>/test-output/installer/<test>.
 inline std::string output_folder() {
@@ -159,6 +189,12 @@ class Mirror {
     wm_bevel_dark_colour = 0;
     wm_bevel_light_colour = 0;
     register_install_page(&page_manager);
+    // The mirror's own installation run goes to a folder of its own, and its
+    // shortcuts and menu entries nowhere.
+    mirror_target_ = "$ROOT2" + zt::make_temp_dir("mirror-target");
+    desktop_programs.xdg_desktop_menu = "/nonexistent/xdg-desktop-menu";
+    desktop_programs.update_menus = "true";
+    desktop_programs.system_menu_folder = "/nonexistent";
     return true;
   }
   // Builds `page` in `language` and runs one frame (the installation page's
@@ -180,6 +216,17 @@ class Mirror {
     page_manager.update(0);
     wmt::clock_now() += 20;
     page_manager.update(0);
+    if (page == INSTALL_PAGE_PROGRESS) {
+      // The run completes (one step a frame), as the program's does.
+      char shown_target[FOLDER_PATH_SIZE];
+      std::snprintf(shown_target, sizeof shown_target, "%s", d.target_folder);
+      std::snprintf(d.target_folder, sizeof d.target_folder, "%s", mirror_target_.c_str());
+      for (int i = 0; i < 10000 && install_dialog && !install_dialog->next_button->enabled; ++i) {
+        wmt::clock_now() += 20;
+        page_manager.update(0);
+      }
+      std::snprintf(d.target_folder, sizeof d.target_folder, "%s", shown_target);
+    }
     page_manager.current_manager->invalidate_display();
     page_manager.redraw();
     return install_dialog;
@@ -221,6 +268,7 @@ class Mirror {
  private:
   IMAGE* screen_ = nullptr;
   bool built_ = false;
+  std::string mirror_target_;
 };
 
 // Moves the pointer off every widget (the window's top-left corner lies on

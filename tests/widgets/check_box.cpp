@@ -68,6 +68,11 @@ TEST_F(CheckBox, Geometry) {
     EXPECT_EQ(cb->can_focus(), 1);
     root()->remove_child(cb, 1, 0);
   }
+  // Above the screen's top edge the label still sizes itself to its text.
+  WM_CHECK_BOX* high = make(16, 20, 30);
+  WM_CHECK_BOX* above = make(16, 20, -5);
+  EXPECT_EQ(above->label->width, high->label->width);
+  EXPECT_EQ(above->label->height, high->label->height);
 }
 
 // A click on the label toggles like one on the box; each calls back once

@@ -122,6 +122,11 @@ TEST_F(Confirm, LinesFormSizesItself) {
   EXPECT_EQ(empty->text_window, nullptr);
   EXPECT_EQ(rel_y(empty, empty->first_button), 2 * kFontSize);
   delete empty;
+  // A count without lines is no lines.
+  empty = new WM_CONFIRM(5, 5, nullptr, nullptr, 3, 1, nullptr, 0, 1, nullptr);
+  EXPECT_EQ(empty->width, three_close);
+  EXPECT_EQ(rel_y(empty, empty->first_button), 2 * kFontSize);
+  delete empty;
 
   const char* lines[] = {"Short", "A rather longer line of text", nullptr};
   WM_CONFIRM* box = new WM_CONFIRM(-1, 5, "Note", lines, 3, 1, nullptr, 0, 0, nullptr);

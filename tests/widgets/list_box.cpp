@@ -189,6 +189,37 @@ TEST_F(ListBox, AClickOnAnEntryChoosesItInEveryRow) {
   }
 }
 
+TEST_F(ListBox, AClickOnTheNewLastRowAfterTheBoundsShrankChoosesThatEntry) {
+  const char* many[] = {"e0", "e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "e9"};
+  set_bounds(-1, -1, 0, 140);
+  WM_LIST_BOX* box = add(new WM_LIST_BOX(20, 20, 139, 39, 0, 10, many, 0, &even_style,
+                                         &frame_style, 0, &even_style, &odd_style, nullptr,
+                                         nullptr, on_chosen, word_from_pointer(this), 0,
+                                         &kInstant));
+  click_box(box);
+  ASSERT_TRUE(box->menu->visible);
+  WM_FLOATING_MENU* m = box->menu;
+  ASSERT_NE(m->down_displaced, nullptr);
+  WM_FLOATING_MENU::on_scroll_button(m->down_button, word_from_pointer(m), 0);
+  set_bounds(-1, -1, 0, 115);  // one row less: the run ends a row earlier
+  m->layout();
+  ASSERT_NE(m->down_displaced, nullptr);
+  EXPECT_EQ(m->down_row, m->last_visible);  // "v" moved with the run's end
+  for (INT_S16 i = 0; i < 10; ++i) {
+    ASSERT_NE(m->item_at(i), nullptr);
+    EXPECT_STREQ(m->item_at(i)->text, many[i]);
+  }
+  const INT_S16 last_entry = static_cast<INT_S16>(m->last_visible - 1);
+  INT_S16 px, py;
+  row_centre(m, last_entry, &px, &py);
+  click(px, py);
+  frames(3);
+  EXPECT_EQ(box->selected, last_entry);
+  EXPECT_STREQ(box->text, many[last_entry]);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].selected, last_entry);
+}
+
 TEST_F(ListBox, ARefusedCellIsStillReturned) {
   WM_STYLE_SET s = gt::flat_style();
   WM_GRID* g = add(gt::make_grid(10, 10, 209, 209, s, 20));

@@ -221,6 +221,30 @@ TEST_F(Menu, ACommandInASubMenuCallsBackOnceAndUnwindsTheChain) {
   EXPECT_FALSE(recent->menu->visible);
 }
 
+TEST_F(Menu, EscapeInASubMenuClosesTheChainAbove) {
+  WM_MENU* file = add(make(0, 0, "File", MENU_BELOW, 2, "f"));
+  WM_MENU* recent = file->menu->add_submenu("Recent", 0, 0, nullptr, nullptr);
+  fill(recent->menu, names(3, "r"));
+  open_by_click(file);
+  INT_S16 px, py;
+  row_centre(file->menu, 2, &px, &py);
+  move_to(px, py);
+  frames(3);
+  ASSERT_TRUE(recent->menu->visible);
+  row_centre(recent->menu, 0, &px, &py);
+  move_to(px, py);
+  frames(2);
+  press_key(kEscape);
+  frames(12);  // the menus' closing slides
+  EXPECT_FALSE(recent->menu->visible);
+  EXPECT_FALSE(file->menu->visible);
+  EXPECT_EQ(file->pressed, 0);
+  EXPECT_TRUE(choices.empty());
+  frames(2);
+  EXPECT_EQ(count_visible_popups(), 0);
+  EXPECT_FALSE(file->open);
+}
+
 TEST_F(Menu, TheShortcutKeyOpensAndClosesOnlyAfterItsRelease) {
   const INT_S32 kF10 = 76;
   WM_MENU* file = add(make(0, 0, "File", MENU_BELOW, 2));
@@ -241,6 +265,20 @@ TEST_F(Menu, TheShortcutKeyOpensAndClosesOnlyAfterItsRelease) {
   EXPECT_FALSE(file->menu->visible);
   frames(2);
   EXPECT_FALSE(file->open);
+}
+
+TEST_F(Menu, AKeptMenuClosedByEscapeLeavesTheListAtItsButtonsNextPass) {
+  WM_MENU* file = add(make(0, 0, "File", MENU_BELOW, 3));
+  open_by_click(file);
+  ASSERT_TRUE(is_popup(file->menu));
+  press_key(kEscape);
+  frames(2);
+  EXPECT_FALSE(file->menu->visible);
+  EXPECT_FALSE(is_popup(file->menu));
+  EXPECT_FALSE(file->open);
+  EXPECT_EQ(file->pressed, 0);
+  open_by_click(file);  // and it opens again
+  EXPECT_TRUE(file->menu->visible);
 }
 
 TEST_F(Menu, ThePressModeSettingAndTheOpenCallback) {

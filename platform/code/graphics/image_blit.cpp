@@ -1,11 +1,12 @@
 // Area primitives of IMAGE: filled rectangles, gradients, clearing and the
 // block transfer with its convenience forms. These are the hot paths of every
 // frame: the mode is decided once per call and the threshold read once.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "blend_row.h"
 #include "errors.h"
 #include "image.h"
 #include "window.h"
@@ -53,7 +54,7 @@ void blit_rows(INT_U32* d, const INT_U32* s, int w, int h, long dpitch, long spi
 // One row blended left to right, four pixels at a time: the same rule and the
 // same integer results as blend_pixel, with runs that are wholly invisible or
 // wholly at the threshold settled without arithmetic.
-void blend_row(INT_U32* d, const INT_U32* s, int w, INT_U32 threshold) {
+void blend_row_sse2(INT_U32* d, const INT_U32* s, int w, INT_U32 threshold) {
   int i = 0;
   const __m128i zero = _mm_setzero_si128();
   const __m128i below = _mm_set1_epi32(static_cast<int>(threshold) - 1);
@@ -92,7 +93,78 @@ void blend_row(INT_U32* d, const INT_U32* s, int w, INT_U32 threshold) {
   for (; i < w; ++i) d[i] = blend_pixel(d[i], s[i], threshold);
 }
 
+// Eight pixels blended with no branch on them: every group is mixed and the
+// result chosen by masks, so mixed alpha costs no mispredictions. `below` holds
+// the threshold - 1 in every lane.
+__attribute__((target("avx2"), always_inline)) inline __m256i blend8_avx2(__m256i dv, __m256i sv,
+                                                                          __m256i below) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i c255 = _mm256_set1_epi16(255);
+  const __m256i alpha_bits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  // Copies each pixel's alpha byte into the low byte of its four 16-bit
+  // channel slots (-128 clears the high byte); within each 128-bit lane.
+  const __m256i alpha_lo = _mm256_setr_epi8(3, -128, 3, -128, 3, -128, 3, -128, 7, -128, 7, -128, 7,
+                                            -128, 7, -128, 3, -128, 3, -128, 3, -128, 3, -128, 7,
+                                            -128, 7, -128, 7, -128, 7, -128);
+  const __m256i alpha_hi = _mm256_add_epi8(alpha_lo, _mm256_set1_epi16(8));
+  const __m256i a = _mm256_srli_epi32(sv, 24);
+  const __m256i none = _mm256_cmpeq_epi32(a, zero);  // alpha 0 wins over any threshold
+  const __m256i whole = _mm256_cmpgt_epi32(a, below);
+  // Channels widened to 16 bits: d x (255 - a) + s x a stays below 65536.
+  const __m256i s_lo = _mm256_unpacklo_epi8(sv, zero), s_hi = _mm256_unpackhi_epi8(sv, zero);
+  const __m256i d_lo = _mm256_unpacklo_epi8(dv, zero), d_hi = _mm256_unpackhi_epi8(dv, zero);
+  const __m256i a_lo = _mm256_shuffle_epi8(sv, alpha_lo), a_hi = _mm256_shuffle_epi8(sv, alpha_hi);
+  const __m256i m_lo = _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_mullo_epi16(d_lo, _mm256_sub_epi16(c255, a_lo)),
+                       _mm256_mullo_epi16(s_lo, a_lo)),
+      8);
+  const __m256i m_hi = _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_mullo_epi16(d_hi, _mm256_sub_epi16(c255, a_hi)),
+                       _mm256_mullo_epi16(s_hi, a_hi)),
+      8);
+  __m256i out = _mm256_blendv_epi8(_mm256_packus_epi16(m_lo, m_hi), dv, alpha_bits);
+  out = _mm256_blendv_epi8(out, sv, whole);  // whole: s
+  return _mm256_blendv_epi8(out, dv, none);  // invisible: d
+}
+
+// The rule eight pixels at a time. The last partial group goes through masked
+// loads and stores, which never touch the pixels beyond the row.
+__attribute__((target("avx2"))) void blend_row_avx2(INT_U32* d, const INT_U32* s, int w,
+                                                    INT_U32 threshold) {
+  const __m256i below = _mm256_set1_epi32(static_cast<int>(threshold) - 1);
+  int i = 0;
+  for (; i + 8 <= w; i += 8) {
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), blend8_avx2(dv, sv, below));
+  }
+  if (i < w) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - i), lanes);
+    const __m256i sv = _mm256_maskload_epi32(reinterpret_cast<const int*>(s + i), inside);
+    const __m256i dv = _mm256_maskload_epi32(reinterpret_cast<const int*>(d + i), inside);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(d + i), inside, blend8_avx2(dv, sv, below));
+  }
+}
+
+BLEND_ROW choose_blend_row() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? blend_row_avx2 : blend_row_sse2;
+}
+
 }  // namespace
+
+std::vector<BLEND_ROW_PATH> blend_row_paths() {
+  std::vector<BLEND_ROW_PATH> paths = {{"sse2", blend_row_sse2}};
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) paths.push_back({"avx2", blend_row_avx2});
+  return paths;
+}
+
+BLEND_ROW blend_row_chosen() {
+  static const BLEND_ROW chosen = choose_blend_row();
+  return chosen;
+}
 
 // The window manager saves and restores the clip around redraws.
 bool IMAGE::drawable_clip(Area& out) const {
@@ -256,7 +328,8 @@ void IMAGE::blit(const IMAGE* source, INT_S16 sx16, INT_S16 sy16, INT_S16 dx16, 
           return blend_pixel(dp, sp, threshold);
         });
       } else {
-        for (int j = 0; j < h; ++j, d += dpitch, s += spitch) blend_row(d, s, w, threshold);
+        const BLEND_ROW row = blend_row_chosen();
+        for (int j = 0; j < h; ++j, d += dpitch, s += spitch) row(d, s, w, threshold);
       }
       break;
     }

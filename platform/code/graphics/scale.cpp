@@ -1,6 +1,8 @@
 // Image scaling: target size rules, nearest neighbour and the two-pass filter.
 #include "scale.h"
 
+#include <immintrin.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "image.h"
 
 INT_U8 fast_image_scaling = 1;
+bool scale_avx2_allowed = true;
 
 namespace {
 
@@ -20,20 +23,90 @@ void* checked_calloc(size_t count, size_t size) {
   return p;
 }
 
+// The four channels of a pixel as 32-bit lanes (blue, green, red, alpha).
+inline __m128i channels(COLOUR v) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), zero), zero);
+}
+
+// trunc(channel x w) of all four channels: the same double products and the
+// same truncation toward zero as one channel at a time.
+inline __m128i truncated_products(__m128i ch, __m128d w) {
+  const __m128i lo = _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(ch), w));
+  const __m128i hi = _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(_mm_srli_si128(ch, 8)), w));
+  return _mm_unpacklo_epi64(lo, hi);
+}
+
+// Each channel's sum kept to 8 bits, packed back into a pixel.
+inline COLOUR packed(__m128i sums) {
+  const __m128i bytes = _mm_and_si128(sums, _mm_set1_epi32(0xFF));
+  const __m128i words = _mm_packs_epi32(bytes, bytes);
+  return static_cast<COLOUR>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+}
+
 // Sum of trunc(channel x weight) over the contributors, each channel kept to
-// 8 bits as it is summed.
+// 8 bits in the end (the sums wrap as 32-bit integers do).
 inline COLOUR weighted_sum(const COLOUR* src, ptrdiff_t stride, const SCALE_CONTRIBUTION& c) {
-  INT_U32 a = 0, r = 0, g = 0, b = 0;
+  __m128i sums = _mm_setzero_si128();
   const COLOUR* p = src + c.left * stride;
-  for (INT_S32 i = 0; i <= c.right - c.left; ++i, p += stride) {
-    const double w = c.weights[i];
-    const COLOUR v = *p;
-    a += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
-    r += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
-    g += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
-    b += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
+  for (INT_S32 i = 0; i <= c.right - c.left; ++i, p += stride)
+    sums = _mm_add_epi32(sums, truncated_products(channels(*p), _mm_set1_pd(c.weights[i])));
+  return packed(sums);
+}
+
+// One row of the horizontal pass: out[x] is the weighted sum of the row's
+// pixels under contribution x.
+void scale_row_sse2(const COLOUR* in, COLOUR* out, INT_U32 width, const SCALE_CONTRIBUTION* c) {
+  for (INT_U32 x = 0; x < width; ++x) out[x] = weighted_sum(in, 1, c[x]);
+}
+
+// The same with the four channels' products in one vector of doubles: the
+// same products, truncated the same way.
+__attribute__((target("avx2"))) void scale_row_avx2(const COLOUR* in, COLOUR* out, INT_U32 width,
+                                                    const SCALE_CONTRIBUTION* c) {
+  for (INT_U32 x = 0; x < width; ++x) {
+    __m128i sums = _mm_setzero_si128();
+    const COLOUR* p = in + c[x].left;
+    const double* w = c[x].weights;
+    for (INT_S32 i = 0; i <= c[x].right - c[x].left; ++i) {
+      const __m256d ch = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(p[i]))));
+      sums = _mm_add_epi32(sums, _mm256_cvttpd_epi32(_mm256_mul_pd(ch, _mm256_set1_pd(w[i]))));
+    }
+    out[x] = packed(sums);
   }
-  return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
+}
+
+typedef void (*SCALE_ROW)(const COLOUR*, COLOUR*, INT_U32, const SCALE_CONTRIBUTION*);
+
+bool avx2_supported() {
+  static const bool supported = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return supported && scale_avx2_allowed;
+}
+
+SCALE_ROW scale_row_chosen() { return avx2_supported() ? scale_row_avx2 : scale_row_sse2; }
+
+// One output row of the vertical pass from `count` source rows and their
+// weights, four channels per vector of doubles.
+__attribute__((target("avx2"))) void vertical_row_avx2(const COLOUR* const* rows, const double* weights,
+                                                       INT_S32 count, COLOUR* out, INT_U32 width) {
+  for (INT_U32 x = 0; x < width; ++x) {
+    __m128i sums = _mm_setzero_si128();
+    for (INT_S32 i = 0; i < count; ++i) {
+      const __m256d ch =
+          _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(rows[i][x]))));
+      sums = _mm_add_epi32(sums, _mm256_cvttpd_epi32(_mm256_mul_pd(ch, _mm256_set1_pd(weights[i]))));
+    }
+    out[x] = packed(sums);
+  }
+}
+
+// trunc(v x w) for every channel value v of one weight: the vertical pass
+// looks its products up instead of multiplying, four per pixel.
+void fill_products(INT_S32* table, double w) {
+  for (int v = 0; v < 256; ++v) table[v] = static_cast<INT_S32>(v * w);
 }
 
 }  // namespace
@@ -100,6 +173,7 @@ void C2PassScale<Filter>::scale_horizontally(const COLOUR* src, INT_U32 src_widt
                                              INT_U32 dst_width, INT_U32 dst_pitch) {
   SCALE_CONTRIBUTION_TABLE* table =
       calc_contributions(dst_width, src_width, double(dst_width) / double(src_width));
+  const SCALE_ROW row = scale_row_chosen();
   for (INT_U32 y = 0; y < rows; ++y) {
     if (progress && !progress(static_cast<INT_U8>(double(y) / rows * 50))) {
       aborted = 1;
@@ -107,7 +181,7 @@ void C2PassScale<Filter>::scale_horizontally(const COLOUR* src, INT_U32 src_widt
     }
     const COLOUR* in = src + static_cast<size_t>(y) * src_pitch;
     COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;
-    for (INT_U32 x = 0; x < dst_width; ++x) out[x] = weighted_sum(in, 1, table->contributions[x]);
+    row(in, out, dst_width, table->contributions);
   }
   free_contributions(table);
 }
@@ -130,30 +204,38 @@ void C2PassScale<Filter>::scale_vertically(const COLOUR* src, INT_U32 src_pitch,
             weighted_sum(src + x, static_cast<ptrdiff_t>(src_pitch), table->contributions[y]);
     }
   } else {
-    // Row by row: the same sums, read along the rows the way memory lies.
-    auto* sums = static_cast<INT_U32*>(checked_calloc(static_cast<size_t>(width) * 4, sizeof(INT_U32)));
+    // Row by row, the way memory lies: the contributors of one output row
+    // share their weights, so their truncated products come from tables.
+    const size_t window = static_cast<size_t>(table->window_size);
+    auto* products = static_cast<INT_S32*>(checked_calloc(window * 256, sizeof(INT_S32)));
+    auto* rows = static_cast<const COLOUR**>(checked_calloc(window, sizeof(COLOUR*)));
     for (INT_U32 y = 0; y < dst_height; ++y) {
       const SCALE_CONTRIBUTION& c = table->contributions[y];
-      memset(sums, 0, static_cast<size_t>(width) * 4 * sizeof(INT_U32));
-      for (INT_S32 i = c.left; i <= c.right; ++i) {
-        const double w = c.weights[i - c.left];
-        const COLOUR* row = src + static_cast<size_t>(i) * src_pitch;
-        INT_U32* acc = sums;
-        for (INT_U32 x = 0; x < width; ++x, acc += 4) {
-          const COLOUR v = row[x];
-          acc[0] += static_cast<INT_U32>(static_cast<INT_S32>(colour_alpha(v) * w));
-          acc[1] += static_cast<INT_U32>(static_cast<INT_S32>(colour_red(v) * w));
-          acc[2] += static_cast<INT_U32>(static_cast<INT_S32>(colour_green(v) * w));
-          acc[3] += static_cast<INT_U32>(static_cast<INT_S32>(colour_blue(v) * w));
-        }
+      const INT_S32 count = c.right - c.left + 1;  // at most the window, by its construction
+      for (INT_S32 i = 0; i < count; ++i) {
+        if (!avx2_supported()) fill_products(products + i * 256, c.weights[i]);
+        rows[i] = src + static_cast<size_t>(c.left + i) * src_pitch;
       }
       COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;
-      const INT_U32* acc = sums;
-      for (INT_U32 x = 0; x < width; ++x, acc += 4)
-        out[x] = ((acc[0] & 0xFF) << 24) | ((acc[1] & 0xFF) << 16) | ((acc[2] & 0xFF) << 8) |
-                 (acc[3] & 0xFF);
+      if (avx2_supported()) {
+        vertical_row_avx2(rows, c.weights, count, out, width);
+        continue;
+      }
+      for (INT_U32 x = 0; x < width; ++x) {
+        INT_U32 a = 0, r = 0, g = 0, b = 0;
+        for (INT_S32 i = 0; i < count; ++i) {
+          const INT_S32* t = products + i * 256;
+          const COLOUR v = rows[i][x];
+          a += static_cast<INT_U32>(t[v >> 24]);
+          r += static_cast<INT_U32>(t[(v >> 16) & 0xFF]);
+          g += static_cast<INT_U32>(t[(v >> 8) & 0xFF]);
+          b += static_cast<INT_U32>(t[v & 0xFF]);
+        }
+        out[x] = ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
+      }
     }
-    free(sums);
+    free(rows);
+    free(products);
   }
   free_contributions(table);
 }
@@ -164,8 +246,11 @@ COLOUR* C2PassScale<Filter>::scale(const COLOUR* src, INT_U32 src_width, INT_U32
                                    INT_U32 dst_pitch, INT_U32 dst_height) {
   aborted = 0;
   if (!src || !dst || !src_width || !src_height || !dst_width || !dst_height) return dst;
-  auto* middle = static_cast<COLOUR*>(
-      checked_calloc(static_cast<size_t>(dst_pitch) * src_height, sizeof(COLOUR)));
+  // Not cleared: the horizontal pass writes every pixel the vertical one
+  // reads, and fresh zeroed pages for a whole image cost more than a pass.
+  const size_t middle_size = static_cast<size_t>(dst_pitch) * src_height * sizeof(COLOUR);
+  auto* middle = static_cast<COLOUR*>(malloc(middle_size ? middle_size : 1));
+  if (!middle) report_fatal_error(0x20, nullptr);
   scale_horizontally(src, src_width, src_pitch, src_height, middle, dst_width, dst_pitch);
   if (!aborted) scale_vertically(middle, dst_pitch, src_height, dst, dst_width, dst_pitch, dst_height);
   free(middle);

@@ -214,7 +214,24 @@ INT_S32 WM_FLOATING_MENU::entry_text_width(WM_SCREEN_OBJECT* e) {
     text = static_cast<WM_BUTTON*>(e)->text;
   else if (e && (e->kind & WM_KIND_SCRIPT) && static_cast<WM_SCRIPT*>(e)->text.tag == TV_TEXT)
     text = static_cast<WM_SCRIPT*>(e)->text.value.text;
-  return style_text_width(button_style, text);
+  if (!text || !*text) return 0;
+  // The item font, and the surface's defaults that stand in for its unset
+  // parts: another font, or texts long gone piling up, measure afresh.
+  const INT_S32 font[6] = {button_style.font_id,   button_style.font_x_sz,
+                           button_style.font_y_sz, wm_surface ? wm_surface->font : -1,
+                           wm_surface ? wm_surface->font_width : -1,
+                           wm_surface ? wm_surface->font_height : -1};
+  bool same = text_widths_.size() <= 2u * static_cast<size_t>(entry_count) + 64u;
+  for (int i = 0; i < 6; ++i) same = same && font[i] == measured_font_[i];
+  if (!same) {
+    text_widths_.clear();
+    for (int i = 0; i < 6; ++i) measured_font_[i] = font[i];
+  }
+  auto found = text_widths_.find(text);
+  if (found != text_widths_.end()) return found->second;
+  const INT_S32 w = style_text_width(button_style, text);
+  text_widths_.emplace(text, w);
+  return w;
 }
 
 void WM_FLOATING_MENU::layout() {

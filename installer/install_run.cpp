@@ -1,0 +1,344 @@
+// The installation run: one step per frame on the installation page. Step 0
+// checks and creates the target folder and starts the log; each file step
+// unpacks one file; one step makes the shortcuts and menu entries; the last
+// writes the completion line. Failures are counted and shown in a box that
+// lets the user go on or go back to the target page.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "app_installer.h"
+#include "clock.h"
+#include "database.h"
+#include "debug_stream.h"
+#include "desktop.h"
+#include "errors.h"
+#include "install_dialog.h"
+#include "install_run.h"
+#include "package.h"
+#include "wm_button.h"
+#include "wm_confirm.h"
+#include "wm_globals.h"
+#include "wm_text_win.h"
+
+INT_S32 install_step_count = 0;
+INT_S32 install_step_limit = 0;
+INT_U16 install_error_count = 0;
+// Set from the target at step 0; nothing is resolved before main.
+FOLDER install_log_folder{FOLDER::UNSET{}};
+
+namespace {
+
+const char kPackageName[] = "installer.pkg";
+const INT_U32 kWorkingIdleWait = 0;
+const INT_U32 kRestingIdleWait = 50;
+const INT_S16 kFailureBoxLines = 100;
+const INT_U16 kExecutableMode = 0755;
+
+const char kFolderFailed[] = "cannot create the folder";
+const char kNameRefused[] = "name refused";
+
+// Whether set_base_path ran for the run now going: an abandoned run gives
+// "$APP" back to the program.
+bool base_path_moved = false;
+
+DATABASE& db() { return installer_database; }
+char* text(int n) { return const_cast<char*>(installer_database.language_text(n)); }
+
+void show_progress(INSTALL_DIALOG* dialog, INT_S32 percent, char* line) {
+  if (dialog) dialog->set_progress(percent, line);
+}
+
+// The failure box: text 8, then the path concerned and why.
+void open_failure_box(const std::string& path, const std::string& reason) {
+  DATABASE& d = db();
+  WM_CONFIRM* box = new WM_CONFIRM(d.error_box.width, d.error_box.height, text(TEXT_FAILURE_TITLE),
+                                   text(TEXT_FAILURE_GO_ON), text(TEXT_FAILURE_GO_BACK), 1,
+                                   handle_install_dialog_command, word_from_s32(INSTALL_CMD_CONTINUE), 0,
+                                   handle_install_dialog_command, word_from_s32(INSTALL_CMD_GO_TO_PAGE),
+                                   word_from_s32(d.previous_page()), d.error_box.x, d.error_box.y, 0,
+                                   kFailureBoxLines, nullptr);
+  if (box->text_window) {
+    const COLOUR* colour = (wm_default_colour >> 24) ? &wm_default_colour : &box->style.fg_colour;
+    box->text_window->add_text(text(TEXT_FAILURE_MESSAGE), "", colour, box->visible, 1);
+    const std::string detail = install_log_text(path.c_str()) + ": " + reason;
+    box->text_window->add_text(detail.c_str(), "", colour, box->visible, 1);
+    box->text_window->flags = 0;
+  }
+  box->draggable = d.error_box_draggable;
+  if (box->first_button && d.icons[ICON_YES].width != 0) box->first_button->set_icon(&d.icons[ICON_YES]);
+  if (box->second_button && d.icons[ICON_NO].width != 0) box->second_button->set_icon(&d.icons[ICON_NO]);
+  page_manager.current_manager->add_popup(box, 0);
+}
+
+void count_failure(const std::string& path, const std::string& reason) {
+  ++install_error_count;
+  open_failure_box(path, reason);
+}
+
+bool exists(const char* path) {
+  struct stat st;
+  return lstat(path, &st) == 0;
+}
+
+// The folder A of the run from the target text: known variable, reached
+// whole, writable and enterable. On failure *path and *reason say why.
+bool set_target_folder(FOLDER* a, std::string* path, std::string* reason) {
+  const char* target = db().target_folder;
+  *path = target;
+  if (target[0] != '$' || !is_usable_path_text(target)) {
+    *reason = kNameRefused;
+    return false;
+  }
+  const bool reached = a->set(target, 1, nullptr, 1);
+  *path = a->native_path_text(nullptr);
+  if (!reached) {
+    *path = expand_path_text(target, nullptr);
+    *reason = kFolderFailed;
+    return false;
+  }
+  if (access(a->native_path_text(nullptr), W_OK | X_OK) != 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+// The log folder relative to A; A itself when its text is refused or cannot
+// be set.
+void set_log_folder(const FOLDER& a) {
+  DATABASE& d = db();
+  const bool second = d.second_log_folder[0] && d.use_second_folders;
+  const char* folder_text = second ? d.second_log_folder : d.log_folder;
+  if (!is_install_folder_text(folder_text) ||
+      !install_log_folder.set(folder_text, 1, &a, second ? 1 : 0))
+    install_log_folder = a;
+}
+
+// Ends the run without files or shortcuts: the next step is the completion.
+void skip_to_completion() { install_step_count = install_step_limit + 1; }
+
+void start_run(INSTALL_DIALOG* dialog) {
+  DATABASE& d = db();
+  set_idle_wait(kWorkingIdleWait);
+  install_error_count = 0;
+  install_log_present = 0;
+  base_path_moved = false;
+  const INSTALL_ITEM& item = d.items[d.selected_item];
+  if (!d.system_info.has_drive_list || !item.allows_second_folders) d.use_second_folders = 0;
+  install_step_limit = static_cast<INT_S32>(item.file_count) + 1;
+
+  // A package that cannot be reopened fails once, like a refused target.
+  if (!d.package) {
+    d.package = new PACKAGE(&d.config_folder, kPackageName, 0, -1, 0);
+    if (!d.package->file) {
+      delete d.package;
+      d.package = nullptr;
+      install_step_count = 1;
+      show_progress(dialog, 0, text(TEXT_PROGRESS_START));
+      skip_to_completion();
+      count_failure(d.config_folder.native_path_text(kPackageName), get_last_error_text());
+      return;
+    }
+  }
+  install_step_count = 1;
+  show_progress(dialog, 0, text(TEXT_PROGRESS_START));
+
+  FOLDER a;
+  std::string path, reason;
+  if (!set_target_folder(&a, &path, &reason)) {
+    skip_to_completion();
+    count_failure(path, reason);
+    return;
+  }
+  set_base_path(&a, d.application_name);
+  base_path_moved = true;
+  set_log_folder(a);
+  if (create_install_log(d.language_text(TEXT_LANGUAGE_NAME), &reason)) {
+    install_log_present = 1;
+  } else {
+    open_failure_box(install_log_folder.native_path_text(INSTALL_LOG_NAME), reason);
+  }
+}
+
+// The reason an unpack failed: the system's text for a failed write, else
+// the library's message.
+std::string unpack_failure_reason(int saved_errno) {
+  if ((last_error_code == ERROR_FILE_WRITE || last_error_code == ERROR_FILE_CREATE) && saved_errno != 0)
+    return std::strerror(saved_errno);
+  return get_last_error_text();
+}
+
+void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
+  DATABASE& d = db();
+  if (!file.package_entry[0] || file.platform > PLATFORM_LINUX_I86) return;
+
+  const bool second = file.second_folder[0] && d.use_second_folders;
+  const char* folder_text = second ? file.second_folder : file.folder;
+  const char* name = file.install_name[0] ? file.install_name : file.name;
+
+  std::string line = folder_text;
+  if (line.empty() || line.back() != '/') line += '/';
+  line += name;
+  if (line[0] == '$') line.erase(0, line.find('/'));
+  const INT_S32 percent = static_cast<INT_S32>(static_cast<INT_S64>(install_step_count) * 100 / install_step_limit);
+  show_progress(dialog, percent, &line[0]);
+
+  // "$APP" is the target folder A now; B starts there.
+  const FOLDER a;
+  FOLDER b;
+  const bool text_ok = is_install_folder_text(folder_text);
+  const bool folder_ok = text_ok && b.set(folder_text, 1, &a, second ? 1 : 0);
+  const bool name_ok = is_install_file_name(name);
+  std::string path = folder_ok ? std::string(b.native_path_text(nullptr)) + "/" + name
+                               : std::string(folder_text) + "/" + name;
+
+  std::string reason;
+  bool installed = false;
+  PACKAGE_ENTRY entry;
+  if (!text_ok || !name_ok) {
+    reason = kNameRefused;
+  } else if (!folder_ok) {
+    reason = kFolderFailed;
+  } else if (!d.package || !d.package->find_entry(file.package_entry, &entry)) {
+    // Looked up first: a missing entry never touches a file of that name.
+    reason = get_error_code_text(ERROR_PACKAGE_ENTRY_NOT_FOUND, file.package_entry);
+  } else {
+    const bool existed = exists(path.c_str());
+    errno = 0;
+    installed = d.package->extract(&b, name, file.package_entry);
+    const int saved_errno = errno;
+    if (!installed) {
+      reason = unpack_failure_reason(saved_errno);
+      // Only a file this unpack created goes; one that was there stays.
+      if (!existed && exists(path.c_str())) b.remove_file(name);
+    }
+  }
+
+  if (installed)
+    append_install_log("Installed \"" + install_log_text(path.c_str()) + "\"\n");
+  else
+    append_install_log("\"" + install_log_text(path.c_str()) + "\" failed to unpack (" +
+                       install_log_text(file.package_entry) + ")\n");
+
+  if (!installed) {
+    count_failure(path, reason);
+  } else if (file.platform == PLATFORM_LINUX_I86 && !b.set_file_mode(name, kExecutableMode)) {
+    if (DEBUG_STREAM* stream = platform_debug_stream())
+      stream->report(__FILE__, __LINE__, ("cannot make executable: " + path).c_str());
+  }
+}
+
+// A shortcut's folder: from its second text when the second folders are used,
+// else its first; none when both are empty. False when the chosen text is
+// refused (*refused names it).
+bool shortcut_folder(const char* first, const char* second_text, FOLDER* out, bool* set, const FOLDER& a,
+                     std::string* refused) {
+  *set = false;
+  const bool second = second_text[0] && db().use_second_folders;
+  const char* folder_text = second ? second_text : first;
+  if (!folder_text[0]) return true;
+  if (!is_install_folder_text(folder_text)) {
+    *refused = folder_text;
+    return false;
+  }
+  *set = out->set(folder_text, 1, &a, second ? 1 : 0);
+  return true;
+}
+
+std::string quoted_folder(const FOLDER& folder, bool set) {
+  return set ? install_log_text(folder.native_path_text(nullptr)) : "null";
+}
+
+void make_shortcuts(INSTALL_DIALOG* dialog) {
+  DATABASE& d = db();
+  const INSTALL_ITEM& item = d.items[d.selected_item];
+  FOLDER a;  // "$APP": the target folder
+  std::string first_refused;
+  for (INT_S16 i = 0; i < item.shortcut_count; ++i) {
+    const INSTALL_SHORTCUT& s = item.shortcuts[i];
+    if (s.platform > PLATFORM_LINUX_I86) continue;
+    FOLDER t, icon;
+    bool t_set = false, icon_set = false;
+    std::string refused;
+    if (!shortcut_folder(s.target_location, s.second_target_location, &t, &t_set, a, &refused) ||
+        !shortcut_folder(s.icon_folder, s.second_icon_folder, &icon, &icon_set, a, &refused)) {
+      ++install_error_count;
+      append_install_log("Shortcut \"" + install_log_text(s.title) + "\" not created (" +
+                         install_log_text(refused.c_str()) + ")\n");
+      if (first_refused.empty()) first_refused = refused;
+      continue;
+    }
+    // native_path_text shares one buffer: each folder's text is copied first.
+    const std::string t_text = quoted_folder(t, t_set), icon_text = quoted_folder(icon, icon_set);
+    const std::string common = std::to_string(s.kind) + ", \"" + install_log_text(s.target) + "\", \"" +
+                               install_log_text(s.arguments) + "\", \"" + install_log_text(s.title) + "\", \"";
+    const std::string tail = icon_text + "\", \"" + install_log_text(s.icon_name) + "\", \"" + t_text + "\" );\n";
+    if (!s.menu_section[0]) {
+      if (!d.desktop_shortcuts || !d.system_info.can_desktop_shortcut) continue;
+      show_progress(dialog, 100, text(TEXT_PROGRESS_SHORTCUTS));
+      create_desktop_shortcut(s.kind, s.target, s.arguments, s.title, icon_set ? &icon : nullptr, s.icon_name,
+                              t_set ? &t : nullptr);
+      append_install_log("create_desktop_shortcut( " + common + tail);
+    } else {
+      if (!d.menu_entries || !d.system_info.can_menu_entry) continue;
+      show_progress(dialog, 100, text(TEXT_PROGRESS_MENU_ENTRIES));
+      create_os_menu_shortcut(s.kind, s.target, s.arguments, s.title, s.menu_section, icon_set ? &icon : nullptr,
+                              s.icon_name, t_set ? &t : nullptr);
+      append_install_log("create_os_menu_shortcut( " + common + install_log_text(s.menu_section) + "\", \"" +
+                         tail);
+    }
+  }
+  if (!first_refused.empty()) open_failure_box(first_refused, kNameRefused);
+}
+
+void complete_run(INSTALL_DIALOG* dialog) {
+  if (base_path_moved) reset_base_path();
+  base_path_moved = false;
+  if (dialog) dialog->update_buttons();
+  show_progress(dialog, 100, text(TEXT_PROGRESS_DONE));
+  if (install_error_count == 0)
+    append_install_log("Installation completed without any errors.\n");
+  else
+    append_install_log("Installation completed with " + std::to_string(install_error_count) + " errors.\n");
+  set_idle_wait(kRestingIdleWait);
+}
+
+bool run_unfinished() { return install_step_count >= 1 && install_step_count <= install_step_limit + 1; }
+
+}  // namespace
+
+void DATABASE::install_step(INSTALL_DIALOG* dialog) {
+  // The run waits while a message box (the failure box, the quit box) is on top.
+  WM_SCREEN_OBJECT* top = find_popup(0);
+  if (top && (top->kind & WM_KIND_CONFIRM)) return;
+
+  if (current_page != INSTALL_PAGE_PROGRESS) {
+    // Leaving the page abandons the run; the program's idle wait and "$APP"
+    // come back once.
+    if (run_unfinished()) {
+      set_idle_wait(kRestingIdleWait);
+      if (base_path_moved) reset_base_path();
+      base_path_moved = false;
+    }
+    install_step_count = 0;
+    return;
+  }
+  if (item_count < 1 || language_count < 1) return;
+
+  if (install_step_count == 0) {
+    start_run(dialog);
+  } else if (install_step_count < install_step_limit) {
+    install_file(dialog, items[selected_item].files[install_step_count - 1]);
+    ++install_step_count;
+  } else if (install_step_count == install_step_limit) {
+    make_shortcuts(dialog);
+    ++install_step_count;
+  } else if (install_step_count == install_step_limit + 1) {
+    complete_run(dialog);
+    ++install_step_count;
+  }
+}

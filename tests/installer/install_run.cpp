@@ -1,0 +1,527 @@
+// The installation run headless: the real install page and dialog, the
+// scripted clocks, a package and a target folder in the sandbox. Every log is
+// compared with bytes written out here.
+#include "install_run.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+#include <vector>
+
+#include "clock.h"
+#include "desktop.h"
+#include "install_dialog_env.h"
+
+using namespace inst;
+
+namespace {
+
+struct SHOWN {
+  INT_S32 percent;
+  std::string line;
+  bool operator==(const SHOWN& o) const { return percent == o.percent && line == o.line; }
+};
+std::ostream& operator<<(std::ostream& out, const SHOWN& s) { return out << s.percent << " '" << s.line << "'"; }
+
+std::vector<SHOWN>& shown() {
+  static std::vector<SHOWN> v;
+  return v;
+}
+// The progress line runs platform frames (the bar's pump, then one after the
+// line is painted): each new state shown is recorded once.
+void record_progress() {
+  if (!install_dialog || !install_dialog->progress_bar) return;
+  const SHOWN now = {install_dialog->progress_bar->value, label_of(install_dialog->status_label)};
+  if (now.line.empty() || (!shown().empty() && shown().back() == now)) return;
+  shown().push_back(now);
+}
+
+struct FILE_ROW {
+  const char* name;
+  const char* folder;
+  const char* entry;
+  INT_U8 platform;
+  const char* install_name;
+};
+
+class InstallRunTest : public InstallerTest {
+ protected:
+  void SetUp() override {
+    InstallerTest::SetUp();
+    umask(022);
+    home = getenv("HOME");
+    menu = zt::make_temp_dir("menu");
+    zt::sh("mkdir -p '" + home + "/Desktop'");
+    desktop_programs.xdg_desktop_menu = "/nonexistent/xdg-desktop-menu";
+    desktop_programs.update_menus = "true";
+    desktop_programs.system_menu_folder = menu.c_str();
+    progress_update_platform = record_progress;
+    shown().clear();
+    make_database(1, 1);
+    std::snprintf(installer_database.target_folder, FOLDER_PATH_SIZE, "$ROOT0/target");
+    target = home + "/target";
+    payload = zt::make_temp_dir("payload");
+  }
+
+  INSTALL_ITEM& item() { return installer_database.items[0]; }
+
+  // Adds an entry to the package.
+  void store(const std::string& entry, const std::string& body) {
+    FOLDER folder;
+    folder.set(("$ROOT2" + payload).c_str());
+    zt::write_text(payload + "/scratch", body);
+    ASSERT_TRUE(installer_database.package->store_file(&folder, "scratch", entry.c_str()));
+    std::remove((payload + "/scratch").c_str());
+  }
+
+  void set_files(const std::vector<FILE_ROW>& rows) {
+    INSTALL_ITEM& it = item();
+    std::free(it.files);
+    it.files = static_cast<INSTALL_FILE*>(std::calloc(rows.size() ? rows.size() : 1, sizeof(INSTALL_FILE)));
+    it.file_count = static_cast<INT_S16>(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      INSTALL_FILE& f = it.files[i];
+      std::snprintf(f.name, DATABASE_TEXT_SIZE, "%s", rows[i].name);
+      std::snprintf(f.folder, DATABASE_TEXT_SIZE, "%s", rows[i].folder);
+      std::snprintf(f.package_entry, DATABASE_TEXT_SIZE, "%s", rows[i].entry);
+      std::snprintf(f.install_name, DATABASE_TEXT_SIZE, "%s", rows[i].install_name ? rows[i].install_name : "");
+      f.platform = rows[i].platform;
+    }
+  }
+
+  INSTALL_SHORTCUT& add_shortcut(INT_U8 kind, const char* target_name, const char* title, const char* section = "") {
+    INSTALL_ITEM& it = item();
+    it.shortcuts = static_cast<INSTALL_SHORTCUT*>(
+        std::realloc(it.shortcuts, sizeof(INSTALL_SHORTCUT) * static_cast<size_t>(it.shortcut_count + 1)));
+    INSTALL_SHORTCUT& s = it.shortcuts[it.shortcut_count++];
+    std::memset(&s, 0, sizeof s);
+    s.kind = kind;
+    std::snprintf(s.target, DATABASE_TEXT_SIZE, "%s", target_name);
+    std::snprintf(s.title, DATABASE_TEXT_SIZE, "%s", title);
+    std::snprintf(s.menu_section, DATABASE_TEXT_SIZE, "%s", section);
+    return s;
+  }
+
+  WM_CONFIRM* failure_box() {
+    WM_SCREEN_OBJECT* top = find_popup(0);
+    return top && (top->kind & WM_KIND_CONFIRM) ? dynamic_cast<WM_CONFIRM*>(top) : nullptr;
+  }
+  static std::string box_text(WM_CONFIRM* box) {
+    std::string all;
+    WM_TEXT_WIN* w = box ? box->text_window : nullptr;
+    for (INT_S16 i = 0; w && i < w->line_count; ++i)
+      if (w->paragraphs[i].text) all += std::string(w->paragraphs[i].text) + "|";
+    return all;
+  }
+
+  // A click as a person makes it, on a box button.
+  void click(WM_BUTTON* button) {
+    for (int i = 0; i < 3; ++i) frame(1000);  // the box's opening transition ends
+    const INT_S16 cx = static_cast<INT_S16>(button->x + button->width / 2);
+    const INT_S16 cy = static_cast<INT_S16>(button->y + button->height / 2);
+    pointer(cx, cy, 0);
+    frame();
+    pointer(cx, cy, 1);
+    frame();
+    pointer(cx, cy, 0);
+    frame();
+    pointer(-1, -1, 0);
+    for (int i = 0; i < 5; ++i) frame(1000);  // a closing transition ends
+  }
+  void go_on() {
+    WM_CONFIRM* box = failure_box();
+    ASSERT_TRUE(box);
+    click(box->first_button);
+  }
+
+  // Frames until the run has finished or a failure box is on top.
+  bool run(int max_frames = 200) {
+    for (int i = 0; i < max_frames; ++i) {
+      if (install_step_count > install_step_limit + 1 && install_step_limit > 0) return true;
+      if (failure_box()) return false;
+      frame();
+    }
+    return false;
+  }
+  // The whole run, answering every failure box with "go on"; the boxes seen.
+  int run_going_on() {
+    int boxes = 0;
+    show_page(INSTALL_PAGE_PROGRESS);
+    while (!run()) {
+      if (!failure_box()) break;
+      ++boxes;
+      go_on();
+    }
+    return boxes;
+  }
+
+  std::string log() { return zt::read_text(target + "/install_log.txt"); }
+  std::string header() { return "Installed Files\n---------------\n\nLanguage: T0\n"; }
+  static int mode_of(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+  }
+
+  std::string home, menu, target, payload;
+};
+
+TEST_F(InstallRunTest, ThreeFilesMoveTheBarByAQuarterAndLogEachFile) {
+  store("e/tool", "#!/bin/sh\necho hi\n");
+  store("e/readme", "read me\n");
+  store("e/data", std::string(3000, 'x'));
+  set_files({{"tool", "$APP/bin", "e/tool", PLATFORM_LINUX_I86, nullptr},
+             {"readme", "$APP", "e/readme", PLATFORM_ANY, "README.txt"},
+             {"data", "$APP/data/", "e/data", PLATFORM_ANY, nullptr}});
+  add_shortcut(SHORTCUT_APPLICATION, "tool", "Desk");
+  add_shortcut(SHORTCUT_APPLICATION, "tool", "Menu", "Utility");
+  EXPECT_EQ(run_going_on(), 0);
+
+  const std::vector<SHOWN> expected = {{0, "T38"}, {25, "/bin/tool"}, {50, "/README.txt"}, {75, "/data/data"},
+                                       {100, "T40"}, {100, "T41"}, {100, "T44"}};
+  EXPECT_EQ(shown(), expected);
+  EXPECT_EQ(zt::read_text(target + "/bin/tool"), "#!/bin/sh\necho hi\n");
+  EXPECT_EQ(zt::read_text(target + "/README.txt"), "read me\n");
+  EXPECT_EQ(zt::read_text(target + "/data/data"), std::string(3000, 'x'));
+  EXPECT_EQ(mode_of(target + "/bin/tool"), 0755);
+  EXPECT_EQ(mode_of(target + "/README.txt"), 0644);
+  EXPECT_EQ(log(), header() +
+                       "Installed \"" + target + "/bin/tool\"\n"
+                       "Installed \"" + target + "/README.txt\"\n"
+                       "Installed \"" + target + "/data/data\"\n"
+                       "create_desktop_shortcut( 1, \"tool\", \"\", \"Desk\", \"null\", \"\", \"null\" );\n"
+                       "create_os_menu_shortcut( 1, \"tool\", \"\", \"Menu\", \"Utility\", \"null\", \"\", \"null\" );\n"
+                       "Installation completed without any errors.\n");
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(get_idle_wait(), 50u);
+  // The finished run stays finished; the next button leads on.
+  EXPECT_TRUE(install_dialog->next_button->enabled);
+  frame();
+  EXPECT_EQ(shown().size(), expected.size());
+}
+
+TEST_F(InstallRunTest, AnItemWithoutFilesGoesStraightToShortcutsAndCompletion) {
+  set_files({});
+  show_page(INSTALL_PAGE_PROGRESS);
+  frame();  // step 0
+  EXPECT_EQ(install_step_limit, 1);
+  EXPECT_EQ(get_idle_wait(), 0u);
+  ASSERT_TRUE(run());
+  EXPECT_EQ(shown(), (std::vector<SHOWN>{{0, "T38"}, {100, "T44"}}));
+  EXPECT_EQ(log(), header() + "Installation completed without any errors.\n");
+}
+
+TEST_F(InstallRunTest, FilesWithoutEntryOrOfAnotherPlatformAreSkippedSilently) {
+  store("e/a", "a");
+  set_files({{"none", "$APP", "", PLATFORM_ANY, nullptr},
+             {"mac", "$APP", "e/a", PLATFORM_MACOSX, nullptr},
+             {"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(shown(), (std::vector<SHOWN>{{0, "T38"}, {75, "/a"}, {100, "T44"}}));
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/a\"\nInstallation completed without any errors.\n");
+  EXPECT_FALSE(zt::file_exists(target + "/none"));
+  EXPECT_FALSE(zt::file_exists(target + "/mac"));
+}
+
+TEST_F(InstallRunTest, AFolderTextWithoutVariableIsShownAsItStandsAndFails) {
+  store("e/x", "x");
+  store("e/tool", "t");
+  set_files({{"tool", "$APP/bin/", "e/tool", PLATFORM_ANY, nullptr}, {"x", "data", "e/x", PLATFORM_ANY, nullptr}});
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  ASSERT_EQ(shown().size(), 3u);
+  EXPECT_EQ(shown()[1], (SHOWN{33, "/bin/tool"}));
+  EXPECT_EQ(shown()[2], (SHOWN{66, "data/x"}));
+  EXPECT_NE(box_text(failure_box()).find("T8|data/x: name refused|"), std::string::npos) << box_text(failure_box());
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/bin/tool\"\n\"data/x\" failed to unpack (e/x)\n" +
+                       "Installation completed with 1 errors.\n");
+}
+
+TEST_F(InstallRunTest, SecondFoldersAreDroppedWithoutADriveList) {
+  store("e/a", "a");
+  set_files({{"a", "$APP/first", "e/a", PLATFORM_ANY, nullptr}});
+  std::snprintf(item().files[0].second_folder, DATABASE_TEXT_SIZE, "$APP/second");
+  installer_database.use_second_folders = 1;
+  installer_database.system_info.has_drive_list = 0;
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(installer_database.use_second_folders, 0);
+  EXPECT_TRUE(zt::file_exists(target + "/first/a"));
+  EXPECT_FALSE(zt::file_exists(target + "/second"));
+}
+
+TEST_F(InstallRunTest, TwoFailuresShowTwoBoxesInTurn) {
+  store("e/a", "a");
+  set_files({{"m1", "$APP", "e/missing1", PLATFORM_ANY, nullptr},
+             {"a", "$APP", "e/a", PLATFORM_ANY, nullptr},
+             {"m2", "$APP", "e/missing2", PLATFORM_ANY, nullptr}});
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  ASSERT_TRUE(failure_box());
+  const INT_S32 count = install_step_count;
+  for (int i = 0; i < 5; ++i) frame();  // the run waits while the box is open
+  EXPECT_EQ(install_step_count, count);
+  go_on();
+  ASSERT_FALSE(run());
+  EXPECT_NE(box_text(failure_box()).find(target + "/m2: Error: File e/missing2 not found in package."),
+            std::string::npos)
+      << box_text(failure_box());
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 2);
+  EXPECT_EQ(shown().back(), (SHOWN{100, "T44"}));
+  EXPECT_EQ(log(), header() + "\"" + target + "/m1\" failed to unpack (e/missing1)\nInstalled \"" + target +
+                       "/a\"\n\"" + target + "/m2\" failed to unpack (e/missing2)\n" +
+                       "Installation completed with 2 errors.\n");
+  // A missing entry never touches a file of that name.
+  EXPECT_FALSE(zt::file_exists(target + "/m1"));
+}
+
+TEST_F(InstallRunTest, AShortcutLineNamesEachOfItsTwoFolders) {
+  set_files({});
+  INSTALL_SHORTCUT& s = add_shortcut(SHORTCUT_APPLICATION, "tool", "Two Folders");
+  std::snprintf(s.target_location, DATABASE_TEXT_SIZE, "$APP/bin");
+  std::snprintf(s.icon_folder, DATABASE_TEXT_SIZE, "$APP/share/icons");
+  std::snprintf(s.icon_name, DATABASE_TEXT_SIZE, "tool.png");
+  std::snprintf(s.arguments, DATABASE_TEXT_SIZE, "--go");
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(log(), header() + "create_desktop_shortcut( 1, \"tool\", \"--go\", \"Two Folders\", \"" + target +
+                       "/share/icons\", \"tool.png\", \"" + target + "/bin\" );\n" +
+                       "Installation completed without any errors.\n");
+  EXPECT_EQ(zt::read_text(home + "/Desktop/Two_Folders.desktop"),
+            "[Desktop Entry]\nEncoding=UTF-8\nValue=1.0\nType=Application\nName=Two Folders\nComment=Two Folders\n"
+            "Exec=\"" + target + "/bin/tool\" --go\nIcon=" + target + "/share/icons/tool.png\n");
+}
+
+TEST_F(InstallRunTest, GoingBackAndInstallingAgainStartsAFreshRunAndLog) {
+  store("e/a", "a");
+  set_files({{"m", "$APP", "e/missing", PLATFORM_ANY, nullptr}, {"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  WM_CONFIRM* box = failure_box();
+  ASSERT_TRUE(box);
+  box->second_button->released = 1;
+  EXPECT_EQ(handle_install_dialog_command(box->second_button, INSTALL_CMD_GO_TO_PAGE, INSTALL_PAGE_TARGET),
+            PAGE_ACTION_REBUILD_CLOSE_POPUPS);
+  rebuild(installer_database.current_page);
+  frame();
+  EXPECT_EQ(install_step_count, 0);
+  EXPECT_EQ(get_idle_wait(), 50u);
+  // Fixed, the second run writes a log of its own.
+  std::snprintf(item().files[0].package_entry, DATABASE_TEXT_SIZE, "e/a");
+  rebuild(INSTALL_PAGE_PROGRESS);
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/m\"\nInstalled \"" + target + "/a\"\n" +
+                       "Installation completed without any errors.\n");
+}
+
+// Every text the run refuses, and one it accepts; each refused one is a
+// counted failure with its line and its box.
+TEST_F(InstallRunTest, RefusedNamesAndFolderTextsAreCountedFailures) {
+  store("e/a", "a");
+  const struct {
+    const char* name;
+    const char* folder;
+    bool accepted;
+  } cases[] = {
+      {"", "$APP", false},           {".", "$APP", false},        {"..", "$APP", false},
+      {"../x", "$APP", false},       {"a/b", "$APP", false},      {"new\nline", "$APP", false},
+      {"tab\tx", "$APP", false},     {"del\x7F", "$APP", false},  {"x", "$NOPE/x", false},
+      {"x", "$APP/..", false},       {"x", "$APP/a/../..", false}, {"x", "../x", false},
+      {"x", "", false},              {"x", "plain", false},       {"ok", "$APP/$work", true},
+      {"ok2", "$APP/a/../b", true},
+  };
+  std::vector<FILE_ROW> rows;
+  for (const auto& c : cases) rows.push_back({c.name, c.folder, "e/a", PLATFORM_ANY, nullptr});
+  set_files(rows);
+  int refused = 0;
+  for (const auto& c : cases) refused += c.accepted ? 0 : 1;
+  EXPECT_EQ(run_going_on(), refused);
+  EXPECT_EQ(install_error_count, refused);
+  EXPECT_EQ(zt::read_text(target + "/$work/ok"), "a");
+  EXPECT_EQ(zt::read_text(target + "/b/ok2"), "a");
+  const std::string text = log();
+  EXPECT_NE(text.find("\"" + target + "/new\\nline\" failed to unpack (e/a)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"$NOPE/x/x\" failed to unpack (e/a)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"$APP/../x\" failed to unpack (e/a)\n"), std::string::npos) << text;
+  // Nothing reached the target's parent or left the target.
+  EXPECT_FALSE(zt::file_exists(home + "/x"));
+  EXPECT_EQ(zt::sh("[ $(find '" + target + "' -type f | wc -l) -eq 3 ]"), 0);
+}
+
+TEST_F(InstallRunTest, TwoRefusedShortcutsShowOneBoxAndTwoLines) {
+  set_files({});
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "t", "One").target_location, DATABASE_TEXT_SIZE, "$NOPE");
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "t", "Two").icon_folder, DATABASE_TEXT_SIZE, "$APP/../..");
+  EXPECT_EQ(run_going_on(), 1);
+  EXPECT_EQ(install_error_count, 2);
+  EXPECT_EQ(log(), header() + "Shortcut \"One\" not created ($NOPE)\nShortcut \"Two\" not created ($APP/../..)\n" +
+                       "Installation completed with 2 errors.\n");
+  EXPECT_FALSE(zt::file_exists(home + "/Desktop/One.desktop"));
+  EXPECT_FALSE(zt::file_exists(home + "/Desktop/Two.desktop"));
+}
+
+TEST_F(InstallRunTest, LogLinesAreWholeEscapedAndByteForByte) {
+  std::snprintf(installer_database.target_folder, FOLDER_PATH_SIZE, "$ROOT0/Gr\xC3\xBC\xC3\x9F" "e");
+  target = home + "/Gr\xC3\xBC\xC3\x9F" "e";
+  store("e/a", "a");
+  // A folder of about 1,500 characters, longer than a record text: reached
+  // through a user variable.
+  std::string long_path = target;
+  for (int i = 0; i < 6; ++i) long_path += "/" + std::string(240, static_cast<char>('a' + i));
+  ASSERT_EQ(zt::sh("mkdir -p '" + long_path + "'"), 0);
+  FOLDER deep_folder;
+  ASSERT_TRUE(deep_folder.set_if_directory(long_path.c_str()));
+  ASSERT_TRUE(define_variable("$DEEP", &deep_folder));
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr},
+             {"b", "$APP", "e/new\nline", PLATFORM_ANY, nullptr},
+             {"long", "$DEEP", "e/a", PLATFORM_ANY, nullptr}});
+  add_shortcut(SHORTCUT_APPLICATION, "t", "Forged\nInstallation completed without any errors.");
+  EXPECT_EQ(run_going_on(), 1);
+  undefine_variable("$DEEP");
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/a\"\n\"" + target +
+                       "/b\" failed to unpack (e/new\\nline)\nInstalled \"" + long_path +
+                       "/long\"\ncreate_desktop_shortcut( 1, \"t\", \"\", "
+                       "\"Forged\\nInstallation completed without any errors.\", \"null\", \"\", \"null\" );\n"
+                       "Installation completed with 1 errors.\n");
+  EXPECT_GT(long_path.size(), 1450u);
+}
+
+TEST_F(InstallRunTest, ARefusedTargetLeavesTheEarlierLogAlone) {
+  store("e/a", "a");
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  EXPECT_EQ(run_going_on(), 0);
+  const std::string earlier = log();
+  // Under a regular file, empty, an unknown variable: each refused at once.
+  zt::write_text(home + "/blocker", "x");
+  for (const char* bad : {"$ROOT0/blocker/app", "", "$NOPE/app", "plain/app"}) {
+    SCOPED_TRACE(bad);
+    std::snprintf(installer_database.target_folder, FOLDER_PATH_SIZE, "%s", bad);
+    rebuild(INSTALL_PAGE_TARGET);
+    frame();
+    rebuild(INSTALL_PAGE_PROGRESS);
+    frame();
+    WM_CONFIRM* box = failure_box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(install_error_count, 1);
+    EXPECT_EQ(install_log_present, 0);
+    go_on();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(shown().back(), (SHOWN{100, "T44"}));
+    EXPECT_TRUE(install_dialog->next_button->enabled);
+    EXPECT_EQ(get_idle_wait(), 50u);
+  }
+  EXPECT_EQ(log(), earlier);
+  EXPECT_FALSE(zt::file_exists(home + "/a"));
+  EXPECT_FALSE(zt::file_exists(home + "/blocker/app"));
+  // "$APP" is the program's folder again.
+  FOLDER app;
+  EXPECT_NE(std::string(app.native_path_text(nullptr)), target);
+}
+
+TEST_F(InstallRunTest, APackageThatCannotBeReopenedFailsOnce) {
+  store("e/a", "a");
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  delete installer_database.package;
+  installer_database.package = nullptr;
+  installer_database.config_folder.set(("$ROOT2" + zt::make_temp_dir("nothing")).c_str());
+  show_page(INSTALL_PAGE_PROGRESS);
+  frame();
+  ASSERT_TRUE(failure_box());
+  EXPECT_EQ(install_error_count, 1);
+  const size_t shown_before = shown().size();
+  for (int i = 0; i < 5; ++i) frame();
+  EXPECT_EQ(shown().size(), shown_before);
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 1);
+  EXPECT_FALSE(zt::file_exists(target + "/a"));
+  EXPECT_EQ(get_idle_wait(), 50u);
+  EXPECT_FALSE(installer_database.package);
+}
+
+TEST_F(InstallRunTest, AnAbandonedRunGivesBackTheIdleWaitAndAppOnce) {
+  store("e/a", "a");
+  set_files({{"m", "$APP", "e/missing", PLATFORM_ANY, nullptr}, {"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  FOLDER program_app;
+  const std::string program_folder = program_app.native_path_text(nullptr);
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  FOLDER during;
+  EXPECT_EQ(std::string(during.native_path_text(nullptr)), target);
+  EXPECT_EQ(get_idle_wait(), 0u);
+  rebuild(INSTALL_PAGE_TARGET);
+  frame();
+  EXPECT_EQ(get_idle_wait(), 50u);
+  FOLDER after;
+  EXPECT_EQ(std::string(after.native_path_text(nullptr)), program_folder);
+  // Once: a later idle wait set elsewhere is left alone.
+  set_idle_wait(7);
+  frame();
+  EXPECT_EQ(get_idle_wait(), 7u);
+
+  // After a refused target too.
+  std::snprintf(installer_database.target_folder, FOLDER_PATH_SIZE, "$NOPE");
+  rebuild(INSTALL_PAGE_PROGRESS);
+  frame();
+  ASSERT_TRUE(failure_box());
+  EXPECT_EQ(get_idle_wait(), 0u);
+  rebuild(INSTALL_PAGE_TARGET);
+  frame();
+  EXPECT_EQ(get_idle_wait(), 50u);
+  set_idle_wait(7);
+  frame();
+  EXPECT_EQ(get_idle_wait(), 7u);
+}
+
+TEST_F(InstallRunTest, StepCountersHoldItemsOfMoreThan32766Files) {
+  // Every file skipped (no entry): only the counting is exercised.
+  INSTALL_ITEM& it = item();
+  std::free(it.files);
+  it.file_count = 32767;
+  it.files = static_cast<INSTALL_FILE*>(std::calloc(32767, sizeof(INSTALL_FILE)));
+  show_page(INSTALL_PAGE_PROGRESS);
+  frame();
+  EXPECT_EQ(install_step_limit, 32768);
+  ASSERT_TRUE(run(40000));
+  EXPECT_EQ(install_step_count, 32770);
+  EXPECT_EQ(log(), header() + "Installation completed without any errors.\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A write that fails half-way (the file size limit, its signal ignored): the
+// box says why, and the file the unpack created goes again; one that was
+// there before stays, truncated as the unpack left it.
+TEST_F(InstallRunTest, AFailedWriteNamesTheSystemErrorAndLeavesNoPartialFile) {
+  store("e/big", std::string(300000, 'b'));
+  set_files({{"big", "$APP", "e/big", PLATFORM_ANY, nullptr}, {"kept", "$APP", "e/big", PLATFORM_ANY, nullptr}});
+  ASSERT_EQ(zt::sh("mkdir -p '" + target + "' && printf 'before' > '" + target + "/kept'"), 0);
+  const zt::ChildResult child = zt::run_in_child([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {100000, 100000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    show_page(INSTALL_PAGE_PROGRESS);
+    run();
+    printf("box: %s\n", box_text(failure_box()).c_str());
+    go_on();
+    run();
+    printf("box: %s\n", box_text(failure_box()).c_str());
+    go_on();
+    run();
+    printf("errors: %d\n", install_error_count);
+  });
+  EXPECT_NE(child.out.find("box: T8|" + target + "/big: File too large|"), std::string::npos) << child.out;
+  EXPECT_NE(child.out.find("box: T8|" + target + "/kept: File too large|"), std::string::npos) << child.out;
+  EXPECT_NE(child.out.find("errors: 2"), std::string::npos) << child.out;
+  EXPECT_FALSE(zt::file_exists(target + "/big"));
+  EXPECT_TRUE(zt::file_exists(target + "/kept"));
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// installer_e2e's failure paths as an unprivileged user: a missing entry, an
+// unwritable target, the hostile database and a full disk. Each shows the
+// failure box, and nothing is written outside the target.
+#include "x_install_env.h"
+
+using namespace xe;
+
+namespace {
+
+int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class InstallFailureE2E : public InstallE2E {
+ protected:
+  std::string log() { return zt::read_text(target + "/install_log.txt"); }
+  // Answers the failure boxes of a run with "go on", each once its failed line
+  // is in the log; false when one did not come.
+  bool go_on_through(int failures) {
+    for (int k = 1; k <= failures; ++k) {
+      for (int waited = 0; count_of(log(), "failed to unpack") < k; waited += 100) {
+        if (waited > 30000) return false;
+        usleep(100000);
+      }
+      if (!wait_for_failure_box()) return false;
+      press(failure_box_layout().go_on);
+    }
+    return true;
+  }
+  void quit_with_yes() {
+    press(rect_of(dialog->quit_button));
+    WM_CONFIRM* box = mirror.show_quit_box();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(box)));
+    press(rect_of(box->first_button));
+    EXPECT_EQ(program->wait_exit(), 0) << program->err();
+  }
+};
+
+TEST_F(InstallFailureE2E, AMissingEntryFailsOnceAndGoingBackStartsAFreshLog) {
+  make_package("missing-entry");
+  // An earlier installation's file of that name stays.
+  zt::sh("mkdir -p " + q(target + "/doc") + " && printf 'earlier notes\\n' > " + q(target + "/doc/notes.txt") +
+         " && chown -R " + kNobody + ":" + kNobody + " " + q(target));
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(go_on_through(1)) << program->err();
+  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  EXPECT_NE(log().find("\"" + target + "/doc/notes.txt\" failed to unpack (payload/notes.txt)\n"), std::string::npos)
+      << log();
+  EXPECT_EQ(zt::read_text(target + "/doc/notes.txt"), "earlier notes\n");
+  program.reset();
+
+  // A second run: go back returns to the target page; install starts over.
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  for (int waited = 0; count_of(log(), "failed to unpack") < 1 && waited < 30000; waited += 100) usleep(100000);
+  ASSERT_TRUE(wait_for_failure_box());
+  press(failure_box_layout().go_back);
+  expect_page(INSTALL_PAGE_TARGET);
+  click_install();
+  ASSERT_TRUE(go_on_through(1)) << program->err();
+  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  const std::string text = log();
+  EXPECT_EQ(count_of(text, "Installed Files"), 1) << text;
+  EXPECT_EQ(count_of(text, "failed to unpack"), 1) << text;
+  EXPECT_EQ(count_of(text, "Installed \""), 4) << text;
+  EXPECT_EQ(zt::read_text(target + "/doc/notes.txt"), "earlier notes\n");
+}
+
+TEST_F(InstallFailureE2E, ATargetThatIsAFileIsRefusedAtOnce) {
+  make_package();
+  zt::write_text(target, "not a folder\n");
+  zt::sh("chown " + std::string(kNobody) + " " + q(target));
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(wait_for_failure_box()) << program->err();
+  press(failure_box_layout().go_back);
+  expect_page(INSTALL_PAGE_TARGET);
+  EXPECT_EQ(zt::read_text(target), "not a folder\n");
+  EXPECT_EQ(listing(home + "/Desktop"), std::set<std::string>{});
+  EXPECT_EQ(calls(), "");
+  quit_with_yes();
+}
+
+// As the unprivileged user: an existing target it may not write, then a home
+// folder it may not write.
+TEST_F(InstallFailureE2E, UnwritableTargetsAreRefusedAtOnce) {
+  make_package();
+  const struct {
+    const char* what;
+    std::string prepare;
+    std::set<std::string> home_after;
+  } cases[] = {{"0555 target", "mkdir " + q(target) + " && chown " + kNobody + " " + q(target) + " && chmod 0555 " + q(target),
+                {"Desktop/", "zorv-demo/"}},
+               {"0555 home", "rmdir " + q(target) + " && chmod 0555 " + q(home), {"Desktop/"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(zt::sh(c.prepare), 0);
+    ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+    click_install();
+    ASSERT_TRUE(wait_for_failure_box()) << program->err();
+    press(failure_box_layout().go_back);
+    expect_page(INSTALL_PAGE_TARGET);
+    program.reset();
+    EXPECT_EQ(listing(home), c.home_after);
+  }
+  EXPECT_EQ(calls(), "");
+}
+
+TEST_F(InstallFailureE2E, TheHostileDatabaseInstallsOnlyIntoItsTarget) {
+  make_package("hostile");
+  target = home + "/a\"b$(touch PWNED)c`x";
+  zt::write_text(home + "/escape.txt", "beside the target\n");
+  zt::sh("chown " + std::string(kNobody) + " " + q(home + "/escape.txt"));
+  const std::set<std::string> before = listing(root);
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(go_on_through(4)) << program->err();
+  ASSERT_TRUE(wait_for_log("Installation completed with 4 errors.\n")) << log();
+  const std::string text = log();
+  for (const std::string& line :
+       {"\"" + target + "/doc/../escape.txt\" failed to unpack (payload/notes.txt)\n",
+        "\"" + target + "/doc/new\\nline.txt\" failed to unpack (payload/notes.txt)\n",
+        std::string("\"$NOPE/x/nope.txt\" failed to unpack (payload/notes.txt)\n"),
+        std::string("\"$APP/../up.txt\" failed to unpack (payload/notes.txt)\n")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  EXPECT_EQ(mode_of(target + "/bin/zorv-demo.sh"), 0755);
+  EXPECT_EQ(zt::read_text(home + "/escape.txt"), "beside the target\n");
+  program.reset();
+  std::string pwned;
+  zt::sh("find " + q(root) + " " + q(zt::sandbox()) + " -name PWNED", &pwned);
+  EXPECT_EQ(pwned, "");
+  for (const std::string& path : listing(root)) {
+    if (before.count(path)) continue;
+    const bool allowed = path.rfind("home/a\"b$(touch PWNED)c`x/", 0) == 0 || path.rfind("home/Desktop/", 0) == 0 ||
+                         path.rfind("sandbox/", 0) == 0;
+    EXPECT_TRUE(allowed) << path;
+  }
+  // Only the desktop stand-ins ran.
+  std::string programs;
+  zt::sh("cut -d' ' -f1 " + q(sandbox + "/calls") + " | sort -u | tr '\\n' ' '", &programs);
+  EXPECT_EQ(programs, "rm update-menus xdg-desktop-menu ");
+}
+
+TEST_F(InstallFailureE2E, AFullDiskFailsThePayloadAndLeavesNoPartialFile) {
+  make_package();
+  // The limit comes once start-up has read the database (about 2 MB) and the
+  // fonts: 1 MiB, below the 1,300,000-byte payload. Only a process of one's
+  // own user takes a new limit without extra rights: this run is root's.
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
+  std::string pid;
+  zt::sh("pgrep -f " + q(program_copy) + " | head -1 | tr -d '\\n'", &pid);
+  ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
+  click_install();
+  ASSERT_TRUE(go_on_through(1)) << program->err();
+  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  EXPECT_NE(log().find("\"" + target + "/data/data.bin\" failed to unpack (payload/data.bin)\n"), std::string::npos);
+  EXPECT_FALSE(zt::file_exists(target + "/data/data.bin"));
+  EXPECT_EQ(mode_of(target + "/bin/zorv-demo.sh"), 0755);
+}
+
+}  // namespace
