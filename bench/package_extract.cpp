@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "folder.h"
+#include "paired.h"
 #include "package.h"
 #include "utilities.h"
 
@@ -69,65 +70,74 @@ int main() {
   FOLDER source_folder{FOLDER::UNSET()}, root_folder{FOLDER::UNSET()};
   source_folder.set_if_directory(source.c_str());
   root_folder.set_if_directory(root.c_str());
-  {
-    PACKAGE package(&root_folder, "bench.pkg", 1, -1, 1);
-    for (const std::string& name : names)
-      if (!package.store_file(&source_folder, name.c_str(), nullptr, 1)) {
-        fprintf(stderr, "store failed: %s\n", name.c_str());
-        return 1;
-      }
-  }
 
   // Every round writes into fresh folders (removing a tree just before
-  // creating files slows the file system's inode allocation), and the two
-  // take turns going first. The best time of each counts.
-  auto time_cp = [&](int round) {
-    std::string target = root + "/cp" + std::to_string(round);
-    shell("sync");
+  // creating files slows the file system's inode allocation). No machine-wide
+  // step (sync, dropping caches) comes between or inside the timings: the
+  // pairs see the same caches, and the ratio is what counts.
+  int serial = 0;
+  auto time_cp = [&] {
+    std::string target = root + "/cp" + std::to_string(serial++);
     auto start = std::chrono::steady_clock::now();
     if (shell("cp -r " + shell_quote(source.c_str()) + " " + shell_quote(target.c_str())) != 0) return -1.0;
     return seconds_since(start);
   };
-  auto time_extract = [&](int round, INT_U8 cached = 1) {
-    std::string target = root + "/out" + std::to_string(round) + (cached ? "" : "u");
-    shell("sync");
+  auto time_extract = [&](const char* package_name, INT_U8 cached) {
+    std::string target = root + "/out" + std::to_string(serial++);
     auto start = std::chrono::steady_clock::now();
     mkdir(target.c_str(), 0755);
     FOLDER out_folder{FOLDER::UNSET()};
     out_folder.set_if_directory(target.c_str());
-    PACKAGE package(&root_folder, "bench.pkg", 0, -1, cached);
+    PACKAGE package(&root_folder, package_name, 0, -1, cached);
     for (const std::string& name : names)
       if (!package.extract(&out_folder, name.c_str(), name.c_str())) return -1.0;
     return seconds_since(start);
   };
-  double best_cp = 1e9, best_extract = 1e9;
-  std::vector<double> ratios;
-  for (int round = 0; round < 6; round++) {
-    double a, b;
-    if (round % 2) {
-      b = time_extract(round);
-      a = time_cp(round);
-    } else {
-      a = time_cp(round);
-      b = time_extract(round);
+  auto clear_outputs = [&] { shell("rm -rf " + shell_quote(root.c_str()) + "/out* " + shell_quote(root.c_str()) + "/cp*"); };
+
+  print_load();
+  std::printf("extract every entry / cp -r of the same files, paired rounds (min / median / max):\n");
+  const int kRounds = 7;
+  for (INT_S32 block_size : {64 << 10, 512 << 10}) {
+    const std::string package_name = "bench" + std::to_string(block_size) + ".pkg";
+    {
+      PACKAGE package(&root_folder, package_name.c_str(), 1, block_size, 1);
+      for (const std::string& name : names)
+        if (!package.store_file(&source_folder, name.c_str(), nullptr, 1)) {
+          fprintf(stderr, "store failed: %s\n", name.c_str());
+          return 1;
+        }
     }
-    if (a < 0 || b < 0) {
-      fprintf(stderr, "round %d failed\n", round);
-      return 1;
+    std::vector<double> ratios;
+    for (int round = 0; round < kRounds; round++) {
+      double a, b;
+      if (round % 2) {
+        a = time_cp();
+        b = time_extract(package_name.c_str(), 1);
+      } else {
+        b = time_extract(package_name.c_str(), 1);
+        a = time_cp();
+      }
+      if (a <= 0 || b < 0) {
+        fprintf(stderr, "round %d failed\n", round);
+        return 1;
+      }
+      ratios.push_back(b / a);
+      if (round % 2) clear_outputs();  // between pairs, outside the timings
     }
-    printf("round %d: cp %.3f s, extract %.3f s, ratio %.2f\n", round, a, b, b / a);
-    ratios.push_back(b / a);
-    best_cp = std::min(best_cp, a);
-    best_extract = std::min(best_extract, b);
+    const std::string what = std::to_string(block_size >> 10) + " KiB blocks";
+    print_spread(what.c_str(), ratios);
+    // For information: without the in-memory directory every lookup walks
+    // the directory in the file.
+    std::vector<double> uncached;
+    for (int round = 0; round < 3; round++) {
+      double a = time_cp(), b = time_extract(package_name.c_str(), 0);
+      uncached.push_back(b / a);
+      clear_outputs();
+    }
+    print_spread((what + ", no directory cache").c_str(), uncached);
+    remove((root + "/" + package_name).c_str());
   }
-  std::sort(ratios.begin(), ratios.end());
-  printf("best cp -r: %.3f s, best extract: %.3f s, ratio of the best times %.2f\n", best_cp, best_extract,
-         best_extract / best_cp);
-  printf("median ratio extract/cp: %.2f\n", (ratios[2] + ratios[3]) / 2);
-  // For information: without the in-memory directory every lookup walks the
-  // directory in the file.
-  double uncached = time_extract(0, 0);
-  printf("extract without the directory cache: %.3f s (ratio %.2f)\n", uncached, uncached / best_cp);
   shell("rm -rf " + shell_quote(root.c_str()));
   return 0;
 }

@@ -1,8 +1,7 @@
-// Presenting a full 800 x 600 frame to the window, reported as a ratio to a
-// plain XPutImage of the same frame measured in the same run. Runs on
+// Presenting a full 800 x 600 frame to the window, as a ratio to a plain
+// XPutImage of the same frame, in paired rounds; each call waits for the
+// server (XSync) so that both sides are timed to the same point. Runs on
 // $DISPLAY, or on a private Xvfb when there is none. Not a test.
-#include <benchmark/benchmark.h>
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -12,10 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "image.h"
+#include "paired.h"
 #include "window.h"
 #include "../platform/code/linux/x11_platform.h"
 
@@ -35,66 +34,6 @@ bool open_frame() {
   paint(get_screen_image(0));
   return true;
 }
-
-void BM_xputimage(benchmark::State& state) {
-  if (!open_frame()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  // The frame already in the server's format, as a plain program keeps it.
-  int screen = DefaultScreen(x11.display);
-  XImage* image = XCreateImage(x11.display, DefaultVisual(x11.display, screen), DefaultDepth(x11.display, screen),
-                               ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0);
-  image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * kHeight));
-  IMAGE* s = get_screen_image(0);
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, *s->pixel_at(x, y) & 0xFFFFFF);
-  GC gc = XCreateGC(x11.display, x11.window, 0, nullptr);
-  for (auto _ : state) {
-    XPutImage(x11.display, x11.window, gc, image, 0, 0, 0, 0, kWidth, kHeight);
-    XSync(x11.display, False);
-  }
-  XFreeGC(x11.display, gc);
-  XDestroyImage(image);
-  state.SetItemsProcessed(state.iterations());
-}
-
-void BM_swap_screens(benchmark::State& state) {
-  if (!open_frame()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  IMAGE* s = get_screen_image(0);
-  for (auto _ : state) {
-    s->add_dirty_rect(0, 0, kWidth - 1, kHeight - 1);
-    swap_screens(-1);
-    XSync(x11.display, False);
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-
-BENCHMARK(BM_xputimage)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_swap_screens)->Unit(benchmark::kMillisecond);
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.iterations > 0 && !r.error_occurred) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    auto base = times_.find("BM_xputimage");
-    auto ours = times_.find("BM_swap_screens");
-    if (base == times_.end() || ours == times_.end() || base->second <= 0) return;
-    std::printf("\n800 x 600 frame, presentation time as a multiple of a plain XPutImage: %.2f\n",
-                ours->second / base->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
 
 // A private Xvfb when no display is set; its process id, or -1.
 pid_t start_private_server() {
@@ -121,12 +60,38 @@ pid_t start_private_server() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   pid_t server = start_private_server();
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  if (!open_frame()) {
+    std::fprintf(stderr, "no X display\n");
+    return 1;
+  }
+  // The frame already in the server's format, as a plain program keeps it.
+  int screen = DefaultScreen(x11.display);
+  XImage* image = XCreateImage(x11.display, DefaultVisual(x11.display, screen), DefaultDepth(x11.display, screen),
+                               ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0);
+  image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * kHeight));
+  IMAGE* s = get_screen_image(0);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, *s->pixel_at(x, y) & 0xFFFFFF);
+  GC gc = XCreateGC(x11.display, x11.window, 0, nullptr);
+  auto plain = [&] {
+    XPutImage(x11.display, x11.window, gc, image, 0, 0, 0, 0, kWidth, kHeight);
+    XSync(x11.display, False);
+  };
+  auto ours = [&] {
+    s->add_dirty_rect(0, 0, kWidth - 1, kHeight - 1);
+    swap_screens(-1);
+    XSync(x11.display, False);
+  };
+  const PAIRED p = paired_rounds(15, 10, ours, plain);
+  print_load();
+  std::printf("800 x 600 frame (min / median / max):\n");
+  print_spread("swap_screens as a multiple of XPutImage", p.ratio);
+  print_spread("swap_screens", p.ours, 1e3, "ms");
+  print_spread("XPutImage", p.baseline, 1e3, "ms");
+  XFreeGC(x11.display, gc);
+  XDestroyImage(image);
   close_window(65535);
   close_display();
   if (server > 0) {

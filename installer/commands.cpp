@@ -93,7 +93,9 @@ INT_S32 handle_install_dialog_command(WM_SCREEN_OBJECT* caller, INT_WORD command
     case INSTALL_CMD_ABOUT:
       open_about_box();
       return WM_ACTION_NONE;
-    case INSTALL_CMD_BROWSE:  // the folder browser comes later
+    case INSTALL_CMD_BROWSE:
+      handle_browse_command(caller, value);
+      return WM_ACTION_NONE;
     default:
       return WM_ACTION_NONE;
   }

@@ -77,6 +77,10 @@ extern WM_CONFIRM* quit_confirm_box;
 INT_U8 open_quit_box(INT_U32 unused);
 INT_S32 handle_quit_box_command(WM_SCREEN_OBJECT* caller, INT_WORD command, INT_WORD value);
 
+// Command 5: from the target page's path buttons opens the folder browser;
+// from the browser (value 1 for a chosen folder, 0 for Cancel) takes its
+// answer and closes it.
+void handle_browse_command(WM_SCREEN_OBJECT* caller, INT_S32 value);
 // The about box of the last pages (command 8), at the database's about_box.
 void open_about_box();
 // The native path the target page shows for a target folder text: only a

@@ -490,7 +490,8 @@ void fill_database(DATABASE& db, VARIANT variant) {
   // Boxes to the right of and below the dialog, never over it.
   db.quit_box = {520, 30, 260, 160};
   db.error_box = {520, 210, 260, 200};
-  db.browser_box = {20, 390, 480, 200};
+  // The folder browser needs the height for its listing: the right-hand strip.
+  db.browser_box = {500, 20, 300, 560};
   db.about_box = {520, 420, 260, 160};
   db.animation_period = 0;
   set(db.application_name, "zorv-demo");

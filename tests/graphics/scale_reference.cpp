@@ -94,22 +94,27 @@ const Size kSizes[] = {{1024, 768, 800, 600}, {64, 48, 200, 150}, {1, 1, 7, 5}, 
                        {13, 11, 5, 4},        {13, 11, 20, 30},   {101, 7, 33, 29}, {9, 300, 31, 3},
                        {3, 3, 3, 3},          {640, 480, 97, 71}};
 
+// Each case with the widest kernels this processor runs and with the baseline.
 TEST(ScaleReference, ImagesMatchThePlainCode) {
-  INT_U32 seed = 7;
-  for (const Size& z : kSizes) {
-    const auto src = noise(z.sw, z.sh, seed++);
-    IMAGE im(static_cast<INT_S16>(z.sw), static_cast<INT_S16>(z.sh));
-    for (int y = 0; y < z.sh; ++y)
-      std::copy_n(&src[static_cast<size_t>(y) * z.sw], z.sw, im.pixel_at(0, y));
-    im.scale(static_cast<INT_U16>(z.dw), static_cast<INT_U16>(z.dh), 1);
-    ASSERT_EQ(im.width, z.dw);
-    ASSERT_EQ(im.height, z.dh);
-    const auto want = reference_scale(src, z.sw, z.sh, z.dw, z.dh);
-    for (int y = 0; y < z.dh; ++y)
-      for (int x = 0; x < z.dw; ++x)
-        ASSERT_EQ(*im.pixel_at(x, y), want[static_cast<size_t>(y) * z.dw + x])
-            << z.sw << "x" << z.sh << " -> " << z.dw << "x" << z.dh << " at " << x << "," << y;
+  for (bool avx2 : {true, false}) {
+    scale_avx2_allowed = avx2;
+    INT_U32 seed = 7;
+    for (const Size& z : kSizes) {
+      const auto src = noise(z.sw, z.sh, seed++);
+      IMAGE im(static_cast<INT_S16>(z.sw), static_cast<INT_S16>(z.sh));
+      for (int y = 0; y < z.sh; ++y) std::copy_n(&src[static_cast<size_t>(y) * z.sw], z.sw, im.pixel_at(0, y));
+      im.scale(static_cast<INT_U16>(z.dw), static_cast<INT_U16>(z.dh), 1);
+      ASSERT_EQ(im.width, z.dw);
+      ASSERT_EQ(im.height, z.dh);
+      const auto want = reference_scale(src, z.sw, z.sh, z.dw, z.dh);
+      for (int y = 0; y < z.dh; ++y)
+        for (int x = 0; x < z.dw; ++x)
+          ASSERT_EQ(*im.pixel_at(x, y), want[static_cast<size_t>(y) * z.dw + x])
+              << z.sw << "x" << z.sh << " -> " << z.dw << "x" << z.dh << " at " << x << "," << y
+              << (avx2 ? "" : " without AVX2");
+    }
   }
+  scale_avx2_allowed = true;
 }
 
 TEST(ScaleReference, KeptAspectMatchesThePlainCode) {
@@ -128,20 +133,24 @@ TEST(ScaleReference, KeptAspectMatchesThePlainCode) {
 std::vector<int>* g_percents;
 
 TEST(ScaleReference, WatchedScalingMatchesPixelsAndProgress) {
-  for (const Size& z : {Size{50, 40, 23, 61}, Size{7, 9, 30, 2}}) {
-    const auto src = noise(z.sw, z.sh, 3);
-    std::vector<int> want_percents, percents;
-    const auto want = reference_scale(src, z.sw, z.sh, z.dw, z.dh, &want_percents);
-    g_percents = &percents;
-    C2PassScale<CBilinearFilter> scaler([](INT_U8 p) -> INT_U8 {
-      g_percents->push_back(p);
-      return 1;
-    });
-    std::vector<COLOUR> out(static_cast<size_t>(z.dw) * z.dh);
-    ASSERT_NE(scaler.scale(src.data(), z.sw, z.sw, z.sh, out.data(), z.dw, z.dw, z.dh), nullptr);
-    EXPECT_EQ(out, want);
-    EXPECT_EQ(percents, want_percents);
+  for (bool avx2 : {true, false}) {
+    scale_avx2_allowed = avx2;
+    for (const Size& z : {Size{50, 40, 23, 61}, Size{7, 9, 30, 2}}) {
+      const auto src = noise(z.sw, z.sh, 3);
+      std::vector<int> want_percents, percents;
+      const auto want = reference_scale(src, z.sw, z.sh, z.dw, z.dh, &want_percents);
+      g_percents = &percents;
+      C2PassScale<CBilinearFilter> scaler([](INT_U8 p) -> INT_U8 {
+        g_percents->push_back(p);
+        return 1;
+      });
+      std::vector<COLOUR> out(static_cast<size_t>(z.dw) * z.dh);
+      ASSERT_NE(scaler.scale(src.data(), z.sw, z.sw, z.sh, out.data(), z.dw, z.dw, z.dh), nullptr);
+      EXPECT_EQ(out, want) << (avx2 ? "" : "without AVX2");
+      EXPECT_EQ(percents, want_percents);
+    }
   }
+  scale_avx2_allowed = true;
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(CommandTest, TableOfCallsAndResults) {
       {"above 101", 102, 7, 1, 0, 9},
       {"far above", 1000, 7, 1, 0, 9},
       {"negative", -1, 7, 1, 0, 9},
-      {"browse opens nothing yet", 5, 0, 1, 0, 9},
+      {"browse opens the folder browser", 5, 0, 1, 0, 9},
       {"about opens the box", 8, 0, 1, 0, 9},
       {"no such command", 9, 7, 1, 0, 9},
       {"language press ignored", 3, 4, 0, 0, 9},

@@ -1,7 +1,7 @@
 // Image scaling: target size rules, nearest neighbour and the two-pass filter.
 #include "scale.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "image.h"
 
 INT_U8 fast_image_scaling = 1;
+bool scale_avx2_allowed = true;
 
 namespace {
 
@@ -51,6 +52,55 @@ inline COLOUR weighted_sum(const COLOUR* src, ptrdiff_t stride, const SCALE_CONT
   for (INT_S32 i = 0; i <= c.right - c.left; ++i, p += stride)
     sums = _mm_add_epi32(sums, truncated_products(channels(*p), _mm_set1_pd(c.weights[i])));
   return packed(sums);
+}
+
+// One row of the horizontal pass: out[x] is the weighted sum of the row's
+// pixels under contribution x.
+void scale_row_sse2(const COLOUR* in, COLOUR* out, INT_U32 width, const SCALE_CONTRIBUTION* c) {
+  for (INT_U32 x = 0; x < width; ++x) out[x] = weighted_sum(in, 1, c[x]);
+}
+
+// The same with the four channels' products in one vector of doubles: the
+// same products, truncated the same way.
+__attribute__((target("avx2"))) void scale_row_avx2(const COLOUR* in, COLOUR* out, INT_U32 width,
+                                                    const SCALE_CONTRIBUTION* c) {
+  for (INT_U32 x = 0; x < width; ++x) {
+    __m128i sums = _mm_setzero_si128();
+    const COLOUR* p = in + c[x].left;
+    const double* w = c[x].weights;
+    for (INT_S32 i = 0; i <= c[x].right - c[x].left; ++i) {
+      const __m256d ch = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(p[i]))));
+      sums = _mm_add_epi32(sums, _mm256_cvttpd_epi32(_mm256_mul_pd(ch, _mm256_set1_pd(w[i]))));
+    }
+    out[x] = packed(sums);
+  }
+}
+
+typedef void (*SCALE_ROW)(const COLOUR*, COLOUR*, INT_U32, const SCALE_CONTRIBUTION*);
+
+bool avx2_supported() {
+  static const bool supported = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return supported && scale_avx2_allowed;
+}
+
+SCALE_ROW scale_row_chosen() { return avx2_supported() ? scale_row_avx2 : scale_row_sse2; }
+
+// One output row of the vertical pass from `count` source rows and their
+// weights, four channels per vector of doubles.
+__attribute__((target("avx2"))) void vertical_row_avx2(const COLOUR* const* rows, const double* weights,
+                                                       INT_S32 count, COLOUR* out, INT_U32 width) {
+  for (INT_U32 x = 0; x < width; ++x) {
+    __m128i sums = _mm_setzero_si128();
+    for (INT_S32 i = 0; i < count; ++i) {
+      const __m256d ch =
+          _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(rows[i][x]))));
+      sums = _mm_add_epi32(sums, _mm256_cvttpd_epi32(_mm256_mul_pd(ch, _mm256_set1_pd(weights[i]))));
+    }
+    out[x] = packed(sums);
+  }
 }
 
 // trunc(v x w) for every channel value v of one weight: the vertical pass
@@ -123,6 +173,7 @@ void C2PassScale<Filter>::scale_horizontally(const COLOUR* src, INT_U32 src_widt
                                              INT_U32 dst_width, INT_U32 dst_pitch) {
   SCALE_CONTRIBUTION_TABLE* table =
       calc_contributions(dst_width, src_width, double(dst_width) / double(src_width));
+  const SCALE_ROW row = scale_row_chosen();
   for (INT_U32 y = 0; y < rows; ++y) {
     if (progress && !progress(static_cast<INT_U8>(double(y) / rows * 50))) {
       aborted = 1;
@@ -130,7 +181,7 @@ void C2PassScale<Filter>::scale_horizontally(const COLOUR* src, INT_U32 src_widt
     }
     const COLOUR* in = src + static_cast<size_t>(y) * src_pitch;
     COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;
-    for (INT_U32 x = 0; x < dst_width; ++x) out[x] = weighted_sum(in, 1, table->contributions[x]);
+    row(in, out, dst_width, table->contributions);
   }
   free_contributions(table);
 }
@@ -162,10 +213,14 @@ void C2PassScale<Filter>::scale_vertically(const COLOUR* src, INT_U32 src_pitch,
       const SCALE_CONTRIBUTION& c = table->contributions[y];
       const INT_S32 count = c.right - c.left + 1;  // at most the window, by its construction
       for (INT_S32 i = 0; i < count; ++i) {
-        fill_products(products + i * 256, c.weights[i]);
+        if (!avx2_supported()) fill_products(products + i * 256, c.weights[i]);
         rows[i] = src + static_cast<size_t>(c.left + i) * src_pitch;
       }
       COLOUR* out = dst + static_cast<size_t>(y) * dst_pitch;
+      if (avx2_supported()) {
+        vertical_row_avx2(rows, c.weights, count, out, width);
+        continue;
+      }
       for (INT_U32 x = 0; x < width; ++x) {
         INT_U32 a = 0, r = 0, g = 0, b = 0;
         for (INT_S32 i = 0; i < count; ++i) {
@@ -191,8 +246,11 @@ COLOUR* C2PassScale<Filter>::scale(const COLOUR* src, INT_U32 src_width, INT_U32
                                    INT_U32 dst_pitch, INT_U32 dst_height) {
   aborted = 0;
   if (!src || !dst || !src_width || !src_height || !dst_width || !dst_height) return dst;
-  auto* middle = static_cast<COLOUR*>(
-      checked_calloc(static_cast<size_t>(dst_pitch) * src_height, sizeof(COLOUR)));
+  // Not cleared: the horizontal pass writes every pixel the vertical one
+  // reads, and fresh zeroed pages for a whole image cost more than a pass.
+  const size_t middle_size = static_cast<size_t>(dst_pitch) * src_height * sizeof(COLOUR);
+  auto* middle = static_cast<COLOUR*>(malloc(middle_size ? middle_size : 1));
+  if (!middle) report_fatal_error(0x20, nullptr);
   scale_horizontally(src, src_width, src_pitch, src_height, middle, dst_width, dst_pitch);
   if (!aborted) scale_vertically(middle, dst_pitch, src_height, dst, dst_width, dst_pitch, dst_height);
   free(middle);

@@ -62,4 +62,7 @@ class C2PassScale {
 
 extern template class C2PassScale<CBilinearFilter>;
 
+// Tests clear it to run the baseline kernels on a processor with AVX2.
+extern bool scale_avx2_allowed;
+
 #endif

@@ -11,6 +11,7 @@
 #include "sound.h"
 #include "utilities.h"
 #include "window.h"
+#include "x11_platform.h"
 
 const char* message_box_preferred_program = "/usr/X11R6/bin/gmessage";
 
@@ -35,13 +36,17 @@ void show_message_box(const char* title, const char* text) {
   std::string message = std::string(title) + ":\n\n" + text;
   std::string command =
       program + " -buttons \"OK\":2 " + shell_quote(message.c_str()) + " >/dev/null 2>&1";
-  if (is_full_screen()) {
+  const bool grabbed = is_full_screen();
+  if (grabbed) {
     // The message program cannot take the input while the window holds it.
     release_input_grabs();
     update_platform();
   }
   fflush(nullptr);
   int result = system(command.c_str());
+  // The box is gone: the full-screen window takes its input back, or the
+  // pointer could leave it (and pan the screen) for the rest of the run.
+  if (grabbed && is_full_screen()) grab_input();
   int status = result == -1 ? 127 : (WIFEXITED(result) ? WEXITSTATUS(result) : 0);
   if (status != 1 && status != 127) return;
   printf("\n*\n*\t%s\n*\n*\t%s\n*\n*  Press Return\n*\n", title, text);

@@ -1,0 +1,176 @@
+// The folder browser and the about box in the installer program on a private
+// Xvfb with the demonstration package, driven with xdotool: a folder opened
+// in the list and chosen, one made through New Folder as "$x", Cancel, the
+// installation landing in the chosen folder, and the about box after the run.
+#include <sys/stat.h>
+
+#include "wm_about.h"
+#include "wm_file_select.h"
+#include "wm_menu.h"
+#include "wm_text_edit.h"
+#include "wm_text_edit_dialog.h"
+#include "x_program.h"
+
+using namespace xi;
+
+namespace {
+
+std::string text_of(const WM_BUTTON* b) { return b && b->text ? b->text : ""; }
+
+class BrowseX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = zt::start_checked_xvfb(1024, 768, 24);
+    ASSERT_TRUE(server);
+    probe.reset(new zt::XProbe());
+    ASSERT_TRUE(probe->ok());
+    tolerate_x_errors();
+    ASSERT_TRUE(make_e2e_sandbox(zt::make_temp_dir("e2e")));
+    folder = zt::make_temp_dir("demo");
+    ASSERT_TRUE(make_demo_package(folder));
+    ASSERT_TRUE(mirror.load(folder));
+  }
+  void TearDown() override {
+    program.reset();
+    probe.reset();
+    server.reset();
+  }
+
+  // Starts the program (without its language page) and walks to the target
+  // page, clearing the second-folders box when it holds the path buttons.
+  void start_to_target_page() {
+    program.reset(new ProgramRun(installer_e2e_path(), {"-a", "-x", "$ROOT2" + folder + "/installer.xml"}));
+    DATABASE& d = installer_database;
+    d.automatic = 1;
+    d.current_page = INSTALL_PAGE_START;
+    INT_S32 page = d.next_page();
+    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
+    ASSERT_NE(window, 0u) << program->err();
+    expect_page(page);
+    while (page != INSTALL_PAGE_TARGET) {
+      d.current_page = page;
+      const INT_S32 next = d.next_page();
+      click_to_page(rect_of(dialog->next_button), next);
+      page = next;
+    }
+    if (!target_path_button->enabled) {
+      WM_SCREEN_OBJECT* box = install_grid->get_cell(1, 2);
+      ASSERT_TRUE(box);
+      ASSERT_TRUE(click(window, box->x + 8, box->y + box->height / 2));
+      send(box);
+      redraw_mirror();
+      ASSERT_TRUE(target_path_button->enabled);
+      EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(target_path_button)));
+    }
+  }
+
+  void expect_page(INT_S32 page) {
+    dialog = mirror.show(page, 0);
+    ASSERT_TRUE(dialog && dialog->caption);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption))) << "page " << page;
+    screenshot(window, "page-" + std::to_string(page));
+  }
+  void click_to_page(const Rect& target, INT_S32 page) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ASSERT_TRUE(click(window, target.cx(), target.cy()));
+      INSTALL_DIALOG* next = mirror.show(page, 0);
+      if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
+    }
+    expect_page(page);
+  }
+
+  // The mirror's side of a click: the widget's callback as its release
+  // calls it.
+  static INT_S32 send(WM_SCREEN_OBJECT* o) {
+    if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
+    return o->action_callback ? o->action_callback(o, o->action_arg1, o->action_arg2) : 0;
+  }
+  // A few frames of the mirror, long enough for any fade to end.
+  void settle_mirror() {
+    for (int i = 0; i < 4; ++i) {
+      wmt::clock_now() += 2000;
+      page_manager.update(0);
+    }
+    redraw_mirror();
+  }
+  void redraw_mirror() {
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
+  }
+
+  // Clicks "..." in both and waits until the program's selector shows what
+  // the mirror's does.
+  WM_FILE_SELECT* open_browser() {
+    const Rect browse = rect_of(browse_button);
+    EXPECT_TRUE(click(window, browse.cx(), browse.cy()));
+    send(browse_button);
+    settle_mirror();
+    auto* s = dynamic_cast<WM_FILE_SELECT*>(find_popup(WM_KIND_FILE_SELECT));
+    EXPECT_TRUE(s);
+    if (s) EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(s->ok_button)));
+    return s;
+  }
+  // Clicks the list row of a folder in both: the folder is entered.
+  void enter(WM_FILE_SELECT* s, const std::string& name) {
+    WM_BUTTON* row = nullptr;
+    for (INT_S16 r = 0; r < s->row_count && !row; ++r) {
+      auto* b = dynamic_cast<WM_BUTTON*>(s->list->get_cell(1, r));
+      if (b && text_of(b) == name) row = b;
+    }
+    ASSERT_TRUE(row) << name;
+    ASSERT_TRUE(click(window, row->x + 4, row->y + row->height / 2));
+    send(row);
+    settle_mirror();
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(s->location_menu)));
+    screenshot(window, "entered-" + name);
+  }
+  void press(WM_BUTTON* b) {
+    const Rect r = rect_of(b);
+    ASSERT_TRUE(click(window, r.cx(), r.cy()));
+    send(b);
+    settle_mirror();
+  }
+
+  // Installs and waits for the end of the run.
+  void install() {
+    click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_PROGRESS);
+    ASSERT_TRUE(dialog->status_label);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000));
+  }
+
+  std::unique_ptr<zt::XServer> server;
+  std::unique_ptr<zt::XProbe> probe;
+  std::unique_ptr<ProgramRun> program;
+  std::string folder;
+  Mirror mirror;
+  Window window = 0;
+  INSTALL_DIALOG* dialog = nullptr;
+};
+
+TEST_F(BrowseX, AFolderOpenedInTheListIsChosenAndCancelKeepsIt) {
+  const std::string home = getenv("HOME");
+  ASSERT_EQ(mkdir((home + "/pick").c_str(), 0700), 0);
+  start_to_target_page();
+  // The selector opens where the target's deepest existing folder is: choose
+  // "pick" below HOME by opening it and pressing OK.
+  WM_FILE_SELECT* s = open_browser();
+  ASSERT_TRUE(s);
+  screenshot(window, "browser");
+  s->folder.set_if_directory(home.c_str());  // where the program's stands
+  s->refresh_needed = 1;
+  settle_mirror();
+  enter(s, "pick");
+  press(s->ok_button);
+  EXPECT_EQ(text_of(target_path_button), home + "/pick");
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog)));
+  screenshot(window, "chosen");
+  // Browse again and Cancel: the target stays.
+  s = open_browser();
+  ASSERT_TRUE(s);
+  press(s->cancel_button);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog)));
+  install();
+  EXPECT_TRUE(zt::file_exists(home + "/pick/install_log.txt")) << program->err();
+}
+
+}  // namespace
