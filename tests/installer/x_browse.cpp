@@ -173,4 +173,38 @@ TEST_F(BrowseX, AFolderOpenedInTheListIsChosenAndCancelKeepsIt) {
   EXPECT_TRUE(zt::file_exists(home + "/pick/install_log.txt")) << program->err();
 }
 
+TEST_F(BrowseX, AFolderMadeThroughNewFolderAsDollarXIsChosen) {
+  const std::string home = getenv("HOME");
+  start_to_target_page();
+  WM_FILE_SELECT* s = open_browser();
+  ASSERT_TRUE(s);
+  s->folder.set_if_directory(home.c_str());
+  s->refresh_needed = 1;
+  settle_mirror();
+  press(s->new_folder_button);
+  auto* entry = dynamic_cast<WM_TEXT_EDIT_DIALOG*>(find_popup(WM_KIND_TEXT_EDIT_DIALOG));
+  ASSERT_TRUE(entry);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(entry->ok_button)));
+  screenshot(window, "new-folder");
+  // Typed as a person types it, into the focused entry box.
+  const Rect box = rect_of(entry->edit_box);
+  ASSERT_TRUE(click(window, box.cx(), box.cy()));
+  ASSERT_TRUE(zt::xdotool("windowfocus --sync " + std::to_string(window)));
+  ASSERT_TRUE(zt::xdotool("type --delay 200 '$x'"));
+  entry->edit_box->set_text("$x");
+  settle_mirror();
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, box));
+  press(entry->ok_button);
+  // The new folder was made and entered.
+  EXPECT_TRUE(is_directory((home + "/$x").c_str()));
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(s->location_menu)));
+  screenshot(window, "entered-new-folder");
+  press(s->ok_button);
+  EXPECT_EQ(text_of(target_path_button), home + "/$x");
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(target_path_button)));
+  screenshot(window, "chosen");
+  install();
+  EXPECT_TRUE(zt::file_exists(home + "/$x/install_log.txt")) << program->err();
+}
+
 }  // namespace
