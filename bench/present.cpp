@@ -28,7 +28,6 @@ void paint(IMAGE* im) {
 }
 
 bool open_frame() {
-  if (is_window_open(0)) return true;
   WINDOW_REQUEST r = {"Present benchmark", kWidth, kHeight, 0, 65535, 65535, 65535, 65535, 1};
   if (!open_window(&r, 0)) return false;
   paint(get_screen_image(0));
@@ -62,37 +61,41 @@ pid_t start_private_server() {
 
 int main() {
   pid_t server = start_private_server();
-  if (!open_frame()) {
-    std::fprintf(stderr, "no X display\n");
-    return 1;
-  }
-  // The frame already in the server's format, as a plain program keeps it.
-  int screen = DefaultScreen(x11.display);
-  XImage* image = XCreateImage(x11.display, DefaultVisual(x11.display, screen), DefaultDepth(x11.display, screen),
-                               ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0);
-  image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * kHeight));
-  IMAGE* s = get_screen_image(0);
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, *s->pixel_at(x, y) & 0xFFFFFF);
-  GC gc = XCreateGC(x11.display, x11.window, 0, nullptr);
-  auto plain = [&] {
-    XPutImage(x11.display, x11.window, gc, image, 0, 0, 0, 0, kWidth, kHeight);
-    XSync(x11.display, False);
-  };
-  auto ours = [&] {
-    s->add_dirty_rect(0, 0, kWidth - 1, kHeight - 1);
-    swap_screens(-1);
-    XSync(x11.display, False);
-  };
-  const PAIRED p = paired_rounds(15, 10, ours, plain);
   print_load();
   std::printf("800 x 600 frame (min / median / max):\n");
-  print_spread("swap_screens as a multiple of XPutImage", p.ratio);
-  print_spread("swap_screens", p.ours, 1e3, "ms");
-  print_spread("XPutImage", p.baseline, 1e3, "ms");
-  XFreeGC(x11.display, gc);
-  XDestroyImage(image);
-  close_window(65535);
+  for (INT_U8 shared : {1, 0}) {
+    x11_shared_memory_allowed = shared;
+    if (!open_frame()) {
+      std::fprintf(stderr, "no X display\n");
+      return 1;
+    }
+    // The frame already in the server's format, as a plain program keeps it.
+    int screen = DefaultScreen(x11.display);
+    XImage* image = XCreateImage(x11.display, DefaultVisual(x11.display, screen), DefaultDepth(x11.display, screen),
+                                 ZPixmap, 0, nullptr, kWidth, kHeight, 32, 0);
+    image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * kHeight));
+    IMAGE* s = get_screen_image(0);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, *s->pixel_at(x, y) & 0xFFFFFF);
+    GC gc = XCreateGC(x11.display, x11.window, 0, nullptr);
+    auto plain = [&] {
+      XPutImage(x11.display, x11.window, gc, image, 0, 0, 0, 0, kWidth, kHeight);
+      XSync(x11.display, False);
+    };
+    auto ours = [&] {
+      s->add_dirty_rect(0, 0, kWidth - 1, kHeight - 1);
+      swap_screens(-1);
+      XSync(x11.display, False);
+    };
+    const PAIRED p = paired_rounds(15, 10, ours, plain);
+    const std::string kind = x11_presentation_kind();
+    print_spread(("swap_screens (" + kind + ") / XPutImage").c_str(), p.ratio);
+    print_spread(("swap_screens (" + kind + ")").c_str(), p.ours, 1e3, "ms");
+    print_spread("XPutImage", p.baseline, 1e3, "ms");
+    XFreeGC(x11.display, gc);
+    XDestroyImage(image);
+    close_window(65535);
+  }
   close_display();
   if (server > 0) {
     kill(server, SIGTERM);

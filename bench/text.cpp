@@ -1,7 +1,5 @@
 // A page of text (about 2,000 glyphs) drawn with a warm glyph cache, against
-// FreeType rendering and blending the same glyphs directly in the same run
-// (processor time, so that a busy machine does not blur the ratio).
-#include <benchmark/benchmark.h>
+// FreeType rendering and blending the same glyphs directly, in paired rounds.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -13,7 +11,7 @@
 #include "folder.h"
 #include "fonts.h"
 #include "image.h"
-#include "timing_reporter.h"
+#include "paired.h"
 
 namespace {
 
@@ -44,40 +42,28 @@ int font_slot() {
   return slot;
 }
 
-void BM_PageWithGlyphCache(benchmark::State& state) {
-  const int slot = font_slot();
-  if (slot < 0) {
-    state.SkipWithError("DejaVu fonts are not installed");
-    return;
-  }
-  IMAGE im(1024, 768);
-  const auto lines = page();
-  auto draw = [&] {
-    for (int i = 0; i < kLines; ++i)
-      im.draw_text(4, static_cast<INT_S16>(4 + i * (kCell + 2)), &kInk, nullptr, nullptr,
-                   static_cast<INT_S8>(slot), kCell, kCell, lines[i].c_str());
-  };
-  draw();  // warm the cache
-  for (auto _ : state) {
-    draw();
-    benchmark::ClobberMemory();
-  }
-  state.counters["glyphs"] = kLines * kColumns;
-}
+}  // namespace
 
-void BM_PageWithFreeTypeDirectly(benchmark::State& state) {
+int main() {
+  const int slot = font_slot();
   FT_Library lib;
   FT_Face face;
   std::string path = std::string(BUILTIN_FONT_SOURCE_FOLDER) + "/" + get_builtin_font_source(10);
-  if (FT_Init_FreeType(&lib) || FT_New_Face(lib, path.c_str(), 0, &face)) {
-    state.SkipWithError("DejaVu fonts are not installed");
-    return;
+  if (slot < 0 || FT_Init_FreeType(&lib) || FT_New_Face(lib, path.c_str(), 0, &face)) {
+    std::fprintf(stderr, "DejaVu fonts are not installed\n");
+    return 1;
   }
   FT_Set_Pixel_Sizes(face, kCell - 1, kCell - 1);
-  IMAGE im(1024, 768);
+  IMAGE cached_page(1024, 768), direct_page(1024, 768);
   const auto lines = page();
+  auto cached = [&] {
+    for (int i = 0; i < kLines; ++i)
+      cached_page.draw_text(4, static_cast<INT_S16>(4 + i * (kCell + 2)), &kInk, nullptr, nullptr,
+                            static_cast<INT_S8>(slot), kCell, kCell, lines[i].c_str());
+    asm volatile("" : : "r"(cached_page.pixels) : "memory");
+  };
   const int descent = kCell * face->descender / face->height;
-  for (auto _ : state) {
+  auto direct = [&] {
     for (int i = 0; i < kLines; ++i) {
       int pen = 4, y = 4 + i * (kCell + 2);
       for (unsigned char c : lines[i]) {
@@ -88,32 +74,21 @@ void BM_PageWithFreeTypeDirectly(benchmark::State& state) {
           for (unsigned k = 0; k < g->bitmap.width; ++k) {
             unsigned a = g->bitmap.buffer[r * g->bitmap.pitch + k];
             if (!a) continue;
-            COLOUR* p = im.pixel_at(pen + g->bitmap_left + static_cast<int>(k), top + static_cast<int>(r));
+            COLOUR* p = direct_page.pixel_at(pen + g->bitmap_left + static_cast<int>(k), top + static_cast<int>(r));
             *p = a >= 250 ? kInk : blend_rgb_packed(*p, kInk, a);
           }
         pen += static_cast<int>(g->advance.x >> 6);
       }
     }
-    benchmark::ClobberMemory();
-  }
+    asm volatile("" : : "r"(direct_page.pixels) : "memory");
+  };
+  const PAIRED p = paired_rounds(15, 20, cached, direct);  // the first batches warm the glyph cache
+  print_load();
+  std::printf("page of %d glyphs (min / median / max):\n", kLines * kColumns);
+  print_spread("glyph cache as a multiple of FreeType directly", p.ratio);
+  print_spread("glyph cache", p.ours, 1e6, "us");
+  print_spread("FreeType directly", p.baseline, 1e6, "us");
   FT_Done_Face(face);
   FT_Done_FreeType(lib);
-}
-
-BENCHMARK(BM_PageWithGlyphCache)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PageWithFreeTypeDirectly)->Unit(benchmark::kMicrosecond);
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  TimingReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  double cached = reporter.cpu_time["BM_PageWithGlyphCache"];
-  double direct = reporter.cpu_time["BM_PageWithFreeTypeDirectly"];
-  if (cached > 0 && direct > 0)
-    printf("\nPage of %d glyphs: glyph cache %.1f us, FreeType directly %.1f us: %.1f times faster\n",
-           kLines * kColumns, cached, direct, direct / cached);
-  benchmark::Shutdown();
   return 0;
 }

@@ -5,7 +5,7 @@ set -eu
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
-  libx11-dev libxxf86vm-dev libxpm-dev libgl-dev libasound2-dev libxfixes-dev
+  libx11-dev libxext-dev libxxf86vm-dev libxpm-dev libgl-dev libasound2-dev libxfixes-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps x11-xkb-utils xclip imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libgl1-mesa-dri

@@ -116,12 +116,12 @@ const char kReadmeEnglish[] =
     "\n"
     "The installation is complete. Here is what was installed:\n"
     "\n"
-    "  bin/zorv-demo.sh         a small script; run it to be greeted\n"
-    "  doc/notes.txt            a few notes about the demo\n"
-    "  data/data.bin            1,300,000 bytes of pseudo-random data\n"
-    "  data/placeholder.txt     an empty file, installed under its own name\n"
-    "  share/zorv-demo.png      the picture of the desktop shortcut\n"
-    "  install_log.txt          the log of this installation\n"
+    "- bin/zorv-demo.sh: a small script; run it to be greeted.\n"
+    "- doc/notes.txt: a few notes about the demo.\n"
+    "- data/data.bin: 1,300,000 bytes of pseudo-random data.\n"
+    "- data/placeholder.txt: an empty file, installed under its own name.\n"
+    "- share/zorv-demo.png: the picture of the desktop shortcut.\n"
+    "- install_log.txt: the log of this installation.\n"
     "\n"
     "If you asked for them, a desktop shortcut, a menu entry in \"Utility\"\n"
     "and a link to the demo's web site were created as well.\n"
@@ -133,12 +133,12 @@ const char kReadmeGerman[] =
     "\n"
     "Die Installation ist abgeschlossen. Installiert wurden:\n"
     "\n"
-    "  bin/zorv-demo.sh         ein kleines Skript, das Sie begruesst\n"
-    "  doc/notes.txt            einige Hinweise zur Demo\n"
-    "  data/data.bin            1.300.000 Bytes Zufallsdaten\n"
-    "  data/placeholder.txt     eine leere Datei unter eigenem Namen\n"
-    "  share/zorv-demo.png      das Bild der Desktop-Verknuepfung\n"
-    "  install_log.txt          das Protokoll dieser Installation\n"
+    "- bin/zorv-demo.sh: ein kleines Skript, das Sie begruesst.\n"
+    "- doc/notes.txt: einige Hinweise zur Demo.\n"
+    "- data/data.bin: 1.300.000 Bytes Zufallsdaten.\n"
+    "- data/placeholder.txt: eine leere Datei unter eigenem Namen.\n"
+    "- share/zorv-demo.png: das Bild der Desktop-Verknuepfung.\n"
+    "- install_log.txt: das Protokoll dieser Installation.\n"
     "\n"
     "Danke, dass Sie die Zorv-Demo ausprobiert haben. Waehlen Sie \"Fertig\",\n"
     "um das Installationsprogramm zu schliessen.\n";
@@ -387,7 +387,7 @@ void fill_styles(DATABASE& db) {
   WM_STYLE_SET caption = style(0xFFFFFFFF, kAccent, ssf_draw_border | ssf_left_justify_text);
   WM_STYLE_SET button = style(kInk, 0xFFE4E9F0, ssf_draw_border | ssf_icon_left, 255);
   // Room around the button texts.
-  button.border_left_gap = button.border_right_gap = 10;
+  button.border_left_gap = button.border_right_gap = 6;
   button.border_top_gap = button.border_bottom_gap = 3;
   set_dialog_background_style(&frame);
   set_dialog_title_style(&caption);

@@ -65,7 +65,7 @@ class BrowseX : public ::testing::Test {
   }
 
   void expect_page(INT_S32 page) {
-    dialog = mirror.show(page, 0);
+    dialog = mirror.show(page, language);
     ASSERT_TRUE(dialog && dialog->caption);
     EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption))) << "page " << page;
     screenshot(window, "page-" + std::to_string(page));
@@ -73,7 +73,7 @@ class BrowseX : public ::testing::Test {
   void click_to_page(const Rect& target, INT_S32 page) {
     for (int attempt = 0; attempt < 3; ++attempt) {
       ASSERT_TRUE(click(window, target.cx(), target.cy()));
-      INSTALL_DIALOG* next = mirror.show(page, 0);
+      INSTALL_DIALOG* next = mirror.show(page, language);
       if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
     }
     expect_page(page);
@@ -145,6 +145,7 @@ class BrowseX : public ::testing::Test {
   Mirror mirror;
   Window window = 0;
   INSTALL_DIALOG* dialog = nullptr;
+  INT_S16 language = 0;  // of the pages the mirror shows
 };
 
 TEST_F(BrowseX, AFolderOpenedInTheListIsChosenAndCancelKeepsIt) {
@@ -171,6 +172,84 @@ TEST_F(BrowseX, AFolderOpenedInTheListIsChosenAndCancelKeepsIt) {
   EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog)));
   install();
   EXPECT_TRUE(zt::file_exists(home + "/pick/install_log.txt")) << program->err();
+}
+
+TEST_F(BrowseX, AFolderMadeThroughNewFolderAsDollarXIsChosen) {
+  const std::string home = getenv("HOME");
+  start_to_target_page();
+  WM_FILE_SELECT* s = open_browser();
+  ASSERT_TRUE(s);
+  s->folder.set_if_directory(home.c_str());
+  s->refresh_needed = 1;
+  settle_mirror();
+  press(s->new_folder_button);
+  auto* entry = dynamic_cast<WM_TEXT_EDIT_DIALOG*>(find_popup(WM_KIND_TEXT_EDIT_DIALOG));
+  ASSERT_TRUE(entry);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(entry->ok_button)));
+  screenshot(window, "new-folder");
+  // Typed as a person types it, into the focused entry box.
+  const Rect box = rect_of(entry->edit_box);
+  ASSERT_TRUE(click(window, box.cx(), box.cy()));
+  ASSERT_TRUE(zt::xdotool("windowfocus --sync " + std::to_string(window)));
+  ASSERT_TRUE(zt::xdotool("type --delay 200 '$x'"));
+  entry->edit_box->set_text("$x");
+  settle_mirror();
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, box));
+  press(entry->ok_button);
+  // The new folder was made and entered.
+  EXPECT_TRUE(is_directory((home + "/$x").c_str()));
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(s->location_menu)));
+  screenshot(window, "entered-new-folder");
+  press(s->ok_button);
+  EXPECT_EQ(text_of(target_path_button), home + "/$x");
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(target_path_button)));
+  screenshot(window, "chosen");
+  install();
+  EXPECT_TRUE(zt::file_exists(home + "/$x/install_log.txt")) << program->err();
+}
+
+TEST_F(BrowseX, AfterTheRunInFrancaisTheLeftButtonOpensTheAboutBox) {
+  program.reset(new ProgramRun(installer_e2e_path(), {"-x", "$ROOT2" + folder + "/installer.xml"}));
+  window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
+  ASSERT_NE(window, 0u) << program->err();
+  DATABASE& d = installer_database;
+  INT_S16 francais = -1;
+  for (INT_S16 l = 0; l < d.language_count; ++l)
+    if (std::string(d.languages[l].text(TEXT_LANGUAGE_OWN_NAME)) == "Francais") francais = l;
+  ASSERT_GE(francais, 0);
+  language = 0;
+  expect_page(INSTALL_PAGE_LANGUAGE);
+  // The language buttons' page was computed when the page was built, in the
+  // language current then.
+  const INT_S32 after_language = d.next_page();
+  language = francais;
+  click_to_page(rect_of(install_grid->get_cell(0, francais)), after_language);
+  for (INT_S32 page = after_language; page != INSTALL_PAGE_PROGRESS;) {
+    d.current_page = page;
+    const INT_S32 next = d.next_page();
+    click_to_page(rect_of(dialog->next_button), next);
+    page = next;
+  }
+  ASSERT_TRUE(dialog->status_label);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000));
+  // No readme follows: the left button became the about button.
+  EXPECT_EQ(word_to_s32(dialog->quit_button->action_arg1), INSTALL_CMD_ABOUT);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->quit_button)));
+  press(dialog->quit_button);
+  auto* box = dynamic_cast<WM_ABOUT*>(find_popup(WM_KIND_ABOUT));
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->get_x(), d.about_box.x);
+  EXPECT_EQ(box->get_y(), d.about_box.y);
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(box)));
+  screenshot(window, "about");
+  // Its button closes it.
+  const Rect where = rect_of(box);
+  const Rect close_button = rect_of(box->close_button);
+  ASSERT_TRUE(click(window, close_button.cx(), close_button.cy()));
+  box->close(0);
+  settle_mirror();
+  EXPECT_TRUE(wait_for_match(*probe, window, mirror, where));
+  EXPECT_TRUE(program->running());
 }
 
 }  // namespace

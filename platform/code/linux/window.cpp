@@ -4,6 +4,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/xpm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,8 @@
 #include "input.h"
 #include "wm_globals.h"
 #include "x11_platform.h"
+
+#include <X11/extensions/XShm.h>  // after Xlib, which it needs
 
 static const INT_U16 NO_LIMIT = 65535;
 
@@ -236,18 +240,132 @@ static int mask_width(unsigned long mask) {
   return width;
 }
 
-static void free_presentation() {
-  if (x11.ximage) {
-    XDestroyImage(x11.ximage);  // frees its buffer too
-    x11.ximage = nullptr;
+// How frames reach the server. SHARED: converted into a segment the server
+// reads itself (XShmPutImage). BORROWED: the XImage lies over the screen
+// image's own pixels, whose layout is the server's (XPutImage, no copy).
+// COPIED: converted into the XImage's own buffer (XPutImage).
+enum PRESENTATION { PRESENT_COPIED, PRESENT_BORROWED, PRESENT_SHARED };
+static PRESENTATION presentation = PRESENT_COPIED;
+static XShmSegmentInfo shm_segment;
+static int shm_opcode = 0;         // the extension's major opcode while an attach is checked
+static bool shm_refused = false;   // the attach raised an error
+
+INT_U8 x11_shared_memory_allowed = 1;
+
+const char* x11_presentation_kind() {
+  if (!x11.ximage) return "none";
+  return presentation == PRESENT_SHARED ? "shared" : presentation == PRESENT_BORROWED ? "borrowed" : "copied";
+}
+
+// Detaches what the XImage does not own, then destroys it.
+static void destroy_ximage() {
+  if (!x11.ximage) return;
+  if (presentation == PRESENT_SHARED) {
+    XShmDetach(x11.display, &shm_segment);
+    XSync(x11.display, False);  // the server lets go before the segment goes
+    x11.ximage->data = nullptr;
+    shmdt(shm_segment.shmaddr);
+    shm_segment = XShmSegmentInfo{};
+  } else if (presentation == PRESENT_BORROWED) {
+    x11.ximage->data = nullptr;  // the screen image's pixels: XDestroyImage would free them
   }
+  XDestroyImage(x11.ximage);  // frees a buffer of its own too
+  x11.ximage = nullptr;
+  presentation = PRESENT_COPIED;
+}
+
+static void free_presentation() {
+  destroy_ximage();
   if (x11.gc) {
     XFreeGC(x11.display, x11.gc);
     x11.gc = nullptr;
   }
 }
 
-// The XImage that frames are converted into, and its pixel format.
+static int note_shm_error(Display* display, XErrorEvent* error) {
+  if (shm_opcode != 0 && error->request_code == shm_opcode) {
+    shm_refused = true;
+    return 0;
+  }
+  return handle_x_error(display, error);
+}
+
+// The server maps a segment by its id in its own machine's table, so the
+// extension only serves a server on this machine: a display named without a
+// host (":0", "unix:0").
+static bool display_is_local() {
+  const char* name = DisplayString(x11.display);
+  if (!name) return false;
+  const char* colon = strrchr(name, ':');
+  if (!colon) return false;
+  const std::string host(name, static_cast<size_t>(colon - name));
+  return host.empty() || host == "unix";
+}
+
+// An XImage in a shared segment the server has attached; null when the
+// extension is missing, refused or unusable here.
+static XImage* create_shared_image(Visual* visual, int depth, int width, int height) {
+  int major = 0, minor = 0;
+  Bool pixmaps = False;
+  int opcode = 0, first_event = 0, first_error = 0;
+  if (!x11_shared_memory_allowed || !display_is_local() ||
+      !XQueryExtension(x11.display, "MIT-SHM", &opcode, &first_event, &first_error) ||
+      !XShmQueryVersion(x11.display, &major, &minor, &pixmaps))
+    return nullptr;
+  // The server reads the segment in its own byte order; ours must be it.
+  if (ImageByteOrder(x11.display) != LSBFirst) return nullptr;
+  // The image keeps a pointer to the segment's record: it lives as long.
+  XShmSegmentInfo& segment = shm_segment;
+  segment = XShmSegmentInfo{};
+  XImage* image = XShmCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment,
+                                  static_cast<unsigned>(width), static_cast<unsigned>(height));
+  if (!image) return nullptr;
+  const size_t size = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height);
+  segment.shmid = shmget(IPC_PRIVATE, size ? size : 1, IPC_CREAT | 0600);
+  if (segment.shmid < 0) {
+    XDestroyImage(image);
+    return nullptr;
+  }
+  segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+  if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
+    shmctl(segment.shmid, IPC_RMID, nullptr);
+    XDestroyImage(image);
+    return nullptr;
+  }
+  segment.readOnly = True;
+  image->data = segment.shmaddr;
+  // The attach is answered only by an error, so it is waited for here with
+  // its errors caught rather than ending the program.
+  XSync(x11.display, False);
+  shm_opcode = opcode;
+  shm_refused = false;
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(note_shm_error);
+  const Bool attached = XShmAttach(x11.display, &segment);
+  XSync(x11.display, False);
+  XSetErrorHandler(previous);
+  shm_opcode = 0;
+  // Marked for removal now: it goes when both sides have detached, even if
+  // this process ends without cleaning up.
+  shmctl(segment.shmid, IPC_RMID, nullptr);
+  if (!attached || shm_refused) {
+    image->data = nullptr;
+    XDestroyImage(image);
+    shmdt(segment.shmaddr);
+    segment = XShmSegmentInfo{};
+    return nullptr;
+  }
+  return image;
+}
+
+// True when the screen image's pixels are already what the server takes:
+// 32-bit pixels at depth 24 (the top byte, our alpha, is ignored there; at
+// depth 32 it would not be), red, green and blue in our bit positions.
+static bool layout_is_native(const XImage* image, int depth) {
+  return depth == 24 && image->bits_per_pixel == 32 && image->red_mask == 0xFF0000u &&
+         image->green_mask == 0x00FF00u && image->blue_mask == 0x0000FFu;
+}
+
+// The XImage that frames go through, and its pixel format.
 static void create_presentation(int width, int height) {
   free_presentation();
   x11.red_shift = x11.green_shift = x11.blue_shift = 0;
@@ -256,20 +374,36 @@ static void create_presentation(int width, int height) {
   int screen = DefaultScreen(x11.display);
   int depth = DefaultDepth(x11.display, screen);
   Visual* visual = DefaultVisual(x11.display, screen);
-  // The buffer is sized from the image's own row length, which follows the
-  // server's pixel size for the depth (16 bits for depth 15, say).
-  XImage* image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+  XImage* image = create_shared_image(visual, depth, width, height);
   if (image) {
-    image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height)));
-    if (!image->data) {
-      XDestroyImage(image);
-      image = nullptr;
+    presentation = PRESENT_SHARED;
+  } else {
+    // The buffer is sized from the image's own row length, which follows the
+    // server's pixel size for the depth (16 bits for depth 15, say).
+    image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+    if (image && layout_is_native(image, depth)) {
+      IMAGE* s = platform_screen_image();
+      if (s->pixels && s->width == width && s->height == height) {
+        // Over the screen pixels, rows as far apart as the screen's.
+        XDestroyImage(image);
+        image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                             reinterpret_cast<char*>(s->pixels), static_cast<unsigned>(width),
+                             static_cast<unsigned>(height), 32, s->pitch * 4);
+        if (image) presentation = PRESENT_BORROWED;
+      }
+    }
+    if (image && presentation == PRESENT_COPIED) {
+      image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height)));
+      if (!image->data) {
+        XDestroyImage(image);
+        image = nullptr;
+      }
     }
   }
   if (!image) report_fatal_error(0x10, nullptr);
   // Pixels are written in this machine's byte order; Xlib converts when the
-  // server's differs.
+  // server's differs (the shared path is only taken when it does not).
   image->byte_order = LSBFirst;
   x11.ximage = image;
   if (image->bits_per_pixel == 16) {
@@ -430,10 +564,7 @@ void close_window(INT_U16 display) {
   if (x11.blank_bitmap) XFreePixmap(x11.display, x11.blank_bitmap);
   x11.blank_cursor = 0;
   x11.blank_bitmap = 0;
-  if (x11.ximage) {
-    XDestroyImage(x11.ximage);
-    x11.ximage = nullptr;
-  }
+  destroy_ximage();
   XUngrabPointer(x11.display, CurrentTime);
   XUngrabKeyboard(x11.display, CurrentTime);
   x11.keyboard_grabbed = 0;
@@ -491,17 +622,35 @@ void swap_screens(INT_S16 display) {
   if (screen->dirty_left == 65535 || screen->dirty_right == 65535 || screen->dirty_top == 65535 ||
       screen->dirty_bottom == 65535)
     return;
+  if (!x11.ximage || !screen->pixels) return;
+  // Borrowed pixels must still be the screen's (an image recreated under us
+  // would leave the XImage over freed memory).
+  if (presentation == PRESENT_BORROWED &&
+      (x11.ximage->data != reinterpret_cast<char*>(screen->pixels) || x11.ximage->width != screen->width ||
+       x11.ximage->height != screen->height || x11.ximage->bytes_per_line != screen->pitch * 4))
+    create_presentation(screen->width, screen->height);
   XImage* out = x11.ximage;
-  if (!out || !screen->pixels) return;
+  if (presentation == PRESENT_BORROWED) {
+    XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, static_cast<unsigned>(out->width),
+              static_cast<unsigned>(out->height));
+    XFlush(x11.display);
+    frame_activity = 1;
+    screen->dirty_left = screen->dirty_right = screen->dirty_top = screen->dirty_bottom = 65535;
+    return;
+  }
   int width = screen->width < out->width ? screen->width : out->width;
   int height = screen->height < out->height ? screen->height : out->height;
   const INT_U32* src = screen->pixels;
   char* dst = out->data;
   if (out->bits_per_pixel == 32) {
     bool native = x11.red_shift == 16 && x11.green_shift == 8 && x11.blue_shift == 0;
+    // At depth 24 the server ignores the top byte: the rows go over as they are.
+    bool whole_rows = native && out->depth == 24;
     for (int row = 0; row < height; ++row) {
       INT_U32* d = reinterpret_cast<INT_U32*>(dst);
-      if (native) {
+      if (whole_rows) {
+        memcpy(d, src, static_cast<size_t>(width) * sizeof(INT_U32));
+      } else if (native) {
         for (int i = 0; i < width; ++i) d[i] = src[i] & 0x00FFFFFFu;
       } else {
         for (int i = 0; i < width; ++i) {
@@ -526,9 +675,17 @@ void swap_screens(INT_S16 display) {
       dst += out->bytes_per_line;
     }
   }
-  XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, static_cast<unsigned>(out->width),
-            static_cast<unsigned>(out->height));
-  XFlush(x11.display);
+  if (presentation == PRESENT_SHARED) {
+    XShmPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, static_cast<unsigned>(out->width),
+                 static_cast<unsigned>(out->height), False);
+    // The server reads the segment while it handles the request: once it has
+    // answered, the next frame may write the segment.
+    XSync(x11.display, False);
+  } else {
+    XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, static_cast<unsigned>(out->width),
+              static_cast<unsigned>(out->height));
+    XFlush(x11.display);
+  }
   frame_activity = 1;
   screen->dirty_left = screen->dirty_right = screen->dirty_top = screen->dirty_bottom = 65535;
 }

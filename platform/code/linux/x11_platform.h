@@ -56,6 +56,12 @@ void restore_x_error_handler();
 class IMAGE;
 IMAGE* platform_screen_image();
 
+// Presentation through the shared-memory extension where the server offers
+// it; tests clear it before a window opens to take the plain path.
+extern INT_U8 x11_shared_memory_allowed;
+// "shared", "borrowed" (the screen pixels themselves), "copied" or "none".
+const char* x11_presentation_kind();
+
 // Event dispatch of the frame pump.
 bool handle_window_event(XEvent* event);
 Bool accept_any_event(Display* display, XEvent* event, XPointer arg);
