@@ -53,6 +53,11 @@ bool usable_last_path(const char* text) {
   return is_known_path_variable(first.c_str());
 }
 
+// A setting holds at most CONFIG_VALUE_SIZE - 1 characters and would keep a
+// longer text cut, which names another folder or file: such a text is stored
+// empty, as if never chosen.
+const char* storable(const char* text) { return std::strlen(text) < CONFIG_VALUE_SIZE ? text : ""; }
+
 void open_main_window() {
   DATABASE& d = installer_database;
   WINDOW_REQUEST request = {};
@@ -122,8 +127,8 @@ INT_S32 handle_configuration_choice(WM_SCREEN_OBJECT* caller, INT_WORD command, 
   // still where the next start opens.
   char path[FOLDER_PATH_SIZE];
   d.config_folder.get_path_text(path, nullptr);
-  settings.file.set_string(&settings.folder, configuration_last_path_key, path);
-  settings.file.set_string(&settings.folder, configuration_last_name_key, name);
+  settings.file.set_string(&settings.folder, configuration_last_path_key, storable(path));
+  settings.file.set_string(&settings.folder, configuration_last_name_key, storable(name));
 
   // Every page reads the current language's texts and the run the selected
   // item: a database without either is no installation data.

@@ -5,6 +5,8 @@
 #include "install_dialog_env.h"
 #include "wm_file_select.h"
 #include "wm_globals.h"
+#include "wm_grid.h"
+#include "wm_menu.h"
 #include "wm_text_edit.h"
 
 using namespace inst;
@@ -57,7 +59,11 @@ TEST_F(BrowseTest, BothButtonsOpenTheSelectorAsTheDatabaseSays) {
   d.browser_box = {-1, -1, -1, -1};
   d.browser_prompt_on_box = 1;
   d.browser_draggable = 0;
+  // Each style set in its role: a colour of its own.
   d.styles[STYLE_TEXT].bg_colour = 0xFF102030u;
+  d.styles[STYLE_SCROLLBAR].bg_colour = 0xFF203040u;
+  d.styles[STYLE_MENU_DROPDOWN].bg_colour = 0xFF304050u;
+  d.styles[STYLE_MENU_BUTTON].bg_colour = 0xFF405060u;
   d.icons[ICON_YES].create(8, 6);
   d.icons[ICON_NEW_FOLDER].create(5, 4);
   show_page(INSTALL_PAGE_TARGET);
@@ -77,6 +83,12 @@ TEST_F(BrowseTest, BothButtonsOpenTheSelectorAsTheDatabaseSays) {
     EXPECT_EQ(s->prompt_over_selector, 1);
     EXPECT_EQ(s->draggable, 0);
     EXPECT_EQ(s->entry_style.bg_colour, 0xFF102030u);  // style set 5 as the name box's
+    EXPECT_EQ(s->list->style.bg_colour, 0xFF102030u);  // and the list's
+    EXPECT_EQ(s->list->scrollbar_style.bg_colour, 0xFF203040u);
+    EXPECT_EQ(s->location_menu->back_colour, 0xFF405060u);
+    ASSERT_TRUE(s->location_menu->menu);
+    EXPECT_EQ(s->location_menu->menu->style.bg_colour, 0xFF304050u);
+    EXPECT_EQ(s->location_menu->menu->alternate_item_style, &d.styles[STYLE_MENU_ALT_ITEM]);
     EXPECT_STREQ(s->get_title(), "T48");
     EXPECT_EQ(text_of(s->ok_button), "T45");
     EXPECT_EQ(text_of(s->cancel_button), "T46");

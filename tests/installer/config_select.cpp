@@ -180,4 +180,26 @@ TEST_F(ConfigSelectTest, AFolderWithoutAUsablePackageKeepsTheSelectorButIsRememb
   EXPECT_EQ(std::string(again->folder.native_path_text(nullptr)), dir);
 }
 
+TEST_F(ConfigSelectTest, AChoiceTooLongForTheSettingsIsNotStoredCut) {
+  // A folder path of more than 255 characters, and a name of 256.
+  std::string dir = zt::make_temp_dir("long");
+  while (dir.size() < 300) {
+    dir += "/" + std::string(60, 'd');
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  }
+  const std::string name = std::string(252, 'n') + ".xml";
+  zt::write_text(dir + "/" + name, "x\n");
+  WM_FILE_SELECT* s = build();
+  FOLDER folder(FOLDER::UNSET{});
+  ASSERT_TRUE(folder.set_if_directory(dir.c_str()));
+  s->set_mode(FILE_SELECT_OPEN, &folder, name.c_str(), ".xml");
+  EXPECT_EQ(open(s), 0);
+  EXPECT_STREQ(installer_database.config_name.text, name.c_str());
+  EXPECT_EQ(zt::read_text(prefs_folder() + "/settings.cfg"), "last_path\n\t\nlast_filename\n\t\n");
+  drop(s);
+  WM_FILE_SELECT* again = build();
+  EXPECT_EQ(std::string(again->folder.native_path_text(nullptr)), native_of("$APPDATA"));
+  EXPECT_EQ(name_in(again), "");
+}
+
 }  // namespace

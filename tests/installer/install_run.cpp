@@ -525,3 +525,38 @@ TEST_F(InstallRunTest, AFailedWriteNamesTheSystemErrorAndLeavesNoPartialFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InstallRunTest, ALogThatCannotBeCreatedShowsTheBoxUncounted) {
+  store("e/a", "a");
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  ASSERT_EQ(zt::sh("mkdir -p '" + target + "/install_log.txt'"), 0);
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  EXPECT_NE(box_text(failure_box()).find("T8|" + target + "/install_log.txt: Is a directory|"), std::string::npos)
+      << box_text(failure_box());
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(zt::read_text(target + "/a"), "a");
+  EXPECT_EQ(zt::sh("[ -z \"$(ls -A '" + target + "/install_log.txt')\" ]"), 0);
+}
+
+TEST_F(InstallRunTest, TheRunWaitsWhileTheQuitBoxIsOnTop) {
+  store("e/a", "a");
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  show_page(INSTALL_PAGE_PROGRESS);
+  frame();  // step 0
+  ASSERT_EQ(install_step_count, 1);
+  open_quit_box(0);
+  for (int i = 0; i < 5; ++i) frame(1000);
+  EXPECT_EQ(install_step_count, 1);
+  WM_CONFIRM* box = quit_confirm_box;
+  ASSERT_TRUE(box);
+  click(box->second_button);  // No: the box goes, the run goes on
+  ASSERT_TRUE(run());
+  EXPECT_EQ(zt::read_text(target + "/a"), "a");
+}
+
+}  // namespace
