@@ -193,12 +193,18 @@ inline bool eventually(const std::function<bool()>& pred, int timeout_ms = 3000)
 // its window found and focused.
 class DemoTest : public ::testing::Test {
  protected:
-  // Starts the scene and waits for its "ready".
+  // Starts the server and the scene, and waits for the scene's "ready".
   void start(const std::string& scene, const std::vector<std::string>& env = {}) {
+    ASSERT_NO_FATAL_FAILURE(start_server());
+    ASSERT_NO_FATAL_FAILURE(start_demo(scene, env));
+  }
+  void start_server() {
     server_ = zt::start_checked_xvfb(640, 480, 24);
     ASSERT_TRUE(server_);
     probe_.reset(new zt::XProbe);
     ASSERT_TRUE(probe_->ok());
+  }
+  void start_demo(const std::string& scene, const std::vector<std::string>& env = {}) {
     demo_.reset(new Demo(scene, env));
     ASSERT_TRUE(demo_->said("ready")) << demo_->text();
     std::vector<Window> windows;
