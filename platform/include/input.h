@@ -12,6 +12,26 @@
 
 #include "zorv_types.h"
 
+// The key codes the window manager and the widgets act on.
+enum : INT_S32 {
+  KEYCODE_ESCAPE = 9,
+  KEYCODE_TAB = 23,
+  KEYCODE_RETURN = 36,
+  KEYCODE_CONTROL_LEFT = 37,
+  KEYCODE_SHIFT_LEFT = 50,
+  KEYCODE_SHIFT_RIGHT = 62,
+  KEYCODE_HOME = 97,
+  KEYCODE_UP = 98,
+  KEYCODE_PAGE_UP = 99,
+  KEYCODE_LEFT = 100,
+  KEYCODE_RIGHT = 102,
+  KEYCODE_END = 103,
+  KEYCODE_DOWN = 104,
+  KEYCODE_PAGE_DOWN = 105,
+  KEYCODE_DELETE = 107,
+  KEYCODE_CONTROL_RIGHT = 109
+};
+
 struct KEYBOARD_STATE {
   INT_U8* queue = nullptr;     // typed characters, oldest at index 0
   INT_S32 capacity = 0;        // bytes in queue

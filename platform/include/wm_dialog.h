@@ -135,6 +135,8 @@ class WM_DIALOG : public WM_SCREEN_OBJECT {
   INT_U8 opening;
 
  protected:
+  // Cuts a dialog larger than its screen to the screen, at that axis's 0.
+  void fit_to_screen();
   // The floating menu's focus test (its grid holds the focus in a fully
   // visible row); no other dialog keeps the focus that way.
   virtual INT_U8 menu_holds_focus() { return 0; }

@@ -30,15 +30,11 @@ void load_dejavu_as_builtin() {
   }
 }
 
-class ConfigSelectX : public ::testing::Test {
+class ConfigSelectX : public ProgramTest {
  protected:
   void SetUp() override {
-    server = zt::start_checked_xvfb(1024, 768, 24);
-    ASSERT_TRUE(server);
-    probe.reset(new zt::XProbe());
-    ASSERT_TRUE(probe->ok());
-    tolerate_x_errors();
-    ASSERT_TRUE(make_e2e_sandbox(zt::make_temp_dir("e2e")));
+    ProgramTest::SetUp();
+    if (HasFatalFailure()) return;
     app = zt::make_temp_dir("app");
     data = app + "/data";
     ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
@@ -64,28 +60,7 @@ class ConfigSelectX : public ::testing::Test {
     return "";
   }
 
-  void expect_page(INT_S32 page) {
-    dialog = mirror.show(page, 0);
-    ASSERT_TRUE(dialog && dialog->caption);
-    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption))) << "page " << page;
-    screenshot(window, "page-" + std::to_string(page));
-  }
-  void click_to_page(const Rect& target, INT_S32 page) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      ASSERT_TRUE(click(window, target.cx(), target.cy()));
-      INSTALL_DIALOG* next = mirror.show(page, 0);
-      if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
-    }
-    expect_page(page);
-  }
-
-  std::unique_ptr<zt::XServer> server;
-  std::unique_ptr<zt::XProbe> probe;
-  std::unique_ptr<ProgramRun> program;
   std::string app, data;
-  Mirror mirror;
-  Window window = 0;
-  INSTALL_DIALOG* dialog = nullptr;
 };
 
 TEST_F(ConfigSelectX, TheChosenConfigurationIsInstalledAndRemembered) {

@@ -353,6 +353,72 @@ inline Window wait_for_window(zt::XProbe& probe, const std::string& title, int t
   return 0;
 }
 
+// A private Xvfb, a connection of the test's own and the sandbox
+// installer_e2e runs against; the program, its window and the mirror of its
+// pages.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = zt::start_checked_xvfb(1024, 768, 24);
+    ASSERT_TRUE(server);
+    probe.reset(new zt::XProbe());
+    ASSERT_TRUE(probe->ok());
+    tolerate_x_errors();
+    ASSERT_TRUE(make_e2e_sandbox(zt::make_temp_dir("e2e")));
+  }
+  void TearDown() override {
+    program.reset();
+    probe.reset();
+    server.reset();
+  }
+
+  // Writes the demonstration package into a new `folder` and loads the
+  // mirror from it.
+  void load_demo_package() {
+    folder = zt::make_temp_dir("demo");
+    ASSERT_TRUE(make_demo_package(folder));
+    ASSERT_TRUE(mirror.load(folder));
+  }
+
+  // The window shows `page` in `language`: its caption matches the mirror's.
+  void expect_page(INT_S32 page) {
+    dialog = mirror.show(page, language);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(dialog->caption);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption)))
+        << "page " << page << ": " << program->err();
+    screenshot(window, "page-" + std::to_string(page));
+  }
+  void expect_page(INT_S32 page, INT_S16 in_language) {
+    language = in_language;
+    expect_page(page);
+  }
+
+  // Clicks until the window shows the page (a button enabled a frame later
+  // ignores an early click).
+  void click_to_page(const Rect& target, INT_S32 page) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ASSERT_TRUE(click(window, target.cx(), target.cy()));
+      INSTALL_DIALOG* next = mirror.show(page, language);
+      if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
+    }
+    expect_page(page);
+  }
+  void click_to_page(const Rect& target, INT_S32 page, INT_S16 in_language) {
+    language = in_language;
+    click_to_page(target, page);
+  }
+
+  std::unique_ptr<zt::XServer> server;
+  std::unique_ptr<zt::XProbe> probe;
+  std::unique_ptr<ProgramRun> program;
+  std::string folder;  // the demonstration package's
+  Mirror mirror;
+  Window window = 0;
+  INSTALL_DIALOG* dialog = nullptr;
+  INT_S16 language = 0;  // of the pages the mirror shows
+};
+
 }  // namespace xi
 
 #endif

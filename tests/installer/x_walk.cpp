@@ -8,23 +8,11 @@ using namespace xi;
 
 namespace {
 
-class InstallerX : public ::testing::Test {
+class InstallerX : public ProgramTest {
  protected:
   void SetUp() override {
-    server = zt::start_checked_xvfb(1024, 768, 24);
-    ASSERT_TRUE(server);
-    probe.reset(new zt::XProbe());
-    ASSERT_TRUE(probe->ok());
-    tolerate_x_errors();
-    ASSERT_TRUE(make_e2e_sandbox(zt::make_temp_dir("e2e")));
-    folder = zt::make_temp_dir("demo");
-    ASSERT_TRUE(make_demo_package(folder));
-    ASSERT_TRUE(mirror.load(folder));
-  }
-  void TearDown() override {
-    program.reset();
-    probe.reset();
-    server.reset();
+    ProgramTest::SetUp();
+    if (!HasFatalFailure()) load_demo_package();
   }
 
   // Starts the program on the package; waits for its window and for the
@@ -38,27 +26,6 @@ class InstallerX : public ::testing::Test {
     expect_page(first_page, 0);
   }
 
-  // The window shows `page` in `language`: its caption matches the mirror's.
-  void expect_page(INT_S32 page, INT_S16 language) {
-    dialog = mirror.show(page, language);
-    ASSERT_TRUE(dialog);
-    ASSERT_TRUE(dialog->caption);
-    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->caption)))
-        << "page " << page << ": " << program->err();
-    screenshot(window, "page-" + std::to_string(page));
-  }
-
-  // Clicks until the window shows the page (a button enabled a frame later
-  // ignores an early click).
-  void click_to_page(const Rect& target, INT_S32 page, INT_S16 language = 0) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      ASSERT_TRUE(click(window, target.cx(), target.cy()));
-      INSTALL_DIALOG* next = mirror.show(page, language);
-      if (wait_for_match(*probe, window, mirror, rect_of(next->caption), 2000)) break;
-    }
-    expect_page(page, language);
-  }
-
   void open_quit_box_and_check() {
     park_pointer(window);
     WM_CONFIRM* box = mirror.show_quit_box();
@@ -69,13 +36,6 @@ class InstallerX : public ::testing::Test {
     no = rect_of(box->second_button);
   }
 
-  std::unique_ptr<zt::XServer> server;
-  std::unique_ptr<zt::XProbe> probe;
-  std::unique_ptr<ProgramRun> program;
-  std::string folder;
-  Mirror mirror;
-  Window window = 0;
-  INSTALL_DIALOG* dialog = nullptr;
   WM_CONFIRM* quit_box = nullptr;
   Rect yes, no;
 };

@@ -88,6 +88,26 @@ TEST_P(PresentPaths, EveryPathShowsTheSamePixelsAcrossAResize) {
   close_display();
 }
 
+// The connection closed under an open window takes the shared segment with
+// it; the next window, on a new connection, gets one of its own.
+TEST(PresentPathsReconnect, ClosingTheDisplayUnderASharedWindowThenOpeningAgain) {
+  std::unique_ptr<zt::XServer> server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  zt::XProbe probe;
+  ASSERT_TRUE(probe.ok());
+  WINDOW_REQUEST r{"Again", 64, 48, 0, NO, NO, NO, NO, 0};
+  ASSERT_TRUE(open_window(&r, 0));
+  EXPECT_STREQ(x11_presentation_kind(), "shared");
+  close_display();
+  EXPECT_STREQ(x11_presentation_kind(), "none");
+  ASSERT_TRUE(open_window(&r, 0));
+  zt::pump_until([] { return false; }, 100);
+  EXPECT_STREQ(x11_presentation_kind(), "shared");
+  EXPECT_EQ(present_and_compare(probe, 24, 4), 0);
+  close_window(65535);
+  close_display();
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, PresentPaths,
                          ::testing::Values(Case{false, 24}, Case{false, 16}, Case{true, 24}, Case{true, 16}),
                          [](const ::testing::TestParamInfo<Case>& info) {

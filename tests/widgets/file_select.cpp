@@ -141,6 +141,13 @@ TEST_F(FileSelect, OpenModeOkWaitsForAFileAndOtherClicksClearTheName) {
   click_row(s, 0, 0);
   EXPECT_STREQ(s->name_box->text.text, "");
   EXPECT_EQ(s->ok_button->enabled, 0);
+  EXPECT_STREQ(s->folder.path, temp.path);  // ".." of the fixture
+  // A location item clears the name too (item 0: the folder itself).
+  s->name_box->set_text("x.txt");
+  WM_FILE_SELECT::on_command(s->location_menu->menu->item_at(0), 4, reinterpret_cast<INT_WORD>(s));
+  frame(16);
+  EXPECT_STREQ(s->name_box->text.text, "");
+  EXPECT_STREQ(s->folder.path, temp.path);
   click(s->cancel_button);
   EXPECT_EQ(log().back(), "answer0/9");
 }

@@ -308,6 +308,39 @@ TEST_F(ScriptDraw, IconInTheLeftGap) {
   EXPECT_EQ(pixel(29, 33), kPaper);
 }
 
+// Contradictory alignment flags: of each pair the first wins, for the text
+// and for an icon attached beside it alike (the text is not pushed out of
+// its box).
+TEST_F(ScriptDraw, BothSidesOfAPairAlignAsTheFirstBesideAnAttachedIcon) {
+  auto shot = [] {
+    std::vector<COLOUR> v;
+    for (INT_S16 y = 20; y <= 43; ++y)
+      for (INT_S16 x = 20; x <= 119; ++x) v.push_back(pixel(x, y));
+    return v;
+  };
+  struct CASE {
+    INT_U32 first, second, icon;
+  };
+  const CASE cases[] = {{SCRIPT_TEXT_LEFT, SCRIPT_TEXT_RIGHT, SCRIPT_ICON_RIGHT},
+                        {SCRIPT_TEXT_TOP, SCRIPT_TEXT_BOTTOM, SCRIPT_ICON_BOTTOM}};
+  for (const CASE& c : cases) {
+    WM_SCRIPT* l = make("Ab", c.first | c.icon | SCRIPT_ICON_ATTACHED);
+    l->x_spacing = 3;
+    l->y_spacing = 1;
+    l->icon.create(4, 4);
+    l->icon.clear(&kRed, 1);
+    frame();
+    const std::vector<COLOUR> first_only = shot();
+    EXPECT_EQ(count_colour(20, 20, 119, 43, kRed), 16) << c.first;
+    l->label_flags |= c.second;
+    l->show();
+    frame();
+    EXPECT_EQ(shot(), first_only) << c.first;
+    l->hide(0, 0);
+    frame();
+  }
+}
+
 TEST_F(ScriptDraw, StateImagesReplaceBackgroundAndBorder) {
   const std::string dir = zt::make_temp_dir("label");
   // Opaque top half, transparent bottom half.

@@ -1,6 +1,7 @@
 // The text edit box: focus clicks, editing keys and characters as tables of
 // cases, the clipboard, Return, password mode, the four filters, scrolling,
 // and its pixels (selection band, cursor column).
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -393,6 +394,25 @@ TEST_F(TextEdit, ZeroWidthWAndMaskCountAsOne) {
   EXPECT_EQ(WM_TEXT_EDIT::masks_that_fit(5, 0, 10), 0);
   // A box narrower than its gaps shows from no position beyond the end.
   EXPECT_LE(WM_TEXT_EDIT::first_shown(screen, kFont, kFontSize, kFontSize, t, 10, -5, 12), 10);
+}
+
+TEST_F(TextEdit, TextCursorShapeWhileThePointerIsOver) {
+  static std::vector<int> kinds;
+  wm_use_cursor_shapes = 1;
+  wm_set_cursor_source = [](INT_U8 kind, INT_U8 defer) -> INT_U8 {
+    if (defer) kinds.push_back(kind);
+    return 1;
+  };
+  WM_TEXT_EDIT* b = make("text");
+  move_to(static_cast<INT_S16>(kBoxX + 5), mid_y(b));
+  frame(16);
+  EXPECT_NE(std::find(kinds.begin(), kinds.end(), 5), kinds.end());
+  EXPECT_EQ(pm().frame_cursor_kind, 5);
+  kinds.clear();
+  move_to(static_cast<INT_S16>(kBoxX + kBoxWidth + 20), mid_y(b));
+  frame(16);
+  EXPECT_EQ(std::find(kinds.begin(), kinds.end(), 5), kinds.end());
+  wm_set_cursor_source = nullptr;
 }
 
 }  // namespace

@@ -103,6 +103,22 @@ __attribute__((target("avx2"))) void vertical_row_avx2(const COLOUR* const* rows
   }
 }
 
+// The filter's edges give the outermost contributors a weight of exactly 0,
+// whose products are 0 and add nothing: they are dropped from a pass's own
+// table, which leaves every sum as it was.
+void drop_zero_weights(SCALE_CONTRIBUTION_TABLE* table) {
+  for (INT_S32 u = 0; u < table->line_length; ++u) {
+    SCALE_CONTRIBUTION& c = table->contributions[u];
+    INT_S32 first = 0, last = c.right - c.left;
+    while (first <= last && c.weights[first] == 0.0) ++first;
+    while (last >= first && c.weights[last] == 0.0) --last;
+    if (first > 0 && first <= last)
+      memmove(c.weights, c.weights + first, static_cast<size_t>(last - first + 1) * sizeof(double));
+    c.left += first;
+    c.right = c.left + (last - first);
+  }
+}
+
 // trunc(v x w) for every channel value v of one weight: the vertical pass
 // looks its products up instead of multiplying, four per pixel.
 void fill_products(INT_S32* table, double w) {
@@ -173,6 +189,7 @@ void C2PassScale<Filter>::scale_horizontally(const COLOUR* src, INT_U32 src_widt
                                              INT_U32 dst_width, INT_U32 dst_pitch) {
   SCALE_CONTRIBUTION_TABLE* table =
       calc_contributions(dst_width, src_width, double(dst_width) / double(src_width));
+  drop_zero_weights(table);
   const SCALE_ROW row = scale_row_chosen();
   for (INT_U32 y = 0; y < rows; ++y) {
     if (progress && !progress(static_cast<INT_U8>(double(y) / rows * 50))) {
@@ -192,6 +209,7 @@ void C2PassScale<Filter>::scale_vertically(const COLOUR* src, INT_U32 src_pitch,
                                            INT_U32 dst_pitch, INT_U32 dst_height) {
   SCALE_CONTRIBUTION_TABLE* table =
       calc_contributions(dst_height, src_height, double(dst_height) / double(src_height));
+  drop_zero_weights(table);
   if (progress) {
     // Column by column, so that the callback sees the progress it expects.
     for (INT_U32 x = 0; x < width; ++x) {

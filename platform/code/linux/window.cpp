@@ -599,6 +599,7 @@ INT_U32 close_graphics_all(INT_S16 display) {
 
 void close_display() {
   if (!x11.display) return;
+  destroy_ximage();  // a shared segment is detached while the connection lasts
   forget_cursors();
   XCloseDisplay(x11.display);
   x11.display = nullptr;

@@ -3,6 +3,7 @@
 #include "wm_internal.h"
 #include "wm_platform.h"
 #include "wm_screen_object.h"
+#include "input.h"
 
 namespace {
 
@@ -12,9 +13,6 @@ const INT_U32 kFlashPeriods[8] = {50, 125, 250, 500, 1000, 2000, 4000, 8000};
 // The button that drives the base click: library button 2, the right one.
 // Widgets take the left button for their own clicks.
 const INT_U32 kClickButtonBit = 1u << 1;
-
-const INT_S32 kKeyControlLeft = 37;
-const INT_S32 kKeyControlRight = 109;
 
 }  // namespace
 
@@ -97,7 +95,7 @@ INT_S32 WM_SCREEN_OBJECT::own_click() {
   const INT_U8 key = wm_key_is_down(static_cast<INT_S32>(wm_activate_key)) ? 1 : 0;
 
   if (wm_focus_object == this && (key || activate_key_state) &&
-      (wm_key_is_down(kKeyControlLeft) || wm_key_is_down(kKeyControlRight))) {
+      (wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT))) {
     pressed = key;
     px = static_cast<INT_S16>(x + width / 2);
     py = static_cast<INT_S16>(y + height / 2);

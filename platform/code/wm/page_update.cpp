@@ -4,12 +4,10 @@
 #include "wm_globals.h"
 #include "wm_internal.h"
 #include "wm_platform.h"
+#include "input.h"
 
 namespace {
 
-const INT_S32 kKeyTab = 23;
-const INT_S32 kKeyShiftLeft = 50, kKeyShiftRight = 62;
-const INT_S32 kKeyControlLeft = 37, kKeyControlRight = 109;
 const INT_U8 kBusyCursor = 6;
 const INT_U8 kLastCursorKind = 6;
 
@@ -69,10 +67,10 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
   }
 
   // 3. Focus keys.
-  if (wm_last_key() == kKeyTab) {
+  if (wm_last_key() == KEYCODE_TAB) {
     wm_take_key();
-    const bool shift = key_down(kKeyShiftLeft, kKeyShiftRight);
-    const bool ctrl = key_down(kKeyControlLeft, kKeyControlRight);
+    const bool shift = key_down(KEYCODE_SHIFT_LEFT, KEYCODE_SHIFT_RIGHT);
+    const bool ctrl = key_down(KEYCODE_CONTROL_LEFT, KEYCODE_CONTROL_RIGHT);
     if (shift && ctrl)
       focus_area_backward();
     else if (shift)

@@ -10,6 +10,7 @@
 #include "page_manager.h"
 #include "wm_globals.h"
 #include "wm_script.h"
+#include "widget_shared.h"
 
 // ---- globals -----------------------------------------------------------------
 
@@ -360,23 +361,11 @@ void WM_BUTTON::hide(INT_U8 popups, INT_U8 children_too) {
 }
 
 INT_U8 WM_BUTTON::is_over(INT_S16 px, INT_S16 py) {
-  if (!visible) return 0;
-  if (is_over_child(px, py)) return 1;
-  if (!contains(px, py)) return 0;
-  if (has_state_skins() && !(button_flags & BUTTON_HIT_RECTANGLE))
-    return state_skins[BUTTON_SKIN_UP].colour_at(static_cast<INT_S16>(px - x),
-                                                 static_cast<INT_S16>(py - y), width, height);
-  return 1;
+  const bool shaped = has_state_skins() && !(button_flags & BUTTON_HIT_RECTANGLE);
+  return widgets::is_over_shaped(this, px, py, shaped ? &state_skins[BUTTON_SKIN_UP] : nullptr);
 }
 
 INT_S32 WM_BUTTON::update(INT_U8 popups) {
-  if (flashing_text.tag == TV_TEXT && flashing_text.value.text && *flashing_text.value.text &&
-      visible) {
-    const INT_U8 want = (flash_mask & wm_flash_phase) ? 1 : 0;
-    if (want != flash_showing) {
-      flash_showing = want;
-      show();
-    }
-  }
+  if (widgets::flash_phase_changed(flashing_text, visible, flash_mask, &flash_showing)) show();
   return WM_SCREEN_OBJECT::update(popups);
 }

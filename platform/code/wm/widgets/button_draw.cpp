@@ -5,15 +5,12 @@
 #include "wm_border.h"
 #include "wm_button.h"
 #include "wm_globals.h"
+#include "widget_shared.h"
+
+using namespace widgets;
 
 namespace {
 
-bool is_set(COLOUR c) { return (c >> 24) != 0; }
-
-const COLOUR kOpaqueBlack = 0xFF000000u;
-const INT_S16 kDarkenPercent = 50;
-const INT_S16 kMaxRadius = 20;
-const INT_S16 kHalveRadiusBelow = 40;
 const INT_U8 kDisabledIconCover = 208;  // the background covers a disabled icon at 208/255
 const INT_U8 kDragCopyCover = 160;      // the drag copy shows at about 37 %
 const INT_U16 kSides = 15;
@@ -22,18 +19,10 @@ const INT_U16 kIndented = 0x8000;
 // Cleared while a drag copy is drawn, so that the nested draw draws none.
 INT_U8 drag_image_allowed = 1;
 
-struct SAVED_CLIP {
-  IMAGE* s;
-  INT_S16 l, r, t, b;
-  explicit SAVED_CLIP(IMAGE* surface)
-      : s(surface), l(s->clip_left), r(s->clip_right), t(s->clip_top), b(s->clip_bottom) {}
-  void restore() const {
-    s->clip_left = l;
-    s->clip_right = r;
-    s->clip_top = t;
-    s->clip_bottom = b;
-  }
-};
+const PLACEMENT_BITS kPlacementBits = {
+    BUTTON_TEXT_LEFT,  BUTTON_TEXT_RIGHT,  BUTTON_TEXT_TOP,      BUTTON_TEXT_BOTTOM,
+    BUTTON_ICON_LEFT,  BUTTON_ICON_RIGHT,  BUTTON_ICON_TOP,      BUTTON_ICON_BOTTOM,
+    BUTTON_ICON_ATTACHED, BUTTON_SHADOW_TEXT, BUTTON_INSET_TEXT, BUTTON_CHISELED_TEXT};
 
 INT_S16 s16(INT_S32 v) { return static_cast<INT_S16>(v); }
 
@@ -73,8 +62,7 @@ void WM_BUTTON::draw() {
       border_mask &= static_cast<INT_U16>(~kIndented);
   }
   const bool indented = border_mask & kIndented;
-  const INT_S16 dr = IMAGE::default_corner_radius(x, y, s16(x2), s16(y2));
-  const INT_S16 radius = dr >= kHalveRadiusBelow ? kMaxRadius : static_cast<INT_S16>(dr / 2);
+  const INT_S16 radius = face_radius(x, y, s16(x2), s16(y2));
 
   if (has_state_skins()) {
     // 5. Exactly one state skin.
@@ -108,36 +96,16 @@ void WM_BUTTON::draw() {
                            s, 0);
   } else {
     // 6. The face.
-    const INT_S8 corners = static_cast<INT_S8>((border_mask >> 4) & 15);
     const bool flat = pressed && is_set(highlight_colour);
-    const bool hgrad = (button_flags & BUTTON_HFADING) && !flat;
-    const bool vgrad = (button_flags & BUTTON_VFADING) && !flat;
     const bool inverted = indented && (button_flags & BUTTON_INVERT_VFADING);
-    if ((button_flags & BUTTON_DARKENED) && !(flash_showing && is_set(flashing_back_colour))) {
-      if (corners == 0)
-        s->darken_rect(x, y, s16(x2), s16(y2), kDarkenPercent);
-      else
-        s->fill_rounded_rect(x, y, s16(x2), s16(y2), radius, corners, &kOpaqueBlack,
-                             &kOpaqueBlack, kDarkenPercent, 3);
-    } else if (is_set(bg) && corners != 0) {
-      if (hgrad)
-        s->fill_rounded_rect(x, y, s16(x2), s16(y2), radius, corners, &bg, &fading_colour, 0, 1);
-      else if (!vgrad)
-        s->fill_rounded_rect(x, y, s16(x2), s16(y2), radius, corners, &bg, &kOpaqueBlack, 0, 0);
-      else if (inverted)
-        s->fill_rounded_rect(x, y, s16(x2), s16(y2), radius, corners, &fading_colour, &bg, 0, 2);
-      else
-        s->fill_rounded_rect(x, y, s16(x2), s16(y2), radius, corners, &bg, &fading_colour, 0, 2);
-    } else if (is_set(bg)) {
-      if (hgrad)
-        s->fill_gradient_horizontal(x, y, s16(x2), s16(y2), &bg, &fading_colour, 1);
-      else if (vgrad && inverted)
-        s->fill_gradient_vertical(x, y, s16(x2), s16(y2), &fading_colour, &bg, 1);
-      else if (vgrad)
-        s->fill_gradient_vertical(x, y, s16(x2), s16(y2), &bg, &fading_colour, 1);
-      else
-        s->fill_rect(x, y, s16(x2), s16(y2), &bg, 1);
-    }
+    FACE_FADING how = FACE_FLAT;
+    if ((button_flags & BUTTON_HFADING) && !flat)
+      how = FACE_HFADING;
+    else if ((button_flags & BUTTON_VFADING) && !flat)
+      how = inverted ? FACE_VFADING_INVERTED : FACE_VFADING;
+    fill_face(s, x, y, s16(x2), s16(y2), radius, border_mask,
+              (button_flags & BUTTON_DARKENED) && !(flash_showing && is_set(flashing_back_colour)), bg,
+              fading_colour, how);
 
     // 7. The border.
     if (border_mask) {
@@ -151,23 +119,11 @@ void WM_BUTTON::draw() {
   // 8, 9. The shown text and its word.
   const char* shown = text;
   if (flash_showing) shown = flashing_text.tag == TV_TEXT ? flashing_text.value.text : nullptr;
-  // Text drawing draws nothing in font 255 or at size -1: the surface's
-  // defaults stand in for them here too.
-  const INT_S8 f = font == 255 ? s->font : static_cast<INT_S8>(font);
-  const INT_S16 fw = font_w == -1 ? s->font_width : font_w;
-  const INT_S16 fh = font_h == -1 ? s->font_height : font_h;
-  const INT_S32 tw = shown ? s->text_width(static_cast<INT_U8>(f), static_cast<INT_U16>(fw),
-                                           static_cast<INT_U16>(fh), shown)
-                           : 0;
-  const INT_S32 th = fh;
-  INT_U16 word = 0;
-  if (button_flags & BUTTON_TEXT_LEFT) word |= TEXT_ALIGN_LEFT;
-  if (button_flags & BUTTON_TEXT_RIGHT) word |= TEXT_ALIGN_RIGHT;
-  if (button_flags & BUTTON_TEXT_TOP) word |= TEXT_ALIGN_TOP;
-  if (button_flags & BUTTON_TEXT_BOTTOM) word |= TEXT_ALIGN_BOTTOM;
-  if (button_flags & BUTTON_SHADOW_TEXT) word |= TEXT_EFFECT_SHADOW;
-  if (button_flags & BUTTON_INSET_TEXT) word |= TEXT_EFFECT_EMBOSS;
-  if (button_flags & BUTTON_CHISELED_TEXT) word |= TEXT_EFFECT_BEVEL;
+  const TEXT_FONT font_used(s, font, font_w, font_h);
+  const INT_S32 tw = font_used.width(s, shown);
+  const INT_S32 th = font_used.h;
+  const PLACEMENT place(button_flags, kPlacementBits);
+  INT_U16 word = place.text_word;
 
   // 10. Down: text and icon sit one pixel lower and further right.
   INT_S32 down = 0;
@@ -184,23 +140,9 @@ void WM_BUTTON::draw() {
   }
 
   // 11. Text position.
-  const bool text_left = button_flags & BUTTON_TEXT_LEFT;
-  const bool text_right = (button_flags & BUTTON_TEXT_RIGHT) && !text_left;
-  const bool text_top = button_flags & BUTTON_TEXT_TOP;
-  const bool text_bottom = (button_flags & BUTTON_TEXT_BOTTOM) && !text_top;
+  const CONTENT_BOX box = {x, y, x2, y2, left_gap, right_gap, top_gap, bottom_gap};
   INT_S32 tx, ty;
-  if (text_left)
-    tx = x + left_gap + down;
-  else if (text_right)
-    tx = x + width - 1 - right_gap + down - tw;
-  else
-    tx = x + left_gap + (width - left_gap - right_gap - tw) / 2;
-  if (text_top)
-    ty = y + top_gap;
-  else if (text_bottom)
-    ty = y + height - 1 - bottom_gap - th;
-  else
-    ty = y + top_gap + (height - top_gap - bottom_gap - th) / 2;
+  place_text(place, box, tw, th, down, &tx, &ty);
 
   const INT_S32 inner_l = x + left_gap, inner_r = x2 - right_gap;
   const INT_S32 inner_t = y + top_gap, inner_b = y2 - bottom_gap;
@@ -209,53 +151,11 @@ void WM_BUTTON::draw() {
     // 12. The icon.
     IMAGE& p = use_over_icon ? over_icon : icon;
     const INT_S32 pw = p.width, ph = p.height;
-    const bool attached = button_flags & BUTTON_ICON_ATTACHED;
-    const bool icon_left = button_flags & BUTTON_ICON_LEFT;
-    const bool icon_right = (button_flags & BUTTON_ICON_RIGHT) && !icon_left;
-    const bool icon_top = button_flags & BUTTON_ICON_TOP;
-    const bool icon_bottom = (button_flags & BUTTON_ICON_BOTTOM) && !icon_top;
-    INT_S32 sx1, sx2, sy1, sy2;
-    if (!attached) {
-      sx1 = icon_left ? x : icon_right ? x + width - right_gap - 1 : x;
-      sx2 = icon_left ? x + left_gap : x2;
-      sy1 = icon_top ? y : icon_bottom ? y + height - bottom_gap - 1 : y;
-      sy2 = icon_top ? y + top_gap : y2;
-    } else {
-      if (icon_left) {
-        if (text_left) tx += pw + x_spacing;
-        else if (!text_right) tx += (pw + x_spacing) / 2;
-        sx2 = tx - x_spacing;
-        sx1 = sx2 - pw;
-      } else if (icon_right) {
-        if (text_right) tx -= pw + x_spacing;
-        else if (!text_left) tx -= (pw + x_spacing) / 2;
-        sx1 = tx + tw + x_spacing - 1;
-        sx2 = sx1 + pw;
-      } else {
-        sx1 = tx;
-        sx2 = tx + tw - 1;
-      }
-      if (icon_top) {
-        if (text_top) ty += ph + y_spacing;
-        else if (!text_bottom) ty += (ph + y_spacing) / 2;
-        sy2 = ty - y_spacing;
-        sy1 = sy2 - ph;
-      } else if (icon_bottom) {
-        if (text_bottom) ty -= ph + y_spacing;
-        else if (!text_top) ty -= (ph + y_spacing) / 2;
-        sy1 = ty + th + y_spacing - 1;
-        sy2 = sy1 + ph;
-      } else {
-        sy1 = ty;
-        sy2 = ty + th - 1;
-      }
-    }
+    const ICON_SLOT slot = place_icon(place, box, x_spacing, y_spacing, pw, ph, tw, th, &tx, &ty);
     const SAVED_CLIP before_icon(s);
-    const bool side_x = icon_left || icon_right, side_y = icon_top || icon_bottom;
-    s->intersect_clip(s16(side_x ? sx1 : x), s16(side_y ? sy1 : y), s16(side_x ? sx2 : x2),
-                      s16(side_y ? sy2 : y2));
-    const INT_S16 ix = s16(sx1 + (sx2 - sx1 - pw) / 2 + down);
-    const INT_S16 iy = s16(sy1 + (sy2 - sy1 - ph) / 2 + down);
+    clip_to_icon_slot(s, place, box, slot);
+    const INT_S16 ix = s16(slot.x1 + (slot.x2 - slot.x1 - pw) / 2 + down);
+    const INT_S16 iy = s16(slot.y1 + (slot.y2 - slot.y1 - ph) / 2 + down);
     if (enabled) {
       p.draw_to(ix, iy, s, BLIT_BLEND);
     } else {
@@ -267,10 +167,10 @@ void WM_BUTTON::draw() {
       cover.draw_to(ix, iy, s, BLIT_BLEND);
     }
     before_icon.restore();
-    if (attached && icon_left)
+    if (place.icon_attached && place.icon_left)
       s->intersect_clip(s16(x + left_gap + (x_spacing + pw) / 2), s16(inner_t),
                         s16(x2 + x_spacing - right_gap + pw / 2), s16(inner_b));
-    else if (attached && icon_right)
+    else if (place.icon_attached && place.icon_right)
       s->intersect_clip(s16(x + left_gap - (x_spacing + pw) / 2), s16(inner_t),
                         s16(x2 - x_spacing - right_gap - pw / 2), s16(inner_b));
     else
@@ -284,15 +184,13 @@ void WM_BUTTON::draw() {
   if (shown && *shown) {
     const COLOUR* underline = is_set(underline_colour) ? &underline_colour : nullptr;
     if (button_flags & BUTTON_WRAP_TEXT)
-      s->draw_text_box(s16(inner_l + down), s16(inner_t + down), s16(inner_r + down),
-                       s16(inner_b + down), &tc, nullptr, underline, f, fw, fh, shown, word);
+      s->draw_text_box(s16(inner_l + down), s16(inner_t + down), s16(inner_r + down), s16(inner_b + down), &tc,
+                       nullptr, underline, font_used.id, font_used.w, font_used.h, shown, word);
     else
-      s->draw_text(s16(tx + down), s16(ty + down), &tc, nullptr, underline, f, fw, fh, shown, word);
+      s->draw_text(s16(tx + down), s16(ty + down), &tc, nullptr, underline, font_used.id, font_used.w, font_used.h,
+                   shown, word);
   }
-  s->clip_left = saved.l;
-  s->clip_right = saved.r;
-  s->clip_top = saved.t;
-  s->clip_bottom = saved.b;
+  saved.restore();
   s->intersect_clip(x, y, s16(x2), s16(y2));
 
   // 16. Arrows: the left one in the square at the left end, the others in

@@ -1,9 +1,9 @@
 // The push button: the input pass and the pointer shape.
 #include "../wm_platform.h"
 #include "page_manager.h"
-#include "sound.h"
 #include "wm_button.h"
 #include "wm_globals.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -13,12 +13,6 @@ bool is_set(COLOUR c) { return (c >> 24) != 0; }
 
 // Milliseconds from `since` to `now` exceed `period` (wraps with the clock).
 bool later_than(INT_U32 now, INT_U32 since, INT_U32 period) { return now - since > period; }
-
-void play_click_sound() {
-  WM_CLICK_SOUND& s = wm_click_sound;
-  if (!s.handle || !s.name[0]) return;
-  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
-}
 
 bool cursor_available(INT_U8 kind) { return wm_platform_set_cursor(kind, 1) != 0; }
 
@@ -151,7 +145,7 @@ INT_S32 WM_BUTTON::handle_input() {
     if (event & click_events) {
       released =
           (event == BUTTON_EVENT_RELEASE || event == BUTTON_EVENT_RELEASE_OUTSIDE) ? 1 : 0;
-      play_click_sound();
+      widgets::play_click_sound();
       if (action_callback) result = action_callback(this, action_arg1, action_arg2);
       released = 0;
       if (result == WM_ACTION_NONE) result = WM_ACTION_HANDLED;

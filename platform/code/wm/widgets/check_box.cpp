@@ -2,9 +2,9 @@
 #include "wm_check_box.h"
 
 #include "image.h"
-#include "sound.h"
 #include "wm_button.h"
 #include "wm_globals.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -13,12 +13,6 @@ const char kUncheckedMark[] = " ";
 // The box's sides drawn indented: a sunken square.
 const INT_U16 kSunkenSquare = 0x800F;
 const INT_S16 kSmallestBox = 10;
-
-void play_click_sound() {
-  WM_CLICK_SOUND& s = wm_click_sound;
-  if (!s.handle || !s.name[0]) return;
-  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
-}
 
 }  // namespace
 
@@ -102,7 +96,7 @@ INT_S32 WM_CHECK_BOX::on_click(WM_SCREEN_OBJECT*, INT_WORD check_box, INT_WORD) 
   WM_CHECK_BOX* self = reinterpret_cast<WM_CHECK_BOX*>(check_box);
   self->checked = self->checked ? 0 : 1;
   self->show_value();
-  play_click_sound();
+  widgets::play_click_sound();
   if (self->action_callback)
     self->action_callback(self, self->action_arg1, self->action_arg2);
   return 0;

@@ -339,3 +339,22 @@ INT_S32 WM_DIALOG::handle_input() {
   if (!visible) close(0);
   return r;
 }
+
+void WM_DIALOG::fit_to_screen() {
+  const INT_U16 display = static_cast<INT_U16>(get_display_of_point(get_x(), get_y()));
+  const INT_S16 sw = static_cast<INT_S16>(wm_screen_width(display));
+  const INT_S16 sh = static_cast<INT_S16>(wm_screen_height(display));
+  INT_S16 nw = width, nh = height, nx = get_x(), ny = get_y();
+  if (sw > 0 && nw > sw) {
+    nw = sw;
+    nx = 0;
+  }
+  if (sh > 0 && nh > sh) {
+    nh = sh;
+    ny = 0;
+  }
+  if (nw != width || nh != height) {
+    set_size(nw, nh, 1);
+    set_position(nx, ny);
+  }
+}

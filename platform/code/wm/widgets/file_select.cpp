@@ -133,23 +133,7 @@ void WM_FILE_SELECT::build(WM_ACTION_CALLBACK callback, INT_WORD arg1, const cha
                            const WM_STYLE_SET* list_scrollbar_style,
                            const WM_STYLE_SET* menu_item_style,
                            const WM_STYLE_SET* menu_alternate_item_style) {
-  // A dialog larger than its screen is cut to it, at that axis's 0.
-  const INT_S16 display = get_display_of_point(get_x(), get_y());
-  const INT_S16 sw = s16(wm_screen_width(static_cast<INT_U16>(display)));
-  const INT_S16 sh = s16(wm_screen_height(static_cast<INT_U16>(display)));
-  INT_S16 nw = width, nh = height, nx = get_x(), ny = get_y();
-  if (sw > 0 && nw > sw) {
-    nw = sw;
-    nx = 0;
-  }
-  if (sh > 0 && nh > sh) {
-    nh = sh;
-    ny = 0;
-  }
-  if (nw != width || nh != height) {
-    set_size(nw, nh, 1);
-    set_position(nx, ny);
-  }
+  fit_to_screen();
 
   action_callback = callback;
   action_arg1 = arg1;

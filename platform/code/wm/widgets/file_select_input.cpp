@@ -54,6 +54,21 @@ void WM_FILE_SELECT::clear_name_in_open_mode() {
   if (mode == FILE_SELECT_OPEN) name_box->set_text("");
 }
 
+namespace {
+
+// "My Computer" as the location menu's last item, then an empty list.
+void end_locations_and_clear_list(WM_FILE_SELECT* s) {
+  if (WM_BUTTON* item = s->location_menu->menu->add_item(s->my_computer_text.text, WM_FILE_SELECT::on_command,
+                                                         kCommandLocation, reinterpret_cast<INT_WORD>(s), 0))
+    item->click_arg1 = word_from_s32(kMyComputer);
+  s->location_menu->place();
+  s->list->clear_rows(1);
+  s->selected_row = -1;
+  s->row_count = 0;
+}
+
+}  // namespace
+
 void WM_FILE_SELECT::empty_location_menu() {
   WM_FLOATING_MENU* m = location_menu ? location_menu->menu : nullptr;
   if (!m) return;
@@ -79,14 +94,8 @@ void WM_FILE_SELECT::fill_folder_view() {
     location_menu->place();
     if (!walk.go_up()) break;
   }
-  if (WM_BUTTON* item = location_menu->menu->add_item(my_computer_text.text, on_command,
-                                                      kCommandLocation, self, 0))
-    item->click_arg1 = word_from_s32(kMyComputer);
-  location_menu->place();
+  end_locations_and_clear_list(this);
 
-  list->clear_rows(1);
-  selected_row = -1;
-  row_count = 0;
   FOLDER above(folder);
   const INT_WORD up = word_from_s32(above.go_up() ? 1 : kMyComputer);
   WM_IMAGE* icon = make_icon(wm_parent_folder_icon, kCommandLocation, this);
@@ -114,13 +123,7 @@ void WM_FILE_SELECT::fill_drives_view() {
   new_folder_button->set_enabled(0);
   empty_location_menu();
   location_menu->set_text(my_computer_text.text, 0);
-  if (WM_BUTTON* item = location_menu->menu->add_item(my_computer_text.text, on_command,
-                                                      kCommandLocation, self, 0))
-    item->click_arg1 = word_from_s32(kMyComputer);
-  location_menu->place();
-  list->clear_rows(1);
-  selected_row = -1;
-  row_count = 0;
+  end_locations_and_clear_list(this);
   const INT_U16 drives = count_drives();
   for (INT_U16 i = 0; i < drives; ++i) {
     const INT_S16 row = static_cast<INT_S16>(i);

@@ -14,26 +14,15 @@
 
 namespace {
 
-enum : INT_S32 {
-  kKeyEscape = 9,
-  kKeyHome = 97,
-  kKeyUp = 98,
-  kKeyPrior = 99,
-  kKeyLeft = 100,
-  kKeyRight = 102,
-  kKeyEnd = 103,
-  kKeyDown = 104,
-  kKeyNext = 105
-};
 // Pointer buttons 1 (left) and 2 (right) of the input state's mask.
 const INT_U32 kLeftBit = 1u, kRightBit = 2u;
 
 bool is_navigation_key(INT_S32 k) {
-  return k == kKeyHome || k == kKeyUp || k == kKeyPrior || k == kKeyLeft || k == kKeyRight ||
-         k == kKeyEnd || k == kKeyDown || k == kKeyNext;
+  return k == KEYCODE_HOME || k == KEYCODE_UP || k == KEYCODE_PAGE_UP || k == KEYCODE_LEFT ||
+         k == KEYCODE_RIGHT || k == KEYCODE_END || k == KEYCODE_DOWN || k == KEYCODE_PAGE_DOWN;
 }
 bool is_paging_key(INT_S32 k) {
-  return k == kKeyPrior || k == kKeyNext || k == kKeyHome || k == kKeyEnd;
+  return k == KEYCODE_PAGE_UP || k == KEYCODE_PAGE_DOWN || k == KEYCODE_HOME || k == KEYCODE_END;
 }
 
 WM_MENU* as_menu_button(WM_SCREEN_OBJECT* o) {
@@ -83,13 +72,13 @@ void WM_FLOATING_MENU::page_keys(INT_U32 key) {
   KEYBOARD::take_key();
   const INT_S32 r = fr, last = entry_count - 1;
   INT_S32 target = r;
-  if (key == kKeyPrior) {
+  if (key == KEYCODE_PAGE_UP) {
     target = first_visible + r - last_visible;
     if (target >= r && r > 0) target = r - 1;  // a run of one still moves
     if (target < 0) target = 0;
-  } else if (key == kKeyHome) {
+  } else if (key == KEYCODE_HOME) {
     target = 0;
-  } else if (key == kKeyEnd) {
+  } else if (key == KEYCODE_END) {
     target = last;
   } else {
     target = last_visible - 1 + r - first_visible;
@@ -97,7 +86,7 @@ void WM_FLOATING_MENU::page_keys(INT_U32 key) {
     if (target > last) target = last;
   }
   // Separators take no focus: step on to the nearest item the key's way.
-  const INT_S32 dir = (key == kKeyPrior || key == kKeyHome) ? -1 : 1;
+  const INT_S32 dir = (key == KEYCODE_PAGE_UP || key == KEYCODE_HOME) ? -1 : 1;
   INT_S32 t = target;
   while (t >= 0 && t <= last && !(item_at(static_cast<INT_S16>(t)))) t += dir;
   if (t < 0 || t > last) {
@@ -200,7 +189,7 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
     wheel_step();
   }
 
-  INT_U8 escape = wm_key_is_down(kKeyEscape);
+  INT_U8 escape = wm_key_is_down(KEYCODE_ESCAPE);
   if (!close_key_latched && close_key && wm_key_is_down(static_cast<INT_S32>(close_key)))
     escape = 1;
   const INT_U8 activate = wm_key_is_down(static_cast<INT_S32>(wm_activate_key));

@@ -12,19 +12,8 @@
 
 namespace {
 
-const INT_S32 kKeyHome = 97;
-const INT_S32 kKeyUp = 98;
-const INT_S32 kKeyPageUp = 99;
-const INT_S32 kKeyLeft = 100;
-const INT_S32 kKeyRight = 102;
-const INT_S32 kKeyEnd = 103;
-const INT_S32 kKeyDown = 104;
-const INT_S32 kKeyPageDown = 105;
-const INT_S32 kKeyControlLeft = 37;
-const INT_S32 kKeyControlRight = 109;
-
 bool control_held() {
-  return wm_key_is_down(kKeyControlLeft) || wm_key_is_down(kKeyControlRight);
+  return wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
 }
 
 // The cell objects a pass reaches: the header row's while a fixed header
@@ -92,12 +81,12 @@ void WM_GRID::handle_keys() {
   KEYBOARD keyboard;  // held for the whole step
   const INT_S32 key = keyboard_state.last_keycode;
   INT_U16 fc, fr;
-  if ((key == kKeyLeft || key == kKeyRight || key == kKeyUp || key == kKeyDown) &&
+  if ((key == KEYCODE_LEFT || key == KEYCODE_RIGHT || key == KEYCODE_UP || key == KEYCODE_DOWN) &&
       find_focus_cell(&fc, &fr, 0)) {
     KEYBOARD::take_key();
-    const INT_U8 direction = key == kKeyLeft    ? GRID_LEFT
-                             : key == kKeyRight ? GRID_RIGHT
-                             : key == kKeyUp    ? GRID_UP
+    const INT_U8 direction = key == KEYCODE_LEFT    ? GRID_LEFT
+                             : key == KEYCODE_RIGHT ? GRID_RIGHT
+                             : key == KEYCODE_UP    ? GRID_UP
                                                 : GRID_DOWN;
     INT_S16 c2, r2;
     WM_SCREEN_OBJECT* n = find_neighbour_cell(direction, static_cast<INT_S16>(fc),
@@ -110,26 +99,26 @@ void WM_GRID::handle_keys() {
   }
   if (!scrollbar || wm_wheel_target != scrollbar) return;
   switch (key) {
-    case kKeyHome:
+    case KEYCODE_HOME:
       scroll.set_long(&scroll.value, scroll_maximum());
       break;
-    case kKeyUp:
+    case KEYCODE_UP:
       scroll.set_long(&scroll.value,
                       scroll_value() +
                           scroll_amount(scrollbar, control_held() ? GRID_PAGE_UP : GRID_LINE_UP));
       break;
-    case kKeyPageUp:
+    case KEYCODE_PAGE_UP:
       scroll.set_long(&scroll.value, scroll_value() + scroll_amount(scrollbar, GRID_PAGE_UP));
       break;
-    case kKeyEnd:
+    case KEYCODE_END:
       scroll.set_long(&scroll.value, 0);
       break;
-    case kKeyDown:
+    case KEYCODE_DOWN:
       scroll.set_long(&scroll.value,
                       scroll_value() - scroll_amount(scrollbar, control_held() ? GRID_PAGE_DOWN
                                                                                 : GRID_LINE_DOWN));
       break;
-    case kKeyPageDown:
+    case KEYCODE_PAGE_DOWN:
       scroll.set_long(&scroll.value, scroll_value() - scroll_amount(scrollbar, GRID_PAGE_DOWN));
       break;
     default:

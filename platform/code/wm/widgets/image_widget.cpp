@@ -5,20 +5,14 @@
 #include "../wm_platform.h"
 #include "colour.h"
 #include "page_manager.h"
-#include "sound.h"
 #include "wm_globals.h"
+#include "widget_shared.h"
 
 namespace {
 
 // The pointer shape a button change over a hand-cursor picture asks for.
 const INT_U8 kHandCursor = 1;
 const INT_U32 kLeftButtonBit = 1u << 0;
-
-void play_click_sound() {
-  WM_CLICK_SOUND& s = wm_click_sound;
-  if (!s.handle || !s.name[0]) return;
-  play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
-}
 
 }  // namespace
 
@@ -49,7 +43,7 @@ void WM_IMAGE::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_t
 INT_S32 WM_IMAGE::fire(INT_S16 px, INT_S16 py) {
   click_x = static_cast<INT_S16>(px - x);
   click_y = static_cast<INT_S16>(py - y);
-  play_click_sound();
+  widgets::play_click_sound();
   INT_S32 result = 0;
   if (action_callback) result = action_callback(this, action_arg1, action_arg2);
   click_x = click_y = -1;

@@ -7,6 +7,7 @@
 #include "style_set.h"
 #include "wm_border.h"
 #include "wm_globals.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -239,25 +240,13 @@ INT_U16 WM_SCRIPT::text_size(const WM_STYLE_SET* style, const char* txt, INT_U16
 // ---- tick and input ------------------------------------------------------------
 
 INT_S32 WM_SCRIPT::update(INT_U8 popups) {
-  if (flashing_text.tag == TV_TEXT && flashing_text.value.text && *flashing_text.value.text &&
-      visible) {
-    const INT_U8 want = (flash_mask & wm_flash_phase) ? 1 : 0;
-    if (want != flash_showing) {
-      flash_showing = want;
-      show();
-    }
-  }
+  if (widgets::flash_phase_changed(flashing_text, visible, flash_mask, &flash_showing)) show();
   return WM_SCREEN_OBJECT::update(popups);
 }
 
 INT_U8 WM_SCRIPT::is_over(INT_S16 px, INT_S16 py) {
-  if (!visible) return 0;
-  if (is_over_child(px, py)) return 1;
-  if (!contains(px, py)) return 0;
-  if (up_frame.is_valid() && !(label_flags & SCRIPT_HIT_RECTANGLE))
-    return up_frame.colour_at(static_cast<INT_S16>(px - x), static_cast<INT_S16>(py - y), width,
-                              height);
-  return 1;
+  const bool shaped = up_frame.is_valid() && !(label_flags & SCRIPT_HIT_RECTANGLE);
+  return widgets::is_over_shaped(this, px, py, shaped ? &up_frame : nullptr);
 }
 
 INT_S32 WM_SCRIPT::handle_input() {

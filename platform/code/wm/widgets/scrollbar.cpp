@@ -28,17 +28,6 @@ const INT_U32 kRepeatMs = 60;
 const INT_S16 kMinSliderLength = 6;
 const INT_S16 kMinSideSpan = 10;
 
-const INT_S32 kKeyControlLeft = 37;
-const INT_S32 kKeyControlRight = 109;
-const INT_S32 kKeyHome = 97;
-const INT_S32 kKeyUp = 98;
-const INT_S32 kKeyPageUp = 99;
-const INT_S32 kKeyLeft = 100;
-const INT_S32 kKeyRight = 102;
-const INT_S32 kKeyEnd = 103;
-const INT_S32 kKeyDown = 104;
-const INT_S32 kKeyPageDown = 105;
-
 // Fatal errors and warnings of construction and layout.
 const INT_U32 kErrorRange = 0x70;
 const INT_U32 kErrorNoValue = 0x72;
@@ -354,28 +343,28 @@ void WM_SCROLLBAR::handle_wheel() {
 void WM_SCROLLBAR::handle_keys() {
   const INT_S32 key = KEYBOARD::take_key();
   if (!key) return;
-  const bool ctrl = wm_key_is_down(kKeyControlLeft) || wm_key_is_down(kKeyControlRight);
+  const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
   if (!is_vertical()) {
     switch (key) {
-      case kKeyHome: write_value(range_min()); break;
-      case kKeyEnd: write_value(range_max()); break;
-      case kKeyLeft: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
-      case kKeyRight: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
+      case KEYCODE_HOME: write_value(range_min()); break;
+      case KEYCODE_END: write_value(range_max()); break;
+      case KEYCODE_LEFT: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
+      case KEYCODE_RIGHT: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
       default: break;
     }
     return;
   }
   switch (key) {
-    case kKeyHome:
+    case KEYCODE_HOME:
       if (ctrl) write_value(range_max());
       break;
-    case kKeyEnd:
+    case KEYCODE_END:
       if (ctrl) write_value(range_min());
       break;
-    case kKeyUp: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
-    case kKeyPageUp: step(SB_STEP_PAGE_MORE); break;
-    case kKeyDown: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
-    case kKeyPageDown: step(SB_STEP_PAGE_LESS); break;
+    case KEYCODE_UP: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
+    case KEYCODE_PAGE_UP: step(SB_STEP_PAGE_MORE); break;
+    case KEYCODE_DOWN: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
+    case KEYCODE_PAGE_DOWN: step(SB_STEP_PAGE_LESS); break;
     default: break;
   }
 }

@@ -116,7 +116,7 @@ void WM_TEXT_EDIT::set_text(const char* new_text) {
     cursor = 0;
   } else {
     text.set(new_text);
-    if (max_length > 0 && text.length() > max_length) text.text[max_length] = 0;
+    if (max_length >= 0 && text.length() > max_length) text.text[max_length] = 0;
     cursor = static_cast<INT_S16>(text.length());
   }
   show();

@@ -62,23 +62,7 @@ WM_TEXT_EDIT_DIALOG::~WM_TEXT_EDIT_DIALOG() {}
 void WM_TEXT_EDIT_DIALOG::build(WM_ACTION_CALLBACK callback, INT_WORD argument,
                                 const WM_STYLE_SET* edit_style, const char* ok_text,
                                 const char* cancel_text, INT_S16 max_length) {
-  // A dialog larger than its screen is cut to it, at that axis's 0.
-  const INT_S16 display = get_display_of_point(get_x(), get_y());
-  const INT_S16 sw = s16(wm_screen_width(static_cast<INT_U16>(display)));
-  const INT_S16 sh = s16(wm_screen_height(static_cast<INT_U16>(display)));
-  INT_S16 nw = width, nh = height, nx = get_x(), ny = get_y();
-  if (sw > 0 && nw > sw) {
-    nw = sw;
-    nx = 0;
-  }
-  if (sh > 0 && nh > sh) {
-    nh = sh;
-    ny = 0;
-  }
-  if (nw != width || nh != height) {
-    set_size(nw, nh, 1);
-    set_position(nx, ny);
-  }
+  fit_to_screen();
 
   action_callback = callback;
   action_arg1 = argument;

@@ -11,18 +11,6 @@
 
 namespace {
 
-enum : INT_S32 {
-  kKeyReturn = 36,
-  kKeyCtrlLeft = 37,
-  kKeyCtrlRight = 109,
-  kKeyShiftLeft = 50,
-  kKeyShiftRight = 62,
-  kKeyHome = 97,
-  kKeyLeft = 100,
-  kKeyRight = 102,
-  kKeyEnd = 103,
-  kKeyDelete = 107
-};
 const INT_U8 kBackSpace = 8;
 const INT_U8 kFirstPrintable = 32;
 const INT_U8 kDel = 127;
@@ -75,11 +63,11 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
   const char* t = text.text ? text.text : "";
   const bool password = edit_flags & TEXT_EDIT_PASSWORD;
   switch (code) {
-    case kKeyRight:
-    case kKeyLeft: {
+    case KEYCODE_RIGHT:
+    case KEYCODE_LEFT: {
       wm_take_key();
       if (password) return 1;
-      const INT_S16 step = code == kKeyRight ? 1 : -1;
+      const INT_S16 step = code == KEYCODE_RIGHT ? 1 : -1;
       INT_S16 to = cursor;
       if (ctrl) {
         // One step first, so that a cursor already before a space moves on.
@@ -91,13 +79,13 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       move_cursor(to, shift);
       return 1;
     }
-    case kKeyEnd:
-    case kKeyHome:
+    case KEYCODE_END:
+    case KEYCODE_HOME:
       wm_take_key();
       if (password) return 1;
-      move_cursor(code == kKeyEnd ? len : 0, shift);
+      move_cursor(code == KEYCODE_END ? len : 0, shift);
       return 1;
-    case kKeyDelete: {
+    case KEYCODE_DELETE: {
       wm_take_key();
       bool deleted = delete_selection();
       if (!deleted && cursor < len) deleted = text.erase(cursor, cursor);
@@ -105,9 +93,9 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       show();
       return 1;
     }
-    case kKeyReturn:
+    case KEYCODE_RETURN:
       // Acts once released; the code stays pending while the key is held.
-      if (wm_key_is_down(kKeyReturn)) return 1;
+      if (wm_key_is_down(KEYCODE_RETURN)) return 1;
       wm_take_key();
       KEYBOARD::end_text_entry();
       return_pressed = 1;
@@ -234,8 +222,8 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
         show();
       }
     }
-    const bool shift = wm_key_is_down(kKeyShiftLeft) || wm_key_is_down(kKeyShiftRight);
-    const bool ctrl = wm_key_is_down(kKeyCtrlLeft) || wm_key_is_down(kKeyCtrlRight);
+    const bool shift = wm_key_is_down(KEYCODE_SHIFT_LEFT) || wm_key_is_down(KEYCODE_SHIFT_RIGHT);
+    const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
     handle_key(wm_last_key(), shift, ctrl, &result);
     // A callback's action (a closing dialog) ends the pass.
     if (!result) handle_char(KEYBOARD::pop_char(), ctrl, &result);
