@@ -209,55 +209,56 @@ WM_GRID* INSTALL_DIALOG::make_choice_grid(INT_S16 rows_per_page) {
   return grid;
 }
 
-void INSTALL_DIALOG::build_language_grid() {
-  DATABASE& d = db();
-  const WM_STYLE_SET& options = d.styles[STYLE_OPTIONS];
-  WM_GRID* grid = make_choice_grid(d.language_count);
-  const INT_S32 next = d.next_page();  // computed now, with the language current now
-  INT_S16 widest = 0;
-  INT_S32 total = 0;
-  for (INT_S16 i = 0; i < d.language_count; ++i) {
-    WM_BUTTON* b = new WM_BUTTON(0, 0, -1, -1, &button_style, d.languages[i].text(TEXT_LANGUAGE_OWN_NAME),
-                                 nullptr, handle_install_dialog_command,
-                                 word_from_s32(INSTALL_CMD_LANGUAGE), word_from_s32(next), kReleaseOnly);
-    b->click_arg1 = word_from_s32(i);
-    if (b->width > widest) widest = b->width;
-    total += options.y_spacing + b->height;
-    grid->set_row_height(static_cast<INT_U16>(b->height + options.y_spacing));
-    grid->place_object(0, i, b);
-  }
-  const INT_S16 gw = static_cast<INT_S16>(widest + get_border_gaps_width(&options) + get_cell_gaps_width(&options));
-  const INT_S16 gh = static_cast<INT_S16>(get_border_gaps_height(&options) + total);
+// One choice per row, each row as high as its object plus the row spacing.
+void INSTALL_DIALOG::add_choice_row(WM_GRID* grid, INT_S16 row, WM_SCREEN_OBJECT* object, CHOICE_FIT* fit) {
+  const INT_S16 spacing = db().styles[STYLE_OPTIONS].y_spacing;
+  if (object->width > fit->widest) fit->widest = object->width;
+  fit->total += spacing + object->height;
+  grid->set_row_height(static_cast<INT_U16>(object->height + spacing));
+  grid->place_object(0, row, object);
+}
+
+// Shrinks the grid around its choices and centres it in the content area.
+void INSTALL_DIALOG::finish_choice_grid(WM_GRID* grid, const CHOICE_FIT& fit) {
+  const WM_STYLE_SET& options = db().styles[STYLE_OPTIONS];
+  const INT_S16 gw =
+      static_cast<INT_S16>(fit.widest + get_border_gaps_width(&options) + get_cell_gaps_width(&options));
+  const INT_S16 gh = static_cast<INT_S16>(get_border_gaps_height(&options) + fit.total);
   grid->set_size(gw, gh, 1);
   grid->set_position(static_cast<INT_S16>((client_width_ - gw) / 2),
                      static_cast<INT_S16>((content_height_ + 1 - gh) / 2));
   add_child(grid, 1);
 }
 
+void INSTALL_DIALOG::build_language_grid() {
+  DATABASE& d = db();
+  WM_GRID* grid = make_choice_grid(d.language_count);
+  const INT_S32 next = d.next_page();  // computed now, with the language current now
+  CHOICE_FIT fit;
+  for (INT_S16 i = 0; i < d.language_count; ++i) {
+    WM_BUTTON* b = new WM_BUTTON(0, 0, -1, -1, &button_style, d.languages[i].text(TEXT_LANGUAGE_OWN_NAME),
+                                 nullptr, handle_install_dialog_command,
+                                 word_from_s32(INSTALL_CMD_LANGUAGE), word_from_s32(next), kReleaseOnly);
+    b->click_arg1 = word_from_s32(i);
+    add_choice_row(grid, i, b, &fit);
+  }
+  finish_choice_grid(grid, fit);
+}
+
 void INSTALL_DIALOG::build_item_grid() {
   DATABASE& d = db();
-  const WM_STYLE_SET& options = d.styles[STYLE_OPTIONS];
   WM_GRID* grid = make_choice_grid(d.item_count);
   char(*names)[DATABASE_TEXT_SIZE] = d.language_count > 0 ? d.languages[d.current_language].item_names : nullptr;
-  INT_S16 widest = 0;
-  INT_S32 total = 0;
+  CHOICE_FIT fit;
   for (INT_S16 i = 0; i < d.item_count; ++i) {
     WM_CHECK_BOX* box = new WM_CHECK_BOX(0, 0, &d.styles[STYLE_CHECK_BOX],
                                          names ? names[i] : "",
                                          handle_install_dialog_command,
                                          word_from_s32(INSTALL_CMD_ITEM), word_from_s32(i));
     box->set_checked(i == d.selected_item);
-    if (box->width > widest) widest = box->width;
-    total += options.y_spacing + box->height;
-    grid->set_row_height(static_cast<INT_U16>(box->height + options.y_spacing));
-    grid->place_object(0, i, box);
+    add_choice_row(grid, i, box, &fit);
   }
-  const INT_S16 gw = static_cast<INT_S16>(widest + get_border_gaps_width(&options) + get_cell_gaps_width(&options));
-  const INT_S16 gh = static_cast<INT_S16>(get_border_gaps_height(&options) + total);
-  grid->set_size(gw, gh, 1);
-  grid->set_position(static_cast<INT_S16>((client_width_ - gw) / 2),
-                     static_cast<INT_S16>((content_height_ + 1 - gh) / 2));
-  add_child(grid, 1);
+  finish_choice_grid(grid, fit);
 }
 
 void INSTALL_DIALOG::build_document_window(const char* pattern, INT_S16 line_count) {

@@ -54,6 +54,12 @@ class INSTALL_DIALOG : public WM_DIALOG {
   void build_target_grid();
   void build_progress_widgets();
   WM_GRID* make_choice_grid(INT_S16 rows_per_page);
+  struct CHOICE_FIT {
+    INT_S16 widest = 0;  // widest choice
+    INT_S32 total = 0;   // rows' heights with their spacing
+  };
+  void add_choice_row(WM_GRID* grid, INT_S16 row, WM_SCREEN_OBJECT* object, CHOICE_FIT* fit);
+  void finish_choice_grid(WM_GRID* grid, const CHOICE_FIT& fit);
 
   INT_S16 client_width_;    // W
   INT_S16 client_height_;   // H
