@@ -65,6 +65,9 @@ struct RANDOM_BYTES {
 
 // ---- Texts ----------------------------------------------------------------
 
+// The texts are written here in UTF-8; the library draws 8-bit text as
+// Latin-1 (byte = character), so they are stored as Latin-1 bytes
+// (`to_latin1`). A character outside Latin-1 stops the tool.
 struct LANGUAGE_TEXTS {
   const char* texts[LANGUAGE_TEXT_COUNT];
   const char* item_names[5];  // Demo, Documents only, and the hostile variant's three
@@ -90,7 +93,8 @@ const char kLicenceEnglish[] =
     "4. To remove the demo, delete the folder it was installed into, and the\n"
     "   shortcuts if you made any.\n"
     "\n"
-    "Choose \"I agree\" to go on, or \"I disagree\" to go back.\n";
+    "Choose \"I agree\" to go on. \"I disagree\" ends the setup at once;\n"
+    "nothing is installed then.\n";
 
 const char kLicenceGerman[] =
     "ZORV DEMO LIZENZ\n"
@@ -98,109 +102,172 @@ const char kLicenceGerman[] =
     "Dies ist die Lizenz des Zorv-Demopakets. Sie zeigt, wie die Lizenzseite\n"
     "des Installationsprogramms aussieht.\n"
     "\n"
-    "1. Sie duerfen die Demo so oft installieren, starten und entfernen, wie\n"
-    "   Sie moechten.\n"
+    "1. Sie dürfen die Demo so oft installieren, starten und entfernen, wie\n"
+    "   Sie möchten.\n"
     "\n"
     "2. Die Demo legt ein kleines Shell-Skript, eine Textdatei, einige Daten\n"
-    "   und ein Bild in dem Ordner ab, den Sie waehlen. Sonst wird nichts auf\n"
-    "   Ihrem System veraendert, ausser den Verknuepfungen, die Sie auf der\n"
+    "   und ein Bild in dem Ordner ab, den Sie wählen. Sonst wird nichts auf\n"
+    "   Ihrem System verändert, außer den Verknüpfungen, die Sie auf der\n"
     "   Zielseite anfordern.\n"
     "\n"
-    "3. Die Demo wird ohne jede Gewaehrleistung geliefert.\n"
+    "3. Die Demo wird ohne jede Gewährleistung geliefert.\n"
     "\n"
-    "4. Zum Entfernen loeschen Sie den Installationsordner und gegebenenfalls\n"
-    "   die Verknuepfungen.\n";
+    "4. Zum Entfernen löschen Sie den Installationsordner und gegebenenfalls\n"
+    "   die Verknüpfungen.\n"
+    "\n"
+    "Wählen Sie »Ich stimme zu«, um fortzufahren. »Ich lehne ab« beendet die\n"
+    "Installation sofort; dann wird nichts installiert.\n";
+
+const char kLicenceFrench[] =
+    "LICENCE DE ZORV DEMO\n"
+    "\n"
+    "Ceci est la licence du paquet de démonstration Zorv. Elle montre à quoi\n"
+    "ressemble la page de licence du programme d'installation.\n"
+    "\n"
+    "1. Vous pouvez installer, lancer et supprimer la démo aussi souvent que\n"
+    "   vous le souhaitez.\n"
+    "\n"
+    "2. La démo installe un petit script shell, un fichier texte, quelques\n"
+    "   données et une image dans le dossier que vous choisissez. Rien d'autre\n"
+    "   n'est modifié sur votre système, à part les raccourcis que vous\n"
+    "   demandez sur la page de destination.\n"
+    "\n"
+    "3. La démo est fournie sans aucune garantie.\n"
+    "\n"
+    "4. Pour supprimer la démo, effacez le dossier d'installation et, le cas\n"
+    "   échéant, les raccourcis.\n"
+    "\n"
+    "Choisissez « J'accepte » pour continuer. « Je refuse » met fin à\n"
+    "l'installation aussitôt ; rien n'est alors installé.\n";
 
 const char kReadmeEnglish[] =
     "Welcome to the Zorv demo!\n"
     "\n"
-    "The installation is complete. Here is what was installed:\n"
+    "The demo installs these files into the folder you chose:\n"
     "\n"
     "- bin/zorv-demo.sh: a small script; run it to be greeted.\n"
     "- doc/notes.txt: a few notes about the demo.\n"
     "- data/data.bin: 1,300,000 bytes of pseudo-random data.\n"
     "- data/placeholder.txt: an empty file, installed under its own name.\n"
     "- share/zorv-demo.png: the picture of the desktop shortcut.\n"
-    "- install_log.txt: the log of this installation.\n"
+    "- install_log.txt: the log of the installation, which lists every file.\n"
     "\n"
-    "If you asked for them, a desktop shortcut, a menu entry in \"Utility\"\n"
-    "and a link to the demo's web site were created as well.\n"
+    "If you asked for them, it also makes a desktop shortcut, a menu entry in\n"
+    "\"Utility\" and a link to the demo's web site.\n"
     "\n"
     "Thank you for trying the Zorv demo. Choose \"Finish\" to close the setup.\n";
 
 const char kReadmeGerman[] =
     "Willkommen bei der Zorv-Demo!\n"
     "\n"
-    "Die Installation ist abgeschlossen. Installiert wurden:\n"
+    "Die Demo installiert diese Dateien in den gewählten Ordner:\n"
     "\n"
-    "- bin/zorv-demo.sh: ein kleines Skript, das Sie begruesst.\n"
+    "- bin/zorv-demo.sh: ein kleines Skript, das Sie begrüßt.\n"
     "- doc/notes.txt: einige Hinweise zur Demo.\n"
     "- data/data.bin: 1.300.000 Bytes Zufallsdaten.\n"
     "- data/placeholder.txt: eine leere Datei unter eigenem Namen.\n"
-    "- share/zorv-demo.png: das Bild der Desktop-Verknuepfung.\n"
-    "- install_log.txt: das Protokoll dieser Installation.\n"
+    "- share/zorv-demo.png: das Bild der Desktop-Verknüpfung.\n"
+    "- install_log.txt: das Protokoll der Installation mit jeder Datei.\n"
     "\n"
-    "Danke, dass Sie die Zorv-Demo ausprobiert haben. Waehlen Sie \"Fertig\",\n"
-    "um das Installationsprogramm zu schliessen.\n";
+    "Auf Wunsch legt sie außerdem eine Desktop-Verknüpfung, einen\n"
+    "Menüeintrag unter »Utility« und einen Verweis auf die Website der Demo an.\n"
+    "\n"
+    "Danke, dass Sie die Zorv-Demo ausprobieren. Wählen Sie »Fertig«, um das\n"
+    "Installationsprogramm zu schließen.\n";
+
+const char kReadmeFrench[] =
+    "Bienvenue dans la démo Zorv !\n"
+    "\n"
+    "La démo installe ces fichiers dans le dossier que vous avez choisi :\n"
+    "\n"
+    "- bin/zorv-demo.sh : un petit script qui vous salue.\n"
+    "- doc/notes.txt : quelques notes sur la démo.\n"
+    "- data/data.bin : 1 300 000 octets de données pseudo-aléatoires.\n"
+    "- data/placeholder.txt : un fichier vide, installé sous son propre nom.\n"
+    "- share/zorv-demo.png : l'image du raccourci sur le bureau.\n"
+    "- install_log.txt : le journal de l'installation, avec chaque fichier.\n"
+    "\n"
+    "Si vous les avez demandés, elle crée aussi un raccourci sur le bureau,\n"
+    "une entrée de menu dans « Utility » et un lien vers le site de la démo.\n"
+    "\n"
+    "Merci d'avoir essayé la démo Zorv. Choisissez « Terminer » pour fermer\n"
+    "le programme d'installation.\n";
 
 const LANGUAGE_TEXTS kLanguages[] = {
     {{"English", "English", "Zorv Demo Setup", "Quit Setup",
       "Do you really want to quit the setup?", "Quit", "Stay", "Installation problem",
       "A file could not be installed.", "Go on", "Go back", "Next", "Go to the next step", "Back",
       "Go to the previous step", "I agree", "Accept the licence and go on", "I disagree",
-      "Decline the licence", "Quit", "Leave the setup", "About", "About this setup", "Install",
-      "Start the installation", "Finish", "Close the setup", "Choose your language",
+      "Decline the licence and end the setup", "Quit", "Leave the setup", "About", "About this setup",
+      "Install", "Start the installation", "Finish", "Close the setup", "Choose your language",
       "Licence agreement", "Read me", "What do you want to install?",
       "Where do you want to install it?", "Install into:", "Use the second folders",
       "Shortcuts:", "Create desktop shortcuts", "Create menu entries", "Installing",
       "Preparing the installation...", "Copying files...", "Creating desktop shortcuts...",
       "Creating menu entries...", "Removing files...", "Setup was cancelled.",
-      "Installation complete.", "OK", "Cancel", "New Folder", "Choose a folder", "Folder:",
-      "Name:", "Drives", "New Folder", "Name of the new folder:", "Zorv Demo", "1.0",
+      "Installation complete.", "OK", "Cancel", "New Folder", "Choose a folder", "Install into:",
+      "Look in:", "Drives", "New Folder", "Name of the new folder:", "Zorv Demo", "1.0",
       "Zorv Demo Makers", "https://example.org/zorv"},
      {"Demo", "Documents only", "Empty folder", "Unknown variable", "Plain path"},
      kLicenceEnglish,
      kReadmeEnglish},
     {{"Deutsch", "Deutsch", "Zorv Demo Installation", "Installation beenden",
-      "Wollen Sie die Installation wirklich beenden?", "Beenden", "Bleiben",
+      "Wollen Sie die Installation wirklich beenden?", "Ja", "Nein",
       "Installationsproblem", "Eine Datei konnte nicht installiert werden.", "Weiter",
-      "Zurueck", "Weiter", "Zum naechsten Schritt", "Zurueck", "Zum vorigen Schritt",
-      "Ich stimme zu", "Lizenz annehmen und weiter", "Ich lehne ab", "Lizenz ablehnen",
-      "Beenden", "Installation verlassen", "Info", "Ueber diese Installation", "Installieren",
-      "Installation starten", "Fertig", "Installation schliessen", "Sprache waehlen",
-      "Lizenzvereinbarung", "Liesmich", "Was moechten Sie installieren?",
-      "Wohin moechten Sie installieren?", "Installieren nach:", "Zweite Ordner verwenden",
-      "Verknuepfungen:", "Desktop-Verknuepfungen anlegen", "Menueeintraege anlegen",
-      "Installation", "Installation wird vorbereitet...", "Dateien werden kopiert...",
-      "Desktop-Verknuepfungen werden angelegt...", "Menueeintraege werden angelegt...",
-      "Dateien werden entfernt...", "Installation abgebrochen.", "Installation abgeschlossen.",
-      "OK", "Abbrechen", "Neuer Ordner", "Ordner waehlen", "Ordner:", "Name:", "Laufwerke",
-      "Neuer Ordner", "Name des neuen Ordners:", "Zorv Demo", "1.0", "Zorv Demo Makers",
-      "https://example.org/zorv"},
+      "Zurück", "Weiter", "Zum nächsten Schritt", "Zurück", "Zum vorigen Schritt",
+      "Ich stimme zu", "Lizenz annehmen und weiter", "Ich lehne ab",
+      "Lizenz ablehnen und die Installation beenden", "Beenden", "Installation verlassen", "Info",
+      "Über diese Installation", "Installieren", "Installation starten", "Fertig",
+      "Installation schließen", "Sprache wählen", "Lizenzvereinbarung", "Liesmich",
+      "Was möchten Sie installieren?", "Wohin möchten Sie installieren?", "Installieren nach:",
+      "Zweite Ordner verwenden", "Verknüpfungen:", "Desktop-Verknüpfungen anlegen",
+      "Menüeinträge anlegen", "Installation", "Installation wird vorbereitet...",
+      "Dateien werden kopiert...", "Desktop-Verknüpfungen werden angelegt...",
+      "Menüeinträge werden angelegt...", "Dateien werden entfernt...", "Installation abgebrochen.",
+      "Installation abgeschlossen.", "OK", "Abbrechen", "Neuer Ordner", "Ordner wählen",
+      "Installieren nach:", "Suchen in:", "Laufwerke", "Neuer Ordner", "Name des neuen Ordners:",
+      "Zorv Demo", "1.0", "Zorv Demo Makers", "https://example.org/zorv"},
      {"Demo", "Nur Dokumente", "Leerer Ordner", "Unbekannte Variable", "Fester Pfad"},
      kLicenceGerman,
      kReadmeGerman},
-    {{"Francais", "Francais", "Installation de Zorv Demo", "Quitter l'installation",
-      "Voulez-vous vraiment quitter l'installation ?", "Quitter", "Rester",
-      "Probleme d'installation", "Un fichier n'a pas pu etre installe.", "Continuer",
-      "Revenir", "Suivant", "Etape suivante", "Precedent", "Etape precedente", "J'accepte",
-      "Accepter la licence et continuer", "Je refuse", "Refuser la licence", "Quitter",
-      "Quitter l'installation", "A propos", "A propos de cette installation", "Installer",
+    {{"Français", "Français", "Installation de Zorv Demo", "Quitter l'installation",
+      "Voulez-vous vraiment quitter l'installation ?", "Oui", "Non",
+      "Problème d'installation", "Un fichier n'a pas pu être installé.", "Continuer",
+      "Revenir", "Suivant", "Étape suivante", "Précédent", "Étape précédente", "J'accepte",
+      "Accepter la licence et continuer", "Je refuse", "Refuser la licence et quitter l'installation",
+      "Quitter", "Quitter l'installation", "À propos", "À propos de cette installation", "Installer",
       "Lancer l'installation", "Terminer", "Fermer l'installation", "Choisissez votre langue",
       "Contrat de licence", "Lisez-moi", "Que voulez-vous installer ?",
-      "Ou voulez-vous l'installer ?", "Installer dans :", "Utiliser les seconds dossiers",
-      "Raccourcis :", "Creer des raccourcis sur le bureau", "Creer des entrees de menu",
-      "Installation", "Preparation de l'installation...", "Copie des fichiers...",
-      "Creation des raccourcis...", "Creation des entrees de menu...",
-      "Suppression des fichiers...", "Installation annulee.", "Installation terminee.", "OK",
-      "Annuler", "Nouveau dossier", "Choisir un dossier", "Dossier :", "Nom :", "Lecteurs",
-      "Nouveau dossier", "Nom du nouveau dossier :", "Zorv Demo", "1.0", "Zorv Demo Makers",
-      "https://example.org/zorv"},
-     {"Demo", "Documents seulement", "Dossier vide", "Variable inconnue", "Chemin fixe"},
-     nullptr,
-     nullptr},
+      "Où voulez-vous l'installer ?", "Installer dans :", "Utiliser les seconds dossiers",
+      "Raccourcis :", "Créer des raccourcis sur le bureau", "Créer des entrées de menu",
+      "Installation", "Préparation de l'installation...", "Copie des fichiers...",
+      "Création des raccourcis...", "Création des entrées de menu...",
+      "Suppression des fichiers...", "Installation annulée.", "Installation terminée.", "OK",
+      "Annuler", "Nouveau dossier", "Choisir un dossier", "Installer dans :", "Dans :",
+      "Lecteurs", "Nouveau dossier", "Nom du nouveau dossier :", "Zorv Demo", "1.0",
+      "Zorv Demo Makers", "https://example.org/zorv"},
+     {"Démo", "Documents seulement", "Dossier vide", "Variable inconnue", "Chemin fixe"},
+     kLicenceFrench,
+     kReadmeFrench},
 };
 const int kLanguageCount = sizeof kLanguages / sizeof kLanguages[0];
+
+// UTF-8 text as Latin-1 bytes.
+std::string to_latin1(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); i++) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size() &&
+               (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+      out += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3F));
+    } else {
+      fail("text not in Latin-1: " + text);
+    }
+  }
+  return out;
+}
 
 const char kNotes[] =
     "Zorv demo notes\n"
@@ -275,47 +342,85 @@ void bar(IMAGE& image, INT_U32 colour, double x1, double y1, double x2, double y
   polygon(image, colour, {{x1 + nx, y1 + ny}, {x2 + nx, y2 + ny}, {x2 - nx, y2 - ny}, {x1 - nx, y1 - ny}});
 }
 
-const int kIconSize = 22;
+// The icons are drawn on a 22-unit grid and scaled to their size.
+const int kIconSize = 16;
+const double kIconGrid = 22;
 
 void draw_icon(IMAGE& icon, int index) {
   icon.create(kIconSize, kIconSize);
   for (int i = 0; i < kIconSize * kIconSize; i++) icon.pixels[(i / kIconSize) * icon.pitch + i % kIconSize] = 0;
-  const INT_U32 green = 0xFF2E9E4F, red = 0xFFC8382E, blue = 0xFF2F6DB5, white = 0xFFFFFFFF;
-  const double s = kIconSize;
+  const INT_U32 green = 0xFF2E9E4F, red = 0xFFC8382E, blue = 0xFF2F6DB5, white = 0xFFFFFFFF,
+                grey = 0xFF505050, manila = 0xFFE0B040, manila_dark = 0xFFB88A20, page = 0xFFFDFDFD;
+  const double k = kIconSize / kIconGrid;
+  auto shape = [&](INT_U32 colour, std::vector<POINT> points) {
+    for (POINT& p : points) p = {p.x * k, p.y * k};
+    polygon(icon, colour, points);
+  };
+  auto line = [&](INT_U32 colour, double x1, double y1, double x2, double y2, double width) {
+    bar(icon, colour, x1 * k, y1 * k, x2 * k, y2 * k, width * k);
+  };
+  auto dot = [&](INT_U32 colour, double cx, double cy, double r) { disc(icon, colour, cx * k, cy * k, r * k); };
+  auto folder = [&]() {
+    shape(manila_dark, {{2, 5}, {9, 5}, {11, 7}, {20, 7}, {20, 18}, {2, 18}});
+    shape(manila, {{2, 9}, {20, 9}, {20, 18}, {2, 18}});
+  };
+  const double c = kIconGrid / 2;
   switch (index) {
     case ICON_FORWARD:
-      polygon(icon, blue, {{6, 4}, {17, 11}, {6, 18}});
+      shape(blue, {{6, 4}, {17, 11}, {6, 18}});
       break;
     case ICON_PREVIOUS:
-      polygon(icon, blue, {{16, 4}, {5, 11}, {16, 18}});
+      shape(blue, {{16, 4}, {5, 11}, {16, 18}});
       break;
     case ICON_YES:
     case ICON_AGREE:
-      bar(icon, green, 4, 11, 9, 16, 3.5);
-      bar(icon, green, 9, 16, 18, 5, 3.5);
+      line(green, 4, 11, 9, 16, 3.5);
+      line(green, 9, 16, 18, 5, 3.5);
       break;
     case ICON_NO:
     case ICON_DISAGREE:
-      bar(icon, red, 5, 5, 17, 17, 3.5);
-      bar(icon, red, 17, 5, 5, 17, 3.5);
+      line(red, 5, 5, 17, 17, 3.5);
+      line(red, 17, 5, 5, 17, 3.5);
       break;
     case ICON_QUIT:
-      disc(icon, red, s / 2, s / 2, 9);
-      bar(icon, white, 7, 11, 15, 11, 3);
+      dot(red, c, c, 9);
+      line(white, 7, 11, 15, 11, 3);
       break;
     case ICON_ABOUT:
-      disc(icon, blue, s / 2, s / 2, 9);
-      disc(icon, white, s / 2, 6.5, 1.6);
-      bar(icon, white, s / 2, 9.5, s / 2, 16.5, 3);
+      dot(blue, c, c, 9);
+      dot(white, c, 6.5, 1.6);
+      line(white, c, 9.5, c, 16.5, 3);
       break;
     case ICON_FINISH:
-      bar(icon, 0xFF505050, 6, 3, 6, 19, 2);
-      polygon(icon, green, {{7, 3}, {18, 7}, {7, 11}});
+      line(grey, 6, 3, 6, 19, 2);
+      shape(green, {{7, 3}, {18, 7}, {7, 11}});
       break;
     case ICON_INSTALL:
-      bar(icon, blue, s / 2, 3, s / 2, 12, 4);
-      polygon(icon, blue, {{5, 11}, {17, 11}, {11, 18}});
-      bar(icon, 0xFF505050, 4, 19.5, 18, 19.5, 2);
+      line(blue, c, 3, c, 12, 4);
+      shape(blue, {{5, 11}, {17, 11}, {11, 18}});
+      line(grey, 4, 19.5, 18, 19.5, 2);
+      break;
+    case ICON_NEW_FOLDER:
+      folder();
+      line(green, 15, 1.5, 15, 11.5, 3);
+      line(green, 10, 6.5, 20, 6.5, 3);
+      break;
+    case ICON_FIRST_DRIVE:
+      shape(grey, {{2, 7}, {20, 7}, {20, 16}, {2, 16}});
+      shape(0xFFB8C0C8, {{3, 8}, {19, 8}, {19, 15}, {3, 15}});
+      dot(green, 16.5, 11.5, 1.5);
+      break;
+    case ICON_PARENT_FOLDER:
+      folder();
+      shape(blue, {{11, 8}, {16, 13}, {13, 13}, {13, 17}, {9, 17}, {9, 13}, {6, 13}});
+      break;
+    case ICON_FILE:
+      shape(grey, {{4, 2}, {14, 2}, {18, 6}, {18, 20}, {4, 20}});
+      shape(page, {{5, 3}, {13.5, 3}, {17, 6.5}, {17, 19}, {5, 19}});
+      for (double y : {9.0, 12.0, 15.0}) line(0xFF8A96A3, 7, y, 15, y, 1.2);
+      break;
+    case ICON_FOLDER:
+      folder();
       break;
   }
 }
@@ -328,7 +433,7 @@ void draw_background(IMAGE& image, int width, int height) {
       image.pixels[static_cast<long>(y) * image.pitch + x] =
           argb(1, 0.07 + 0.05 * u, 0.20 + 0.22 * t, 0.38 + 0.12 * t - 0.08 * u);
     }
-  // Soft rings on the right, clear of the install dialog.
+  // Soft rings towards the right.
   const struct {
     double x, y, r;
     INT_U32 colour;
@@ -342,14 +447,32 @@ void draw_background(IMAGE& image, int width, int height) {
 
 // ---- Styles ---------------------------------------------------------------
 
+// Every text stands out from what lies under it by at least 4.5 : 1 (the
+// WCAG contrast): ink on the light faces, white on the accent.
 const INT_U32 kInk = 0xFF1E2833, kPaper = 0xFFF4F6F9, kAccent = 0xFF2F6DB5, kAccentText = 0xFFFFFFFF;
+const INT_U32 kButtonFace = 0xFFE4E9F0, kHoverFace = 0xFFDCE7F5, kHintFace = 0xFFFFF8D6;
+// The progress bar's filled part: light enough for the ink percentage that
+// runs across both parts.
+const INT_U32 kProgressFill = 0xFFA9C8EC;
 const INT_U32 kShadingBevel = 6;
+const INT_S16 kFontSize = 16, kDocumentFontSize = 14;
 
 // Sides only: the default corner radius is a third of the smaller side, which
 // turns a large frame or list box into a rounded blob.
 const INT_U16 kSquareBorder = 0x0F;
 
-WM_STYLE_SET style(INT_U32 fg, INT_U32 bg, INT_U32 ssf, INT_U16 shading_flags = kSquareBorder) {
+// Buttons carry their icon beside the text: each side of the text has room
+// for half of the icon and the spacing, beyond the 2-pixel border and a
+// pixel of air. The right side has two pixels more: the text of a button
+// fitted to it then starts a pixel inside its clip, so a letter that leans
+// left of its cell (J, T) keeps its first column.
+const INT_U16 kIconSpacing = 4;
+const INT_U16 kButtonLeftGap = 2 + 1 + (kIconSize + kIconSpacing + 1) / 2;
+const INT_U16 kButtonRightGap = kButtonLeftGap + 2;
+const INT_U16 kButtonEndGap = 4;
+
+WM_STYLE_SET style(INT_U32 fg, INT_U32 bg, INT_U32 ssf, INT_U16 shading_flags = kSquareBorder,
+                   INT_S16 font_size = kFontSize) {
   WM_STYLE_SET s;
   s.shading_type = kShadingBevel;
   s.fg_colour = fg;
@@ -358,10 +481,11 @@ WM_STYLE_SET style(INT_U32 fg, INT_U32 bg, INT_U32 ssf, INT_U16 shading_flags = 
   s.highlight_text_colour = kAccentText;
   s.active_colour = kAccent;
   s.active_text_colour = kAccentText;
-  s.mouse_over_colour = 0xFFDCE7F5;
+  s.mouse_over_colour = kHoverFace;
   s.mouse_over_text_colour = fg;
   s.ssf = ssf;
   s.shading_flags = shading_flags;
+  s.font_x_sz = s.font_y_sz = font_size;
   return s;
 }
 
@@ -371,28 +495,34 @@ void fill_styles(DATABASE& db) {
   db.styles[STYLE_OPTIONS] = style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_indent_border);
   db.styles[STYLE_OPTIONS_SECOND] = style(kInk, 0xFFEEF2F7, 0, 0);
   db.styles[STYLE_TEXT_TITLE] = style(0xFF24466E, 0, ssf_left_justify_text, 0);
-  db.styles[STYLE_TEXT] =
-      style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_indent_border | ssf_left_justify_text);
+  // Documents, the browser's listing and the path: a smaller face, so that a
+  // line of the licence and a listing's date fit.
+  db.styles[STYLE_TEXT] = style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_indent_border | ssf_left_justify_text,
+                                kSquareBorder, kDocumentFontSize);
   db.styles[STYLE_SCROLLBAR] = style(0xFF5A6573, 0xFFDDE2E8, ssf_draw_border);
   db.styles[STYLE_CHECK_BOX] = style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_left_justify_text);
-  db.styles[STYLE_PROGRESS_BAR] = style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_indent_border);
+  WM_STYLE_SET& progress = db.styles[STYLE_PROGRESS_BAR];
+  progress = style(kInk, 0xFFFFFFFF, ssf_draw_border | ssf_indent_border);
+  progress.highlight_colour = kProgressFill;
+  progress.highlight_text_colour = kInk;
   db.styles[STYLE_PROGRESS_SCRIPT] = style(kInk, 0, ssf_left_justify_text, 0);
   db.styles[STYLE_MENU_DROPDOWN] = style(kInk, 0xFFFFFFFF, ssf_draw_border);
-  db.styles[STYLE_MENU_BUTTON] = style(kInk, 0xFFE4E9F0, ssf_draw_border);
+  db.styles[STYLE_MENU_BUTTON] = style(kInk, kButtonFace, ssf_draw_border);
   db.styles[STYLE_MENU_ITEM] = style(kInk, 0xFFFFFFFF, ssf_left_justify_text, 0);
   db.styles[STYLE_MENU_ALT_ITEM] = style(kInk, 0xFFEEF2F7, ssf_left_justify_text, 0);
 
   // The dialog and hint globals the record carries.
   WM_STYLE_SET frame = style(kInk, kPaper, ssf_draw_border | ssf_outstanding_border);
   WM_STYLE_SET caption = style(0xFFFFFFFF, kAccent, ssf_draw_border | ssf_left_justify_text);
-  WM_STYLE_SET button = style(kInk, 0xFFE4E9F0, ssf_draw_border | ssf_icon_left, 255);
-  // Room around the button texts.
-  button.border_left_gap = button.border_right_gap = 6;
-  button.border_top_gap = button.border_bottom_gap = 3;
+  WM_STYLE_SET button = style(kInk, kButtonFace, ssf_draw_border | ssf_icon_left | ssf_icon_attach_to_text, 255);
+  button.border_left_gap = kButtonLeftGap;
+  button.border_right_gap = kButtonRightGap;
+  button.border_top_gap = button.border_bottom_gap = kButtonEndGap;
+  button.x_spacing = kIconSpacing;
   set_dialog_background_style(&frame);
   set_dialog_title_style(&caption);
   set_dialog_button_style(&button);
-  wm_button_hint_style = style(kInk, 0xFFFFF8D6, ssf_draw_border);
+  wm_button_hint_style = style(kInk, kHintFace, ssf_draw_border);
   wm_button_hint_style_ready = 1;
   wm_dialog_effects.flags = 0;
   wm_dialog_effects.open_delay = 0;
@@ -403,8 +533,9 @@ void fill_styles(DATABASE& db) {
 // ---- Tables ---------------------------------------------------------------
 
 void set(char* field, const std::string& text) {
-  if (text.size() >= DATABASE_TEXT_SIZE) fail("text too long: " + text);
-  memcpy(field, text.c_str(), text.size() + 1);
+  const std::string stored = to_latin1(text);
+  if (stored.size() >= DATABASE_TEXT_SIZE) fail("text too long: " + text);
+  memcpy(field, stored.c_str(), stored.size() + 1);
 }
 
 struct FILE_SPEC {
@@ -482,22 +613,30 @@ void fill_database(DATABASE& db, VARIANT variant) {
   db.window_width = 800;
   db.window_height = 600;
   db.show_title_banner = 0;
-  db.dialog_x = 20;
-  db.dialog_y = 20;
-  db.dialog_width = 480;
-  db.dialog_height = 360;
+  // The dialog in the middle of the window, wide enough for the target
+  // page's browse button with the button style's room for icons.
+  db.dialog_width = 700;
+  db.dialog_height = 460;
+  db.dialog_x = static_cast<INT_S16>((db.window_width - db.dialog_width) / 2);
+  db.dialog_y = static_cast<INT_S16>((db.window_height - db.dialog_height) / 2);
   db.dialog_gap = 10;
-  // Boxes to the right of and below the dialog, never over it.
-  db.quit_box = {520, 30, 260, 160};
-  db.error_box = {520, 210, 260, 200};
-  // The folder browser needs the height for its listing: the right-hand strip.
-  db.browser_box = {500, 20, 300, 560};
-  db.about_box = {520, 420, 260, 160};
+  // The boxes are pop-ups over the dialog, centred in the window, each with
+  // room for its texts: the failure box for a long path and its reason.
+  db.quit_box = {-1, -1, 420, 190};
+  db.error_box = {-1, -1, 600, 300};
+  db.browser_box = {-1, -1, 640, 440};
+  db.about_box = {-1, -1, 460, 320};
   db.animation_period = 0;
   set(db.application_name, "zorv-demo");
   fill_styles(db);
-  for (int i = ICON_FORWARD; i <= ICON_INSTALL; i++) draw_icon(db.icons[i], i);
-  for (int i = ICON_NEW_FOLDER; i < DATABASE_ICON_COUNT; i++) db.icons[i].create(-1, -1);
+  // The drive icons other than the first stay empty: the browser shows the
+  // first for every drive.
+  for (int i = 0; i < DATABASE_ICON_COUNT; i++) {
+    if (i <= ICON_FIRST_DRIVE || i >= ICON_PARENT_FOLDER)
+      draw_icon(db.icons[i], i);
+    else
+      db.icons[i].create(-1, -1);
+  }
   draw_background(db.background, db.window_width, db.window_height);
 
   const int item_count = variant == HOSTILE ? 5 : 2;
@@ -628,8 +767,8 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
   package.store_database(db);
   for (INT_U8 i = 0; i < BUILTIN_FONT_COUNT; i++) package.store_font(i);
   for (int l = 0; l < kLanguageCount; l++) {
-    if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), kLanguages[l].licence);
-    if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), kLanguages[l].readme);
+    if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), to_latin1(kLanguages[l].licence));
+    if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), to_latin1(kLanguages[l].readme));
   }
   package.store("payload/zorv-demo.sh", kScript);
   // The missing-entry variant's database names a text the package lacks.

@@ -61,7 +61,8 @@ TEST_F(DemoPackage, ListsTheDatabaseFontsDocumentsAndPayload) {
   }
   std::vector<std::string> expected = {"database.bin"};
   for (INT_U8 i = 0; i < BUILTIN_FONT_COUNT; i++) expected.push_back(get_builtin_font_file(i));
-  for (const char* n : {"licence-0", "readme-0", "licence-1", "readme-1", "payload/zorv-demo.sh",
+  for (const char* n : {"licence-0", "readme-0", "licence-1", "readme-1", "licence-2", "readme-2",
+                        "payload/zorv-demo.sh",
                         "payload/notes.txt", "payload/data.bin", "payload/empty.txt",
                         "payload/zorv-demo-mac", "payload/zorv-demo.png"})
     expected.push_back(n);
@@ -71,9 +72,9 @@ TEST_F(DemoPackage, ListsTheDatabaseFontsDocumentsAndPayload) {
     ASSERT_EQ(stat((std::string(BUILTIN_FONT_SOURCE_FOLDER) + "/" + get_builtin_font_source(i)).c_str(), &st), 0);
     EXPECT_EQ(sizes[1 + i], static_cast<unsigned long>(st.st_size)) << names[1 + i];
   }
-  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 4], 43u);       // the script
-  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 6], 1300000u);  // the data
-  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 7], 0u);        // the empty file
+  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 6], 43u);       // the script
+  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 8], 1300000u);  // the data
+  EXPECT_EQ(sizes[1 + BUILTIN_FONT_COUNT + 9], 0u);        // the empty file
 }
 
 TEST_F(DemoPackage, ReadsBackAsBuilt) {
@@ -83,27 +84,34 @@ TEST_F(DemoPackage, ReadsBackAsBuilt) {
   ASSERT_TRUE(db.open_package());
   EXPECT_EQ(db.window_width, 800);
   EXPECT_EQ(db.window_height, 600);
-  EXPECT_EQ(db.dialog_x, 20);
-  EXPECT_EQ(db.dialog_y, 20);
-  EXPECT_EQ(db.dialog_width, 480);
-  EXPECT_EQ(db.dialog_height, 360);
+  // The dialog in the middle of the window.
+  EXPECT_EQ(db.dialog_width, 700);
+  EXPECT_EQ(db.dialog_height, 460);
+  EXPECT_EQ(db.dialog_x, 50);
+  EXPECT_EQ(db.dialog_y, 70);
   EXPECT_EQ(db.dialog_gap, 10);
   EXPECT_EQ(db.animation_period, 0);
   EXPECT_EQ(db.background.width, 800);
   EXPECT_EQ(db.background.height, 600);
-  // Every box lies clear of the dialog.
+  // Every box is a pop-up centred over the dialog, the browser at least its
+  // own default size.
   for (const BOX_LAYOUT* box : {&db.quit_box, &db.error_box, &db.browser_box, &db.about_box}) {
-    const bool apart = box->x >= db.dialog_x + db.dialog_width || box->y >= db.dialog_y + db.dialog_height;
-    EXPECT_TRUE(apart) << box->x << "," << box->y;
+    EXPECT_EQ(box->x, -1);
+    EXPECT_EQ(box->y, -1);
   }
-  for (int i = 0; i < DATABASE_ICON_COUNT; i++) EXPECT_EQ(db.icons[i].width > 0, i <= ICON_INSTALL) << i;
+  EXPECT_GE(db.browser_box.width, 500);
+  EXPECT_GE(db.browser_box.height, 350);
+  // The buttons' icons, the new-folder icon and the browser's icons; of the
+  // drive icons only the first, which stands for every drive.
+  for (int i = 0; i < DATABASE_ICON_COUNT; i++)
+    EXPECT_EQ(db.icons[i].width > 0, i <= ICON_FIRST_DRIVE || i >= ICON_PARENT_FOLDER) << i;
   EXPECT_EQ(wm_dialog_effects.flags & 0xFFFF, 0u);
   EXPECT_EQ(wm_dialog_effects.open_delay, 0u);
   EXPECT_EQ(wm_dialog_effects.dragging_alpha & 0xFF, 255u);
   EXPECT_STREQ(db.application_name, "zorv-demo");
   EXPECT_STREQ(db.default_language, "English");
   ASSERT_EQ(db.language_count, 3);
-  const char* names[] = {"English", "Deutsch", "Francais"};
+  const char* names[] = {"English", "Deutsch", "Fran\xE7" "ais"};
   for (int l = 0; l < 3; l++) {
     EXPECT_STREQ(db.languages[l].text(TEXT_LANGUAGE_NAME), names[l]);
     EXPECT_EQ(db.languages[l].readme_lines, 200);
@@ -140,7 +148,7 @@ TEST_F(DemoPackage, ReadsBackAsBuilt) {
   EXPECT_EQ(platform_one, 1);
   EXPECT_EQ(unpacked, 1);
   EXPECT_EQ(db.items[1].shortcut_count, 0);
-  for (const char* doc : {"licence-0", "licence-1", "readme-0", "readme-1"})
+  for (const char* doc : {"licence-0", "licence-1", "licence-2", "readme-0", "readme-1", "readme-2"})
     EXPECT_TRUE(DATABASE::has_document(db.package, doc)) << doc;
 
   // The record written again is the entry's bytes.

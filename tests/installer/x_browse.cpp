@@ -1,7 +1,7 @@
 // The folder browser and the about box in the installer program on a private
 // Xvfb with the demonstration package, driven with xdotool: a folder opened
 // in the list and chosen, one made through New Folder as "$x", Cancel, the
-// installation landing in the chosen folder, and the about box after the run.
+// installation landing in the chosen folder, and the about box of the readme page.
 #include <sys/stat.h>
 
 #include "wm_about.h"
@@ -174,14 +174,14 @@ TEST_F(BrowseX, AFolderMadeThroughNewFolderAsDollarXIsChosen) {
   EXPECT_TRUE(zt::file_exists(home + "/$x/install_log.txt")) << program->err();
 }
 
-TEST_F(BrowseX, AfterTheRunInFrancaisTheLeftButtonOpensTheAboutBox) {
+TEST_F(BrowseX, OnTheReadmePageInFrancaisTheLeftButtonOpensTheAboutBox) {
   program.reset(new ProgramRun(installer_e2e_path(), {"-x", "$ROOT2" + folder + "/installer.xml"}));
   window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
   ASSERT_NE(window, 0u) << program->err();
   DATABASE& d = installer_database;
   INT_S16 francais = -1;
   for (INT_S16 l = 0; l < d.language_count; ++l)
-    if (std::string(d.languages[l].text(TEXT_LANGUAGE_OWN_NAME)) == "Francais") francais = l;
+    if (std::string(d.languages[l].text(TEXT_LANGUAGE_OWN_NAME)) == "Fran\xE7" "ais") francais = l;
   ASSERT_GE(francais, 0);
   language = 0;
   expect_page(INSTALL_PAGE_LANGUAGE);
@@ -198,14 +198,16 @@ TEST_F(BrowseX, AfterTheRunInFrancaisTheLeftButtonOpensTheAboutBox) {
   }
   ASSERT_TRUE(dialog->status_label);
   EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000));
-  // No readme follows: the left button became the about button.
+  // The readme follows; on its page the left button is the about button.
+  click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_README);
   EXPECT_EQ(word_to_s32(dialog->quit_button->action_arg1), INSTALL_CMD_ABOUT);
   EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->quit_button)));
   press(dialog->quit_button);
   auto* box = dynamic_cast<WM_ABOUT*>(find_popup(WM_KIND_ABOUT));
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->get_x(), d.about_box.x);
-  EXPECT_EQ(box->get_y(), d.about_box.y);
+  // Centred in the window.
+  EXPECT_EQ(box->get_x(), (d.window_width - box->width) / 2);
+  EXPECT_EQ(box->get_y(), (d.window_height - box->height) / 2);
   EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(box)));
   screenshot(window, "about");
   // Its button closes it.
