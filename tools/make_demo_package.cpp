@@ -65,9 +65,10 @@ struct RANDOM_BYTES {
 
 // ---- Texts ----------------------------------------------------------------
 
-// The texts are written here in UTF-8; the library draws 8-bit text as
-// Latin-1 (byte = character), so they are stored as Latin-1 bytes
-// (`to_latin1`). A character outside Latin-1 stops the tool.
+// The texts are written here in UTF-8. The library draws 8-bit text as
+// Latin-1 (byte = character), so the database holds them as Latin-1 bytes
+// (`to_latin1`; a character outside Latin-1 stops the tool); the documents
+// are text files, read as UTF-8, and keep it.
 struct LANGUAGE_TEXTS {
   const char* texts[LANGUAGE_TEXT_COUNT];
   const char* item_names[5];  // Demo, Documents only, and the hostile variant's three
@@ -767,8 +768,9 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
   package.store_database(db);
   for (INT_U8 i = 0; i < BUILTIN_FONT_COUNT; i++) package.store_font(i);
   for (int l = 0; l < kLanguageCount; l++) {
-    if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), to_latin1(kLanguages[l].licence));
-    if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), to_latin1(kLanguages[l].readme));
+    // Documents are text files, which the installer reads as UTF-8.
+    if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), kLanguages[l].licence);
+    if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), kLanguages[l].readme);
   }
   package.store("payload/zorv-demo.sh", kScript);
   // The missing-entry variant's database names a text the package lacks.

@@ -514,21 +514,52 @@ TEST_F(DemoLook, FrancaisAndZuruckAreSpeltWithTheirLetters) {
   }
 }
 
-// The documents: every language has its licence and readme, in Latin-1.
-TEST_F(DemoLook, EveryLanguageHasItsLicenceAndReadme) {
+// UTF-8 text as Latin-1 bytes (the characters of the demo's documents all
+// lie in Latin-1).
+std::string latin1(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0xC2 && c <= 0xC3 && i + 1 < utf8.size())
+      out += static_cast<char>(((c & 3) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    else
+      out += static_cast<char>(c);
+  }
+  return out;
+}
+
+// Every language has its licence and readme, and their pages show every
+// line of them whole, accented letters and all.
+TEST_F(DemoLook, EveryLanguageShowsItsLicenceAndReadmeWhole) {
   load();
   const DATABASE& d = installer_database;
-  for (int l = 0; l < d.language_count; ++l)
-    for (const std::string doc : {"licence-", "readme-"}) {
-      const std::string name = doc + std::to_string(l);
-      EXPECT_TRUE(DATABASE::has_document(d.package, name.c_str())) << name;
-    }
   FOLDER out;
   ASSERT_TRUE(out.set_if_directory(zt::make_temp_dir("docs").c_str()));
-  ASSERT_TRUE(d.package->extract(&out, "licence-2"));
-  const std::string licence = zt::read_text(std::string(out.path) + "/licence-2");
-  EXPECT_NE(licence.find("d\xE9monstration"), std::string::npos);
-  EXPECT_EQ(licence.find("\xC3"), std::string::npos);  // no UTF-8 left
+  for (INT_S16 l = 0; l < d.language_count; ++l)
+    for (const INT_S32 page : {INSTALL_PAGE_LICENCE, INSTALL_PAGE_README}) {
+      const std::string name = (page == INSTALL_PAGE_LICENCE ? "licence-" : "readme-") + std::to_string(l);
+      SCOPED_TRACE(name);
+      ASSERT_TRUE(d.package->extract(&out, name.c_str()));
+      const std::string document = zt::read_text(std::string(out.path) + "/" + name);
+      INSTALL_DIALOG* dialog = mirror.show(page, l);
+      ASSERT_TRUE(dialog);
+      WM_TEXT_WIN* w = nullptr;
+      each_object(dialog, [&](WM_SCREEN_OBJECT* o) {
+        if (!w) w = dynamic_cast<WM_TEXT_WIN*>(o);
+      });
+      ASSERT_TRUE(w);
+      std::vector<std::string> shown;
+      for (INT_S16 i = 0; i < w->paragraph_total; ++i)
+        shown.push_back(w->paragraphs[i].text ? w->paragraphs[i].text : "");
+      std::vector<std::string> lines;
+      for (size_t start = 0; start < document.size();) {
+        const size_t end = document.find('\n', start);
+        lines.push_back(latin1(document.substr(start, end - start)));
+        start = end == std::string::npos ? document.size() : end + 1;
+      }
+      EXPECT_EQ(shown, lines);
+      EXPECT_GE(lines.size(), 10u);
+    }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../widgets/widget_test_env.h"
+#include "app.h"
 #include "app_installer.h"
 #include "database.h"
 #include "desktop.h"
@@ -189,6 +190,8 @@ class Mirror {
     wm_bevel_dark_colour = 0;
     wm_bevel_light_colour = 0;
     register_install_page(&page_manager);
+    // The about text's first line, as the program's entry names it.
+    APPLICATION_INFO.app_name = "Installer 1.08";
     // The mirror's own installation run goes to a folder of its own, and its
     // shortcuts and menu entries nowhere.
     mirror_target_ = "$ROOT2" + zt::make_temp_dir("mirror-target");
