@@ -218,7 +218,7 @@ const LANGUAGE_TEXTS kLanguages[] = {
       "Zurück", "Weiter", "Zum nächsten Schritt", "Zurück", "Zum vorigen Schritt",
       "Ich stimme zu", "Lizenz annehmen und weiter", "Ich lehne ab",
       "Lizenz ablehnen und die Installation beenden", "Beenden", "Installation verlassen", "Info",
-      "Über diese Installation", "Installieren", "Installation starten", "Fertig",
+      "Informationen zu dieser Installation", "Installieren", "Installation starten", "Fertig",
       "Installation schließen", "Sprache wählen", "Lizenzvereinbarung", "Liesmich",
       "Was möchten Sie installieren?", "Wohin möchten Sie installieren?", "Installieren nach:",
       "Zweite Ordner verwenden", "Verknüpfungen:", "Desktop-Verknüpfungen anlegen",
@@ -234,9 +234,10 @@ const LANGUAGE_TEXTS kLanguages[] = {
     {{"Français", "Français", "Installation de Zorv Demo", "Quitter l'installation",
       "Voulez-vous vraiment quitter l'installation ?", "Oui", "Non",
       "Problème d'installation", "Un fichier n'a pas pu être installé.", "Continuer",
-      "Revenir", "Suivant", "Étape suivante", "Précédent", "Étape précédente", "J'accepte",
+      "Revenir", "Suivant", "Aller à l'étape suivante", "Précédent", "Revenir à l'étape précédente",
+      "J'accepte",
       "Accepter la licence et continuer", "Je refuse", "Refuser la licence et quitter l'installation",
-      "Quitter", "Quitter l'installation", "À propos", "À propos de cette installation", "Installer",
+      "Quitter", "Quitter l'installation", "Infos", "Informations sur cette installation", "Installer",
       "Lancer l'installation", "Terminer", "Fermer l'installation", "Choisissez votre langue",
       "Contrat de licence", "Lisez-moi", "Que voulez-vous installer ?",
       "Où voulez-vous l'installer ?", "Installer dans :", "Utiliser les seconds dossiers",
@@ -351,7 +352,7 @@ void draw_icon(IMAGE& icon, int index) {
   icon.create(kIconSize, kIconSize);
   for (int i = 0; i < kIconSize * kIconSize; i++) icon.pixels[(i / kIconSize) * icon.pitch + i % kIconSize] = 0;
   const INT_U32 green = 0xFF2E9E4F, red = 0xFFC8382E, blue = 0xFF2F6DB5, white = 0xFFFFFFFF,
-                grey = 0xFF505050, manila = 0xFFE0B040, manila_dark = 0xFFB88A20, page = 0xFFFDFDFD;
+                grey = 0xFF505050, manila = 0xFFE0B040, manila_dark = 0xFFB88A20;
   const double k = kIconSize / kIconGrid;
   auto shape = [&](INT_U32 colour, std::vector<POINT> points) {
     for (POINT& p : points) p = {p.x * k, p.y * k};
@@ -361,10 +362,6 @@ void draw_icon(IMAGE& icon, int index) {
     bar(icon, colour, x1 * k, y1 * k, x2 * k, y2 * k, width * k);
   };
   auto dot = [&](INT_U32 colour, double cx, double cy, double r) { disc(icon, colour, cx * k, cy * k, r * k); };
-  auto folder = [&]() {
-    shape(manila_dark, {{2, 5}, {9, 5}, {11, 7}, {20, 7}, {20, 18}, {2, 18}});
-    shape(manila, {{2, 9}, {20, 9}, {20, 18}, {2, 18}});
-  };
   const double c = kIconGrid / 2;
   switch (index) {
     case ICON_FORWARD:
@@ -402,26 +399,10 @@ void draw_icon(IMAGE& icon, int index) {
       line(grey, 4, 19.5, 18, 19.5, 2);
       break;
     case ICON_NEW_FOLDER:
-      folder();
+      shape(manila_dark, {{2, 5}, {9, 5}, {11, 7}, {20, 7}, {20, 18}, {2, 18}});
+      shape(manila, {{2, 9}, {20, 9}, {20, 18}, {2, 18}});
       line(green, 15, 1.5, 15, 11.5, 3);
       line(green, 10, 6.5, 20, 6.5, 3);
-      break;
-    case ICON_FIRST_DRIVE:
-      shape(grey, {{2, 7}, {20, 7}, {20, 16}, {2, 16}});
-      shape(0xFFB8C0C8, {{3, 8}, {19, 8}, {19, 15}, {3, 15}});
-      dot(green, 16.5, 11.5, 1.5);
-      break;
-    case ICON_PARENT_FOLDER:
-      folder();
-      shape(blue, {{11, 8}, {16, 13}, {13, 13}, {13, 17}, {9, 17}, {9, 13}, {6, 13}});
-      break;
-    case ICON_FILE:
-      shape(grey, {{4, 2}, {14, 2}, {18, 6}, {18, 20}, {4, 20}});
-      shape(page, {{5, 3}, {13.5, 3}, {17, 6.5}, {17, 19}, {5, 19}});
-      for (double y : {9.0, 12.0, 15.0}) line(0xFF8A96A3, 7, y, 15, y, 1.2);
-      break;
-    case ICON_FOLDER:
-      folder();
       break;
   }
 }
@@ -630,10 +611,10 @@ void fill_database(DATABASE& db, VARIANT variant) {
   db.animation_period = 0;
   set(db.application_name, "zorv-demo");
   fill_styles(db);
-  // The drive icons other than the first stay empty: the browser shows the
-  // first for every drive.
+  // The buttons' icons. The browser's listing and drive icons stay empty:
+  // its rows stretch a picture to the cell, which no small icon survives.
   for (int i = 0; i < DATABASE_ICON_COUNT; i++) {
-    if (i <= ICON_FIRST_DRIVE || i >= ICON_PARENT_FOLDER)
+    if (i <= ICON_NEW_FOLDER)
       draw_icon(db.icons[i], i);
     else
       db.icons[i].create(-1, -1);

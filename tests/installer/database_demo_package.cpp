@@ -101,10 +101,8 @@ TEST_F(DemoPackage, ReadsBackAsBuilt) {
   }
   EXPECT_GE(db.browser_box.width, 500);
   EXPECT_GE(db.browser_box.height, 350);
-  // The buttons' icons, the new-folder icon and the browser's icons; of the
-  // drive icons only the first, which stands for every drive.
-  for (int i = 0; i < DATABASE_ICON_COUNT; i++)
-    EXPECT_EQ(db.icons[i].width > 0, i <= ICON_FIRST_DRIVE || i >= ICON_PARENT_FOLDER) << i;
+  // The buttons' icons, the browser's new-folder button's among them.
+  for (int i = 0; i < DATABASE_ICON_COUNT; i++) EXPECT_EQ(db.icons[i].width > 0, i <= ICON_NEW_FOLDER) << i;
   EXPECT_EQ(wm_dialog_effects.flags & 0xFFFF, 0u);
   EXPECT_EQ(wm_dialog_effects.open_delay, 0u);
   EXPECT_EQ(wm_dialog_effects.dragging_alpha & 0xFF, 255u);
