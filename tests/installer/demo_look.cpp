@@ -245,16 +245,6 @@ class DemoLook : public ProgramTest {
     info.has_drive_list = info.can_desktop_shortcut = info.can_menu_entry = 1;
     screen = {0, 0, wm_surface->width - 1, wm_surface->height - 1};
   }
-  void settle() {
-    for (int i = 0; i < 4; ++i) {
-      wmt::clock_now() += 2000;
-      page_manager.update(0);
-    }
-  }
-  static void send(WM_SCREEN_OBJECT* o) {
-    if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
-    if (o->action_callback) o->action_callback(o, o->action_arg1, o->action_arg2);
-  }
   void expect_buttons_fit(WM_SCREEN_OBJECT* root) {
     each_object(root, [&](WM_SCREEN_OBJECT* o) {
       if (auto* b = dynamic_cast<WM_BUTTON*>(o)) expect_button_fits(b, screen);
@@ -303,14 +293,12 @@ TEST_F(DemoLook, TheBoxesInEveryLanguageHaveRoomForTheirTexts) {
     INSTALL_DIALOG* dialog = mirror.show(INSTALL_PAGE_TARGET, l);
     ASSERT_TRUE(dialog && browse_button);
     send(browse_button);
-    settle();
+    settle_mirror();
     auto* s = dynamic_cast<WM_FILE_SELECT*>(find_popup(WM_KIND_FILE_SELECT));
     ASSERT_TRUE(s);
     s->folder.set_if_directory(home.c_str());
     s->refresh_needed = 1;
-    settle();
-    page_manager.current_manager->invalidate_display();
-    page_manager.redraw();
+    settle_mirror();
     EXPECT_GE(s->width, 500);
     EXPECT_GE(s->height, 350);
     EXPECT_TRUE(box_of(s).inside(screen));
@@ -330,14 +318,14 @@ TEST_F(DemoLook, TheBoxesInEveryLanguageHaveRoomForTheirTexts) {
             << parts[i].first << " " << str(parts[i].second) << " meets " << parts[j].first << " "
             << str(parts[j].second);
     s->close(1);
-    settle();
+    settle_mirror();
 
     // The about box of the readme page.
     dialog = mirror.show(INSTALL_PAGE_README, l);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(word_to_s32(dialog->quit_button->action_arg1), INSTALL_CMD_ABOUT);
     send(dialog->quit_button);
-    settle();
+    settle_mirror();
     auto* about = dynamic_cast<WM_ABOUT*>(find_popup(WM_KIND_ABOUT));
     ASSERT_TRUE(about);
     EXPECT_TRUE(box_of(about).inside(screen));
@@ -368,9 +356,7 @@ TEST_F(DemoLook, TheFailureBoxShowsTheReasonOfALongPathWithoutScrolling) {
       box = dynamic_cast<WM_CONFIRM*>(find_popup(WM_KIND_CONFIRM));
     }
     ASSERT_TRUE(box);
-    settle();
-    page_manager.current_manager->invalidate_display();
-    page_manager.redraw();
+    settle_mirror();
     EXPECT_TRUE(box_of(box).inside(screen));
     expect_buttons_fit(box);
     expect_no_scrolling(box);

@@ -52,25 +52,6 @@ class BrowseX : public ProgramTest {
     }
   }
 
-  // The mirror's side of a click: the widget's callback as its release
-  // calls it.
-  static INT_S32 send(WM_SCREEN_OBJECT* o) {
-    if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
-    return o->action_callback ? o->action_callback(o, o->action_arg1, o->action_arg2) : 0;
-  }
-  // A few frames of the mirror, long enough for any fade to end.
-  void settle_mirror() {
-    for (int i = 0; i < 4; ++i) {
-      wmt::clock_now() += 2000;
-      page_manager.update(0);
-    }
-    redraw_mirror();
-  }
-  void redraw_mirror() {
-    page_manager.current_manager->invalidate_display();
-    page_manager.redraw();
-  }
-
   // Clicks "..." in both and waits until the program's selector shows what
   // the mirror's does.
   WM_FILE_SELECT* open_browser() {

@@ -17,18 +17,6 @@ class DemoLookX : public ProgramTest {
     if (!HasFatalFailure()) load_demo_package();
   }
 
-  static INT_S32 send(WM_SCREEN_OBJECT* o) {
-    if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
-    return o->action_callback ? o->action_callback(o, o->action_arg1, o->action_arg2) : 0;
-  }
-  void settle_mirror() {
-    for (int i = 0; i < 4; ++i) {
-      wmt::clock_now() += 2000;
-      page_manager.update(0);
-    }
-    page_manager.current_manager->invalidate_display();
-    page_manager.redraw();
-  }
   void press(WM_BUTTON* b) {
     const Rect r = rect_of(b);
     ASSERT_TRUE(click(window, r.cx(), r.cy()));

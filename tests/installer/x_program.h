@@ -183,6 +183,10 @@ class Mirror {
     d.config_folder.set(("$ROOT2" + package_folder).c_str());
     if (!d.open_package() || d.language_count < 1 || d.item_count < 1) return false;
     screen_ = wmt::make_screen(static_cast<INT_S16>(d.window_width), static_cast<INT_S16>(d.window_height));
+    // The page area takes the window's size, as the program's does once the
+    // package is loaded (a page built before may have sized it otherwise).
+    page_manager.areas[0].manager.set_size(static_cast<INT_S16>(d.window_width),
+                                           static_cast<INT_S16>(d.window_height), 1);
     wm_use_cursor_shapes = 0;
     progress_update_platform = [] {};
     progress_swap_screens = [](INT_S16) {};
@@ -395,6 +399,25 @@ class ProgramTest : public ::testing::Test {
   void expect_page(INT_S32 page, INT_S16 in_language) {
     language = in_language;
     expect_page(page);
+  }
+
+  // The mirror's side of a click: the widget's callback as its release
+  // calls it.
+  static INT_S32 send(WM_SCREEN_OBJECT* o) {
+    if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
+    return o->action_callback ? o->action_callback(o, o->action_arg1, o->action_arg2) : 0;
+  }
+  // A few frames of the mirror, long enough for any fade to end.
+  void settle_mirror() {
+    for (int i = 0; i < 4; ++i) {
+      wmt::clock_now() += 2000;
+      page_manager.update(0);
+    }
+    redraw_mirror();
+  }
+  void redraw_mirror() {
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
   }
 
   // Clicks until the window shows the page (a button enabled a frame later
