@@ -35,12 +35,8 @@ class BrowseX : public ProgramTest {
     window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
     ASSERT_NE(window, 0u) << program->err();
     expect_page(page);
-    while (page != INSTALL_PAGE_TARGET) {
-      d.current_page = page;
-      const INT_S32 next = d.next_page();
-      click_to_page(rect_of(dialog->next_button), next);
-      page = next;
-    }
+    walk_to(page, INSTALL_PAGE_TARGET);
+    if (HasFatalFailure()) return;
     if (!target_path_button->enabled) {
       WM_SCREEN_OBJECT* box = install_grid->get_cell(1, 2);
       ASSERT_TRUE(box);
@@ -171,14 +167,8 @@ TEST_F(BrowseX, OnTheReadmePageInFrancaisTheLeftButtonOpensTheAboutBox) {
   const INT_S32 after_language = d.next_page();
   language = francais;
   click_to_page(rect_of(install_grid->get_cell(0, francais)), after_language);
-  for (INT_S32 page = after_language; page != INSTALL_PAGE_PROGRESS;) {
-    d.current_page = page;
-    const INT_S32 next = d.next_page();
-    click_to_page(rect_of(dialog->next_button), next);
-    page = next;
-  }
-  ASSERT_TRUE(dialog->status_label);
-  EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000));
+  walk_to_finished_run(after_language);
+  if (HasFatalFailure()) return;
   // The readme follows; on its page the left button is the about button.
   click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_README);
   EXPECT_EQ(word_to_s32(dialog->quit_button->action_arg1), INSTALL_CMD_ABOUT);

@@ -435,6 +435,25 @@ class ProgramTest : public ::testing::Test {
     click_to_page(target, page);
   }
 
+  // From the page shown, the next button page by page until `last`.
+  void walk_to(INT_S32 page, INT_S32 last) {
+    DATABASE& d = installer_database;
+    while (page != last) {
+      d.current_page = page;
+      const INT_S32 next = d.next_page();
+      click_to_page(rect_of(dialog->next_button), next);
+      if (HasFatalFailure()) return;
+      page = next;
+    }
+  }
+  // From the page shown, on to the installation page and the end of its run.
+  void walk_to_finished_run(INT_S32 page) {
+    walk_to(page, INSTALL_PAGE_PROGRESS);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(dialog->status_label);
+    EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000));
+  }
+
   std::unique_ptr<zt::XServer> server;
   std::unique_ptr<zt::XProbe> probe;
   std::unique_ptr<ProgramRun> program;
