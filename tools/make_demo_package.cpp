@@ -1,7 +1,7 @@
 // make_demo_package: writes a demonstration installer package, its database
 // filled in code, its documents, payload and pictures generated here.
 //
-//   make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N]
+//   make_demo_package OUTDIR [--variant missing-entry|missing-shortcut-target|hostile|big] [--block-size N]
 //
 // The same arguments always give the same bytes.
 #include <errno.h>
@@ -27,7 +27,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N]";
+    "usage: make_demo_package OUTDIR [--variant missing-entry|missing-shortcut-target|hostile|big] [--block-size N]";
 const char kPackageName[] = "installer.pkg";
 const char kDatabaseEntry[] = "database.bin";
 
@@ -37,7 +37,7 @@ const INT_U32 kBigFileSize = 100000;
 const INT_U32 kDataSize = 1300000;  // three default blocks
 const INT_U64 kDataSeed = 0x5A0F2D1E9C3B4A77ull;
 
-enum VARIANT { STANDARD, MISSING_ENTRY, HOSTILE, BIG };
+enum VARIANT { STANDARD, MISSING_ENTRY, MISSING_SHORTCUT_TARGET, HOSTILE, BIG };
 
 struct FAILURE {
   std::string message;
@@ -631,7 +631,8 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
     if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), kLanguages[l].licence);
     if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), kLanguages[l].readme);
   }
-  package.store("payload/zorv-demo.sh", kScript);
+  // The missing-shortcut-target variant lacks the script both shortcuts run.
+  if (variant != MISSING_SHORTCUT_TARGET) package.store("payload/zorv-demo.sh", kScript);
   // The missing-entry variant's database names a text the package lacks.
   if (variant != MISSING_ENTRY) package.store("payload/notes.txt", kNotes);
   std::vector<INT_U8> data(kDataSize);
@@ -674,9 +675,10 @@ int run(int argc, char** argv) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--variant") {
       if (value == "missing-entry") variant = MISSING_ENTRY;
+      else if (value == "missing-shortcut-target") variant = MISSING_SHORTCUT_TARGET;
       else if (value == "hostile") variant = HOSTILE;
       else if (value == "big") variant = BIG;
-      else fail("unknown variant " + value + " (missing-entry, hostile or big)");
+      else fail("unknown variant " + value + " (missing-entry, missing-shortcut-target, hostile or big)");
     } else if (option == "--block-size") {
       if (!parse_block_size(argv[i + 1], &block_size))
         fail("block size must be a number from 1 to " + std::to_string(DATA_FILE_MAX_BUFFER));
