@@ -157,8 +157,11 @@ TEST_F(InstallFailureE2E, AMissingShortcutTargetMakesNoShortcutOfIt) {
   zt::sh("chown " + std::string(kNobody) + " " + q(home + "/Desktop/Zorv_Demo.desktop"));
   ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
   click_install();
-  ASSERT_TRUE(go_on_through(1)) << program->err();
-  // One box for the shortcuts that were not made.
+  // The script's box; then, where it stood, one box for the shortcuts that
+  // were not made.
+  ASSERT_TRUE(wait_for_log("failed to unpack")) << log();
+  ASSERT_TRUE(wait_for_failure_box()) << program->err();
+  press_failure_box(failure_box_layout().go_on, [&] { return log().find("not created") != std::string::npos; });
   ASSERT_TRUE(wait_for_log("not created")) << log();
   ASSERT_TRUE(wait_for_failure_box()) << program->err();
   press_failure_box(failure_box_layout().go_on,
