@@ -181,15 +181,7 @@ TEST_F(AppTest, ClosedPopUpsLeaveNoPixelsOnASmallBackground) {
   open_quit_box(0);
   for (int i = 0; i < 40; ++i) frame(100);  // slid in
   ASSERT_TRUE(quit_confirm_box);
-  WM_BUTTON* no = quit_confirm_box->second_button;
-  const INT_S16 cx = static_cast<INT_S16>(no->x + no->width / 2), cy = static_cast<INT_S16>(no->y + no->height / 2);
-  pointer(cx, cy, 0);
-  frame();
-  pointer(cx, cy, 1);
-  frame();
-  pointer(cx, cy, 0);
-  frame();
-  pointer(-1, -1, 0);
+  click_button(quit_confirm_box->second_button);  // No
   ASSERT_FALSE(quit_confirm_box);
   for (int i = 0; i < 40; ++i) frame(100);  // slid out
 

@@ -117,24 +117,10 @@ class InstallRunTest : public InstallerTest {
     return all;
   }
 
-  // A click as a person makes it, on a box button.
-  void click(WM_BUTTON* button) {
-    for (int i = 0; i < 3; ++i) frame(1000);  // the box's opening transition ends
-    const INT_S16 cx = static_cast<INT_S16>(button->x + button->width / 2);
-    const INT_S16 cy = static_cast<INT_S16>(button->y + button->height / 2);
-    pointer(cx, cy, 0);
-    frame();
-    pointer(cx, cy, 1);
-    frame();
-    pointer(cx, cy, 0);
-    frame();
-    pointer(-1, -1, 0);
-    for (int i = 0; i < 5; ++i) frame(1000);  // a closing transition ends
-  }
   void go_on() {
     WM_CONFIRM* box = failure_box();
     ASSERT_TRUE(box);
-    click(box->first_button);
+    click_button(box->first_button);
   }
 
   // Frames until the run has finished or a failure box is on top.
@@ -557,7 +543,7 @@ TEST_F(InstallRunTest, TheRunWaitsWhileTheQuitBoxIsOnTop) {
   EXPECT_EQ(install_step_count, 1);
   WM_CONFIRM* box = quit_confirm_box;
   ASSERT_TRUE(box);
-  click(box->second_button);  // No: the box goes, the run goes on
+  click_button(box->second_button);  // No: the box goes, the run goes on
   ASSERT_TRUE(run());
   EXPECT_EQ(zt::read_text(target + "/a"), "a");
 }
