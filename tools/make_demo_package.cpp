@@ -669,21 +669,15 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
   }
 }
 
-// A whole decimal number from `low` to `high`.
-bool parse_number(const char* text, long long low, long long high, long long* out) {
+// A whole decimal number from `low` to `high`; anything else ends the run
+// with a line naming the option.
+long long number_option(const char* text, long long low, long long high, const char* what) {
   char* end = nullptr;
   errno = 0;
   const long long value = strtoll(text, &end, 10);
-  if (errno || !end || *end || end == text || value < low || value > high) return false;
-  *out = value;
-  return true;
-}
-
-bool parse_block_size(const char* text, INT_S32* out) {
-  long long value = 0;
-  if (!parse_number(text, 1, DATA_FILE_MAX_BUFFER, &value)) return false;
-  *out = static_cast<INT_S32>(value);
-  return true;
+  if (errno || !end || *end || end == text || value < low || value > high)
+    fail(std::string(what) + " must be a number from " + std::to_string(low) + " to " + std::to_string(high));
+  return value;
 }
 
 int run(int argc, char** argv) {
@@ -700,19 +694,12 @@ int run(int argc, char** argv) {
       else if (value == "big") variant = BIG;
       else fail("unknown variant " + value + " (missing-entry, hostile or big)");
     } else if (option == "--block-size") {
-      if (!parse_block_size(argv[i + 1], &block_size))
-        fail("block size must be a number from 1 to " + std::to_string(DATA_FILE_MAX_BUFFER));
+      block_size = static_cast<INT_S32>(number_option(argv[i + 1], 1, DATA_FILE_MAX_BUFFER, "block size"));
     } else if (option == "--count") {
-      long long count = 0;
-      if (!parse_number(argv[i + 1], 1, kBigFileCountMax, &count))
-        fail("count must be a number from 1 to " + std::to_string(kBigFileCountMax));
-      big_file_count = static_cast<int>(count);
+      big_file_count = static_cast<int>(number_option(argv[i + 1], 1, kBigFileCountMax, "count"));
       shaped = true;
     } else if (option == "--size") {
-      long long size = 0;
-      if (!parse_number(argv[i + 1], 0, kBigFileSizeMax, &size))
-        fail("size must be a number from 0 to " + std::to_string(kBigFileSizeMax));
-      big_file_size = static_cast<INT_U32>(size);
+      big_file_size = static_cast<INT_U32>(number_option(argv[i + 1], 0, kBigFileSizeMax, "size"));
       shaped = true;
     } else {
       fail(kUsage);
