@@ -72,6 +72,9 @@ enum { GRID_LINE_UP = 1, GRID_LINE_DOWN = 2, GRID_PAGE_UP = 3, GRID_PAGE_DOWN = 
 enum { GRID_LEFT = 0, GRID_RIGHT = 1, GRID_UP = 2, GRID_DOWN = 3 };
 // Rows at or beyond this index are refused after init.
 enum { GRID_DEFAULT_ROW_LIMIT = 1024 };
+// The row count is 16-bit: rows from this index up are refused whatever the
+// limit, so the last row a grid can hold is 32,766.
+enum { GRID_ROW_CEILING = 32767 };
 
 class WM_GRID : public WM_SCREEN_OBJECT {
  public:
