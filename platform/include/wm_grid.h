@@ -5,7 +5,7 @@
 // content, shows a scrollbar while the content overflows, can keep its first
 // row fixed as a header and lets the arrow keys move the focus between cells.
 //
-// Row bottoms and content sums are 32-bit: 1,024 rows of any height stay in
+// Row bottoms and content sums are 32-bit: 32,767 rows of any height stay in
 // range. Screen positions (i16) of rows far out of view are clamped; they are
 // never used, since painting places the shown rows afresh every frame.
 #ifndef WM_GRID_H
