@@ -132,8 +132,10 @@ void start_run(INSTALL_DIALOG* dialog) {
   install_step_limit = static_cast<INT_S32>(item.file_count) + 1;
 
   // A package that cannot be reopened fails once, like a refused target.
+  // The run looks every file up: its directory is held in memory.
+  if (d.package) d.package->keep_directory();
   if (!d.package) {
-    d.package = new PACKAGE(&d.config_folder, kPackageName, 0, -1, 0);
+    d.package = new PACKAGE(&d.config_folder, kPackageName, 0, -1, 1);
     if (!d.package->file) {
       delete d.package;
       d.package = nullptr;
@@ -203,13 +205,15 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
     reason = kNameRefused;
   } else if (!folder_ok) {
     reason = kFolderFailed;
-  } else if (!d.package || !d.package->find_entry(file.package_entry, &entry)) {
-    // Looked up first: a missing entry never touches a file of that name.
+  } else if (!d.package) {
     reason = get_error_code_text(ERROR_PACKAGE_ENTRY_NOT_FOUND, file.package_entry);
+  } else if (!d.package->look_up_entry(file.package_entry, &entry)) {
+    // Looked up first: a missing entry never touches a file of that name.
+    reason = get_last_error_text();
   } else {
     const bool existed = exists(path.c_str());
     errno = 0;
-    installed = d.package->extract(&b, name, file.package_entry);
+    installed = d.package->extract_entry(&b, name, entry);
     const int saved_errno = errno;
     if (!installed) {
       reason = unpack_failure_reason(saved_errno);

@@ -2,6 +2,10 @@
 // filled in code, its documents, payload and pictures generated here.
 //
 //   make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N]
+//                            [--count N] [--size BYTES]
+//
+// --count and --size shape the big variant: N payload files of BYTES each
+// (2,000 of 100,000 by default).
 //
 // The same arguments always give the same bytes.
 #include <errno.h>
@@ -27,13 +31,19 @@
 namespace {
 
 const char kUsage[] =
-    "usage: make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N]";
+    "usage: make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N] [--count N] "
+    "[--size BYTES]";
 const char kPackageName[] = "installer.pkg";
 const char kDatabaseEntry[] = "database.bin";
 
 const INT_S32 kBigBlockSize = 65536;
 const int kBigFileCount = 2000;
 const INT_U32 kBigFileSize = 100000;
+// An item's file table counts in 16 bits; the demo's own files come first.
+const long long kBigFileCountMax = 30000;
+const long long kBigFileSizeMax = 256ll << 20;
+int big_file_count = kBigFileCount;
+INT_U32 big_file_size = kBigFileSize;
 const INT_U32 kDataSize = 1300000;  // three default blocks
 const INT_U64 kDataSeed = 0x5A0F2D1E9C3B4A77ull;
 
@@ -515,7 +525,7 @@ void fill_database(DATABASE& db, VARIANT variant) {
     files.push_back({"up.txt", "$APP/..", "", "payload/notes.txt", PLATFORM_ANY});
   }
   if (variant == BIG)
-    for (int i = 0; i < kBigFileCount; i++)
+    for (int i = 0; i < big_file_count; i++)
       files.push_back({big_file_name(i), "$APP/big", "", "big/" + big_file_name(i), PLATFORM_ANY});
   add_files(demo, files);
   add_shortcuts(demo, {
@@ -561,9 +571,12 @@ void fill_database(DATABASE& db, VARIANT variant) {
 
 class DEMO_PACKAGE {
  public:
-  DEMO_PACKAGE(FOLDER* out, INT_S32 block_size) {
+  // cache: the directory in memory while writing (the same bytes, written
+  // once at the end), so that thousands of entries are not each looked up in
+  // the file.
+  DEMO_PACKAGE(FOLDER* out, INT_S32 block_size, INT_U8 cache = 0) {
     if (!get_private_temp_folder(&scratch_)) fail("cannot make a temporary folder");
-    package_ = new PACKAGE(out, kPackageName, 1, block_size, 0);
+    package_ = new PACKAGE(out, kPackageName, 1, block_size, cache);
     if (!package_->file) {
       delete package_;
       remove_private_temp_folder();
@@ -624,7 +637,7 @@ class DEMO_PACKAGE {
 void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
   DATABASE db;
   fill_database(db, variant);
-  DEMO_PACKAGE package(out, block_size);
+  DEMO_PACKAGE package(out, block_size, variant == BIG);
   package.store_database(db);
   for (INT_U8 i = 0; i < BUILTIN_FONT_COUNT; i++) package.store_font(i);
   for (int l = 0; l < kLanguageCount; l++) {
@@ -648,27 +661,30 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
                                 {14, 30}, {28, 18}, {14, 18}});
   package.store_picture("payload/zorv-demo.png", picture);
   if (variant == BIG) {
-    std::vector<INT_U8> big(kBigFileSize);
-    for (int i = 0; i < kBigFileCount; i++) {
+    std::vector<INT_U8> big(big_file_size);
+    for (int i = 0; i < big_file_count; i++) {
       RANDOM_BYTES(kDataSeed + 1 + i).fill(big);
       package.store("big/" + big_file_name(i), big.data(), big.size());
     }
   }
 }
 
-bool parse_block_size(const char* text, INT_S32* out) {
+// A whole decimal number from `low` to `high`; anything else ends the run
+// with a line naming the option.
+long long number_option(const char* text, long long low, long long high, const char* what) {
   char* end = nullptr;
   errno = 0;
   const long long value = strtoll(text, &end, 10);
-  if (errno || !end || *end || end == text || value < 1 || value > DATA_FILE_MAX_BUFFER) return false;
-  *out = static_cast<INT_S32>(value);
-  return true;
+  if (errno || !end || *end || end == text || value < low || value > high)
+    fail(std::string(what) + " must be a number from " + std::to_string(low) + " to " + std::to_string(high));
+  return value;
 }
 
 int run(int argc, char** argv) {
   if (argc < 2 || !*argv[1]) fail(kUsage);
   VARIANT variant = STANDARD;
   INT_S32 block_size = -1;
+  bool shaped = false;
   for (int i = 2; i < argc; i += 2) {
     if (i + 1 >= argc) fail(kUsage);
     const std::string option = argv[i], value = argv[i + 1];
@@ -678,12 +694,18 @@ int run(int argc, char** argv) {
       else if (value == "big") variant = BIG;
       else fail("unknown variant " + value + " (missing-entry, hostile or big)");
     } else if (option == "--block-size") {
-      if (!parse_block_size(argv[i + 1], &block_size))
-        fail("block size must be a number from 1 to " + std::to_string(DATA_FILE_MAX_BUFFER));
+      block_size = static_cast<INT_S32>(number_option(argv[i + 1], 1, DATA_FILE_MAX_BUFFER, "block size"));
+    } else if (option == "--count") {
+      big_file_count = static_cast<int>(number_option(argv[i + 1], 1, kBigFileCountMax, "count"));
+      shaped = true;
+    } else if (option == "--size") {
+      big_file_size = static_cast<INT_U32>(number_option(argv[i + 1], 0, kBigFileSizeMax, "size"));
+      shaped = true;
     } else {
       fail(kUsage);
     }
   }
+  if (shaped && variant != BIG) fail("--count and --size shape the big variant only");
   if (variant == BIG && block_size < 0) block_size = kBigBlockSize;
 
   if (mkdir(argv[1], 0755) != 0 && errno != EEXIST) fail(std::string("cannot create ") + argv[1]);

@@ -44,12 +44,14 @@ char* copy_name(const char* text, size_t length) {
 
 }  // namespace
 
+ssize_t (*package_pread)(int fd, void* buffer, size_t count, off_t offset) = pread;
+
 namespace {
 
 bool pread_exactly(int fd, void* out, size_t count, off_t at) {
   char* p = static_cast<char*>(out);
   while (count > 0) {
-    ssize_t got = pread(fd, p, count, at);
+    ssize_t got = package_pread(fd, p, count, at);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
     p += got;
@@ -75,7 +77,7 @@ bool write_exactly(int fd, const INT_U8* data, size_t count) {
 ssize_t pread_some(int fd, void* out, size_t count, off_t at) {
   size_t done = 0;
   while (done < count) {
-    ssize_t got = pread(fd, static_cast<char*>(out) + done, count - done, at + static_cast<off_t>(done));
+    ssize_t got = package_pread(fd, static_cast<char*>(out) + done, count - done, at + static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return -1;
     if (got == 0) break;
@@ -231,7 +233,12 @@ bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
   // One read takes a record with a name of ordinary length whole.
   INT_U8 chunk[ENTRY_FIXED_SIZE + 236];
   size_t first = static_cast<size_t>(std::min<INT_U64>(sizeof chunk, length - position));
-  if (!read_raw(position, chunk, first)) return false;
+  // The file may have been cut short since it was opened: what the read
+  // delivers counts, not the length known then.
+  sync_file();
+  const ssize_t got = pread_some(fileno(file->stream), chunk, first, static_cast<off_t>(position) + file->header_flag);
+  if (got < ENTRY_FIXED_SIZE) return false;
+  first = static_cast<size_t>(got);
   auto word = [this](const INT_U8* p) {
     INT_U32 v;
     memcpy(&v, p, 4);
@@ -249,7 +256,7 @@ bool PACKAGE::read_entry_record(INT_U32 position, PACKAGE_ENTRY* out) {
   if (ENTRY_FIXED_SIZE + static_cast<size_t>(name_length) <= first) {
     memcpy(name, chunk + 4, name_length);
     memcpy(links, chunk + 4 + name_length, sizeof links);
-  } else if (!read_raw(position + 4, name, name_length) ||
+  } else if (first < sizeof chunk || !read_raw(position + 4, name, name_length) ||
              !read_raw(position + 4 + name_length, links, sizeof links)) {
     delete[] name;
     return false;
@@ -453,6 +460,7 @@ PACKAGE::~PACKAGE() {
 
 void PACKAGE::load_directory() {
   free_directory();
+  directory_damaged = 0;
   if (!file) return;
   INT_U32 position = root.first_entry;
   INT_U64 limit = data_length() / ENTRY_FIXED_SIZE + 1;
@@ -471,6 +479,7 @@ void PACKAGE::load_directory() {
     }
     entry->origin = entry;
     cached_entries.push_back(entry);
+    cached_index.emplace(entry->name, entry);
     if (last_cached_entry)
       last_cached_entry->next_cached = entry;
     else
@@ -478,6 +487,12 @@ void PACKAGE::load_directory() {
     last_cached_entry = entry;
     position = entry->next_entry;
   }
+}
+
+void PACKAGE::keep_directory() {
+  if (cache || !file) return;
+  cache = 1;
+  load_directory();
 }
 
 void PACKAGE::write_directory() {
@@ -488,46 +503,61 @@ void PACKAGE::write_directory() {
 }
 
 void PACKAGE::free_directory() {
+  cached_index.clear();
   for (PACKAGE_ENTRY* entry : cached_entries) delete entry;
   cached_entries.clear();
   first_cached_entry = last_cached_entry = nullptr;
 }
 
 bool PACKAGE::find_entry(const char* name, PACKAGE_ENTRY* out) {
+  lookup_damaged_ = false;
   if (!file || !name || !out || root.first_entry == 0) return false;
   if (cache) {
-    for (PACKAGE_ENTRY* entry = first_cached_entry; entry; entry = entry->next_cached) {
-      if (strcmp(entry->name, name) != 0) continue;
-      char* copy = copy_name(entry->name, entry->name_length);
-      if (!copy) {
-        PACKAGE_ERROR(4107, nullptr);
-        return false;
-      }
-      delete[] out->name;
-      out->name = copy;
-      out->name_length = entry->name_length;
-      out->position = entry->position;
-      out->first_block = entry->first_block;
-      out->last_block = entry->last_block;
-      out->next_entry = entry->next_entry;
-      out->size = entry->size;
-      out->next_cached = entry->next_cached;
-      out->origin = entry->origin;
-      return true;
+    lookup_damaged_ = directory_damaged != 0;
+    const auto found = cached_index.find(name);
+    if (found == cached_index.end()) return false;
+    const PACKAGE_ENTRY* entry = found->second;
+    char* copy = copy_name(entry->name, entry->name_length);
+    if (!copy) {
+      PACKAGE_ERROR(4107, nullptr);
+      return false;
     }
-    return false;
+    delete[] out->name;
+    out->name = copy;
+    out->name_length = entry->name_length;
+    out->position = entry->position;
+    out->first_block = entry->first_block;
+    out->last_block = entry->last_block;
+    out->next_entry = entry->next_entry;
+    out->size = entry->size;
+    out->next_cached = entry->next_cached;
+    out->origin = entry->origin;
+    return true;
   }
   INT_U32 position = root.first_entry;
   INT_U64 limit = data_length() / ENTRY_FIXED_SIZE + 1;
   std::unordered_set<INT_U32> seen;
   while (position != 0) {
-    if (!seen.insert(position).second || seen.size() > limit) return false;
-    if (!read_entry_record(position, out)) return false;
+    if (!seen.insert(position).second || seen.size() > limit || !read_entry_record(position, out)) {
+      lookup_damaged_ = true;
+      return false;
+    }
     out->next_cached = nullptr;
     out->origin = nullptr;
     if (strcmp(out->name, name) == 0) return true;
     position = out->next_entry;
   }
+  return false;
+}
+
+bool PACKAGE::look_up_entry(const char* name, PACKAGE_ENTRY* out) {
+  if (name && find_entry(name, out)) return true;
+  // A directory cut short may well hold the name further on: the package
+  // could not be read, which is not the same as a name it lacks.
+  if (lookup_damaged_)
+    PACKAGE_ERROR(4103, name_);
+  else
+    PACKAGE_ERROR(4112, name);
   return false;
 }
 
@@ -545,10 +575,21 @@ bool PACKAGE::extract(FOLDER* destination, const char* destination_name, const c
     return false;
   }
   PACKAGE_ENTRY entry;
-  if (!wanted || !find_entry(wanted, &entry)) {
-    PACKAGE_ERROR(4112, wanted);
+  if (!look_up_entry(wanted, &entry)) return false;
+  return extract_entry(destination, destination_name, entry, progress, user);
+}
+
+bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, const PACKAGE_ENTRY& entry,
+                            PACKAGE_PROGRESS progress, INT_WORD user) {
+  if (!file) {
+    PACKAGE_ERROR(4109, nullptr);
     return false;
   }
+  if (!destination || !destination_name) {
+    PACKAGE_ERROR(4111, destination_name);
+    return false;
+  }
+  const char* wanted = entry.name ? entry.name : "";
   // The output is a plain copy of the stored bytes: they move from the
   // package file to the output without passing through the data files'
   // buffers (and inside the kernel where it can copy between files).
@@ -633,6 +674,7 @@ bool PACKAGE::add_entry(const char* name, PACKAGE_ENTRY* out) {
     cached->origin = cached;
     out->origin = cached;
     cached_entries.push_back(cached);
+    cached_index.emplace(cached->name, cached);
     if (last_cached_entry) {
       last_cached_entry->next_cached = cached;
       last_cached_entry->next_entry = cached->position;

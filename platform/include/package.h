@@ -3,6 +3,10 @@
 #ifndef PACKAGE_H
 #define PACKAGE_H
 
+#include <sys/types.h>
+
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data_file.h"
@@ -15,6 +19,10 @@ class PACKAGE;
 // Called before each block is written: bytes so far (this block included),
 // the entry's size and the caller's word.
 typedef void (*PACKAGE_PROGRESS)(PACKAGE* package, INT_U32 so_far, INT_U32 size, INT_WORD user);
+
+// Every positioned read of the package file goes through this; tests count
+// or fail reads here. The default is pread.
+extern ssize_t (*package_pread)(int fd, void* buffer, size_t count, off_t offset);
 
 struct PACKAGE_HEADER {
   INT_U32 position = 0;  // data position of the header record (10)
@@ -100,6 +108,9 @@ class PACKAGE {
   PACKAGE_ENTRY* last_cached_entry;
   INT_U8 cache;
   std::vector<PACKAGE_ENTRY*> cached_entries;  // owns the in-memory directory
+  // The cached entries by name (the first of a name, as a walk finds it);
+  // the keys are views of the entries' own names.
+  std::unordered_map<std::string_view, PACKAGE_ENTRY*> cached_index;
   // The medium could not be written: the package was opened for reading only.
   INT_U8 read_only;
   // Something was changed since the package was opened.
@@ -116,18 +127,29 @@ class PACKAGE {
   PACKAGE& operator=(const PACKAGE&) = delete;
 
   bool find_entry(const char* name, PACKAGE_ENTRY* out);
+  // find_entry that says why it found nothing: soft error 4112 for a name
+  // the directory lacks, 4103 when the directory could not be read to its end.
+  bool look_up_entry(const char* name, PACKAGE_ENTRY* out);
   bool extract(FOLDER* destination, const char* destination_name, const char* entry_name = nullptr,
                PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
+  // extract for an entry already looked up: no second search.
+  bool extract_entry(FOLDER* destination, const char* destination_name, const PACKAGE_ENTRY& entry,
+                     PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
   bool store_file(FOLDER* source, const char* source_name, const char* entry_name = nullptr,
                   INT_U8 replace = 1, PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
   PACKAGE_DATA_FILE* open_file(const char* entry_name, INT_S32 mode, INT_U32 swap);
   PACKAGE_TEXT_FILE* open_text_file(const char* entry_name, INT_S32 mode, INT_U8 unicode);
   void load_directory();
+  // Holds the directory in memory from now until the package is deleted
+  // (loads it when the package was opened without it).
+  void keep_directory();
   void write_directory();
   void free_directory();
 
  private:
   char name_[256];  // the package's file name, for messages
+  // The last find_entry ended on a directory it could not read to its end.
+  bool lookup_damaged_ = false;
 
   INT_U64 data_length();
   bool block_fits(INT_U32 position);

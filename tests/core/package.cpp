@@ -633,3 +633,137 @@ TEST(Package, ChainsReadAheadOnlyWhereBlocksAreBackToBack) {
 }
 
 }  // namespace
+
+namespace {
+
+long package_reads = 0;
+ssize_t counting_pread(int fd, void* buffer, size_t count, off_t offset) {
+  ++package_reads;
+  return pread(fd, buffer, count, offset);
+}
+struct COUNTED_READS {
+  COUNTED_READS() {
+    package_reads = 0;
+    package_pread = counting_pread;
+  }
+  ~COUNTED_READS() { package_pread = pread; }
+};
+
+// Entries "a", "b" (blocks of 16 bytes), then "a" again and "B": a lookup
+// finds the first of a name, compares case and whole names.
+Bytes three_names_package() {
+  return empty_package(16, 54, 141) +
+         le32(1) + text("a") + le32(75) + le32(75) + le32(99) + le32(3) +  // entry at 54
+         le32(0) + text("xyz") + zeros(13) + le32(3) +                     // block at 75
+         le32(1) + text("b") + le32(0) + le32(0) + le32(120) + le32(0) +   // entry at 99
+         le32(1) + text("a") + le32(0) + le32(0) + le32(141) + le32(0) +   // entry at 120
+         le32(1) + text("B") + le32(0) + le32(0) + le32(0) + le32(0);      // entry at 141
+}
+
+TEST(Package, LookupsGiveTheSameAnswersWithTheDirectoryHeldOrNot) {
+  const struct {
+    const char* name;
+    bool found;
+    INT_U32 position;
+  } cases[] = {{"a", true, 54}, {"b", true, 99}, {"B", true, 141}, {"A", false, 0}, {"", false, 0},
+               {"ab", false, 0}, {"c", false, 0}};
+  for (int how = 0; how < 3; ++how) {
+    Dir dir;
+    put(dir, "p.pkg", three_names_package());
+    // Opened without the directory, with it, and held later.
+    PACKAGE package(&dir.folder, "p.pkg", 0, -1, how == 1);
+    if (how == 2) package.keep_directory();
+    EXPECT_EQ(package.cache, how == 0 ? 0 : 1);
+    for (const auto& c : cases) {
+      PACKAGE_ENTRY entry;
+      EXPECT_EQ(package.find_entry(c.name, &entry), c.found) << c.name << " how " << how;
+      if (c.found) {
+        EXPECT_EQ(entry.position, c.position) << c.name << " how " << how;
+      }
+      EXPECT_EQ(package.look_up_entry(c.name, &entry), c.found) << c.name;
+      if (!c.found) {
+        EXPECT_EQ(std::string(get_last_error_text()), std::string("Error: File ") + c.name + " not found in package.");
+      }
+    }
+    ASSERT_TRUE(package.extract(&dir.folder, "out", "a"));
+    EXPECT_EQ(zt::read_text(dir / "out"), "xyz");
+  }
+}
+
+TEST(Package, EntriesStoredIntoAHeldDirectoryAreFoundAtOnce) {
+  Dir dir;
+  put(dir, "p.pkg", three_names_package());
+  put(dir, "src", text("new"));
+  PACKAGE package(&dir.folder, "p.pkg", 0, -1, 0);
+  package.keep_directory();
+  ASSERT_TRUE(package.store_file(&dir.folder, "src", "c"));
+  ASSERT_TRUE(package.store_file(&dir.folder, "src", "a"));  // replaces the first "a"
+  PACKAGE_ENTRY entry;
+  ASSERT_TRUE(package.find_entry("c", &entry));
+  EXPECT_EQ(entry.position, 162u);
+  ASSERT_TRUE(package.find_entry("a", &entry));
+  EXPECT_EQ(entry.position, 54u);
+  ASSERT_TRUE(package.extract(&dir.folder, "out", "a"));
+  EXPECT_EQ(zt::read_text(dir / "out"), "new");
+  package.free_directory();
+  EXPECT_TRUE(package.cached_index.empty());
+  EXPECT_FALSE(package.find_entry("c", &entry));
+}
+
+// With the directory held, looking up the last of many entries reads nothing
+// from the file, and extracting a found entry reads its blocks only.
+TEST(Package, AHeldDirectoryLooksUpWithoutReading) {
+  Dir dir;
+  const int kEntries = 2000;
+  {
+    PACKAGE writer(&dir.folder, "p.pkg", 1, 16, 1);
+    put(dir, "src", text("abc"));
+    for (int i = 0; i < kEntries; ++i)
+      ASSERT_TRUE(writer.store_file(&dir.folder, "src", ("n" + std::to_string(i)).c_str()));
+  }
+  PACKAGE package(&dir.folder, "p.pkg", 0, -1, 0);
+  {
+    COUNTED_READS counted;
+    package.keep_directory();
+    EXPECT_EQ(package_reads, kEntries);
+  }
+  for (const char* name : {"n0", "n1999"}) {
+    COUNTED_READS counted;
+    PACKAGE_ENTRY entry;
+    ASSERT_TRUE(package.find_entry(name, &entry));
+    EXPECT_EQ(package_reads, 0) << name;
+    ASSERT_TRUE(package.extract_entry(&dir.folder, "out", entry));
+    EXPECT_LE(package_reads, 3) << name;  // the link, the count, the end of the file
+    EXPECT_EQ(zt::read_text(dir / "out"), "abc");
+  }
+}
+
+// Two entries, the second record cut inside: a name the walk could not reach
+// is a read error of the package, not a missing entry.
+TEST(Package, ADirectoryCutShortIsReportedAsUnreadable) {
+  const Bytes cut = empty_package(16, 54, 99) +
+                    le32(1) + text("a") + le32(75) + le32(75) + le32(99) + le32(3) +  // entry at 54
+                    le32(0) + text("xyz") + zeros(13) + le32(3) +                     // block at 75
+                    le32(1) + text("b") + le32(123);                                  // entry at 99, cut
+  for (INT_U8 cache : {0, 1}) {
+    Dir dir;
+    put(dir, "cut.pkg", cut);
+    PACKAGE package(&dir.folder, "cut.pkg", 0, -1, cache);
+    ASSERT_TRUE(package.file);
+    EXPECT_EQ(package.directory_damaged, cache);
+    PACKAGE_ENTRY entry;
+    ASSERT_TRUE(package.look_up_entry("a", &entry)) << int(cache);
+    for (const char* name : {"b", "zzz"}) {
+      EXPECT_FALSE(package.look_up_entry(name, &entry)) << name;
+      EXPECT_EQ(last_error_code, 4103) << name << " cache " << int(cache);
+      EXPECT_STREQ(get_last_error_text(), "Error: Unable to read from file cut.pkg.");
+      EXPECT_FALSE(package.extract(&dir.folder, "out", name));
+      EXPECT_EQ(last_error_code, 4103);
+      EXPECT_FALSE(zt::file_exists(dir / "out"));
+    }
+    ASSERT_TRUE(package.extract(&dir.folder, "out", "a"));
+    EXPECT_EQ(zt::read_text(dir / "out"), "xyz");
+  }
+}
+
+}  // namespace

@@ -193,6 +193,27 @@ TEST_F(DemoPackage, Variants) {
   EXPECT_STREQ(db.languages[0].item_names[3], "Unknown variable");
 }
 
+// The big variant shaped: N payload files of the size asked for, listed in
+// the item after the demo's own files, each its own entry.
+TEST_F(DemoPackage, BigVariantTakesItsFileCountAndSize) {
+  const std::string dir = make({"--variant", "big", "--count", "3", "--size", "1000", "--block-size", "256"});
+  const zt::ChildResult r = run_program({kPkgtool, "list", dir + "/installer.pkg"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> big;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("\tbig/") != std::string::npos) big.push_back(line);
+  EXPECT_EQ(big, (std::vector<std::string>{"1000\tbig/file-0000.bin", "1000\tbig/file-0001.bin",
+                                           "1000\tbig/file-0002.bin"}));
+  DATABASE db;
+  ASSERT_TRUE(db.config_folder.set_if_directory(dir.c_str()));
+  ASSERT_TRUE(db.open_package());
+  ASSERT_GE(db.items[0].file_count, 3);
+  const INSTALL_FILE& last = db.items[0].files[db.items[0].file_count - 1];
+  EXPECT_STREQ(last.package_entry, "big/file-0002.bin");
+  EXPECT_STREQ(last.folder, "$APP/big");
+}
+
 TEST_F(DemoPackage, BadArgumentsGiveOneLineAndNoPackage) {
   const std::string dir = zt::make_temp_dir("bad");
   zt::write_text(dir + "/file", "x");
@@ -202,6 +223,11 @@ TEST_F(DemoPackage, BadArgumentsGiveOneLineAndNoPackage) {
       {kTool, dir + "/a", "--block-size", "0"},
       {kTool, dir + "/a", "--block-size"},
       {kTool, dir + "/file"},
+      {kTool, dir + "/a", "--variant", "big", "--count", "0"},
+      {kTool, dir + "/a", "--variant", "big", "--count", "30001"},
+      {kTool, dir + "/a", "--variant", "big", "--size", "-1"},
+      {kTool, dir + "/a", "--variant", "big", "--size", "1k"},
+      {kTool, dir + "/a", "--count", "3"},
   };
   for (const auto& args : cases) {
     const zt::ChildResult r = run_program(args);

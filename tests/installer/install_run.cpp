@@ -6,8 +6,10 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -557,6 +559,126 @@ TEST_F(InstallRunTest, TheRunWaitsWhileTheQuitBoxIsOnTop) {
   click(box->second_button);  // No: the box goes, the run goes on
   ASSERT_TRUE(run());
   EXPECT_EQ(zt::read_text(target + "/a"), "a");
+}
+
+}  // namespace
+
+namespace {
+
+// Package reads counted through the package's read seam.
+long package_reads = 0;
+ssize_t counting_pread(int fd, void* buffer, size_t count, off_t offset) {
+  ++package_reads;
+  return pread(fd, buffer, count, offset);
+}
+
+class InstallRunPackageTest : public InstallRunTest {
+ protected:
+  void TearDown() override {
+    package_pread = pread;
+    InstallRunTest::TearDown();
+  }
+
+  // "installer.pkg" of its own folder holding `count` small entries "e/N",
+  // written with its directory in memory (so writing it is quick) and then
+  // opened as the installer opens it, without the directory.
+  void make_entries(int count) {
+    DATABASE& d = installer_database;
+    delete d.package;
+    d.package = nullptr;
+    package_folder = zt::make_temp_dir("many");
+    FOLDER folder;
+    folder.set(("$ROOT2" + package_folder).c_str());
+    {
+      PACKAGE writer(&folder, "installer.pkg", 1, 64, 1);
+      ASSERT_TRUE(writer.file);
+      for (int i = 0; i < count; ++i) {
+        zt::write_text(package_folder + "/scratch", "body " + std::to_string(i));
+        ASSERT_TRUE(writer.store_file(&folder, "scratch", ("e/" + std::to_string(i)).c_str()));
+      }
+      std::remove((package_folder + "/scratch").c_str());
+    }
+    d.package = new PACKAGE(&folder, "installer.pkg", 0, -1, 0);
+    ASSERT_TRUE(d.package->file);
+    ASSERT_FALSE(d.package->cache);
+    std::vector<FILE_ROW> rows;
+    names.clear();
+    names.reserve(count);
+    for (int i = 0; i < count; ++i) names.push_back(std::to_string(i));
+    entries.clear();
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) entries.push_back("e/" + names[i]);
+    for (int i = 0; i < count; ++i)
+      rows.push_back({names[i].c_str(), "$APP", entries[i].c_str(), PLATFORM_ANY, nullptr});
+    set_files(rows);
+  }
+  std::string package_path() const { return package_folder + "/installer.pkg"; }
+
+  std::string package_folder;
+  std::vector<std::string> names, entries;
+};
+
+// The run holds the package's directory in memory: a file step reads as much
+// of the package for its thousandth entry as for its first.
+TEST_F(InstallRunPackageTest, AFileStepReadsAFixedAmountWhereverItsEntryLies) {
+  const int kFiles = 2000;
+  make_entries(kFiles);
+  package_pread = counting_pread;
+  show_page(INSTALL_PAGE_PROGRESS);
+  frame();  // step 0 loads the directory
+  ASSERT_EQ(install_step_count, 1);
+  std::vector<long> per_step;
+  while (install_step_count < install_step_limit && !failure_box()) {
+    const long before = package_reads;
+    frame();
+    per_step.push_back(package_reads - before);
+  }
+  ASSERT_FALSE(failure_box()) << box_text(failure_box());
+  ASSERT_EQ(per_step.size(), static_cast<size_t>(kFiles));
+  // The block's link and count, and the end of the file behind the last one.
+  EXPECT_LE(*std::max_element(per_step.begin(), per_step.end()), 3) << "first " << per_step.front()
+                                                                    << ", last " << per_step.back();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(zt::read_text(target + "/0"), "body 0");
+  EXPECT_EQ(zt::read_text(target + "/1999"), "body 1999");
+}
+
+// The run only reads installer.pkg: its bytes and time stay, also once the
+// package is closed.
+TEST_F(InstallRunPackageTest, TheRunLeavesThePackageAsItWas) {
+  make_entries(20);
+  struct timeval old_times[2] = {{1000, 0}, {1000, 0}};
+  ASSERT_EQ(utimes(package_path().c_str(), old_times), 0);
+  const std::vector<uint8_t> bytes = zt::read_bytes(package_path());
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(zt::read_text(target + "/19"), "body 19");
+  delete installer_database.package;
+  installer_database.package = nullptr;
+  struct stat after;
+  ASSERT_EQ(stat(package_path().c_str(), &after), 0);
+  EXPECT_EQ(after.st_mtime, 1000);
+  EXPECT_EQ(zt::read_bytes(package_path()), bytes);
+}
+
+// A package cut short inside its directory: the files whose entries lie
+// beyond the cut say the package could not be read, not that it lacks them.
+TEST_F(InstallRunPackageTest, ADirectoryCutShortIsAReadErrorNotAMissingEntry) {
+  make_entries(3);
+  PACKAGE_ENTRY last;
+  ASSERT_TRUE(installer_database.package->find_entry("e/2", &last));
+  // Into the name of the last record (file offset = data position + 1).
+  ASSERT_EQ(truncate(package_path().c_str(), static_cast<off_t>(last.position) + 1 + 6), 0);
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  EXPECT_EQ(box_text(failure_box()),
+            "T8|" + target + "/2: Error: Unable to read from file installer.pkg.|");
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 1);
+  EXPECT_EQ(zt::read_text(target + "/1"), "body 1");
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/0\"\nInstalled \"" + target + "/1\"\n\"" + target +
+                       "/2\" failed to unpack (e/2)\nInstallation completed with 1 errors.\n");
 }
 
 }  // namespace
