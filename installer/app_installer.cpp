@@ -2,6 +2,7 @@
 // install page with its background.
 #include "app_installer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,7 @@ namespace {
 const INT_U32 kStartBufferSize = 0x100000;
 const INT_U16 kNoLimit = 65535;
 const INT_S16 kFrameRateMargin = 10;  // pixels between the frame-rate line and the bottom
+const COLOUR kOpaqueBlack = 0xFF000000u;
 
 const char kNoDataTitle[] = "No installation data found!";
 const char kNoDataText[] = "Make sure you have got all required files.";
@@ -146,9 +148,15 @@ void register_install_page(PAGE_MANAGER* pm) {
                                       db.animation_strip_width, db.animation_strip_height);
   } else {
     pm->areas[0].manager.invalidate_display();
+    // The background covers the whole screen, the picture at its top-left and
+    // black around it: a smaller picture would leave parts of the screen that
+    // nothing repaints, where a closed hint or box stays drawn.
     IMAGE& back = pm->backgrounds[0];
-    back.create(static_cast<INT_S16>(get_screen_width(0)), static_cast<INT_S16>(get_screen_height(0)));
-    back.create(static_cast<INT_S16>(db.background.width), static_cast<INT_S16>(db.background.height));
+    const INT_S16 width = static_cast<INT_S16>(std::max<int>(get_screen_width(0), db.background.width));
+    const INT_S16 height = static_cast<INT_S16>(std::max<int>(get_screen_height(0), db.background.height));
+    back.create(width, height);
+    const COLOUR black = kOpaqueBlack;
+    if (back.pixels) back.clear(&black, 1);
     back.blit(&db.background, 0, 0, 0, 0, static_cast<INT_S16>(db.background.width),
               static_cast<INT_S16>(db.background.height), BLIT_COPY);
   }
