@@ -90,10 +90,17 @@ pid_t start_xvfb() {
     _exit(127);
   }
   close(fds[1]);
+  // The server writes the number and the newline apart: closing the pipe
+  // before the newline came would end it.
   char number[32] = {0};
-  const ssize_t n = read(fds[0], number, sizeof number - 1);
+  size_t n = 0;
+  while (n < sizeof number - 1 && !std::strchr(number, '\n')) {
+    const ssize_t got = read(fds[0], number + n, sizeof number - 1 - n);
+    if (got <= 0) break;
+    n += static_cast<size_t>(got);
+  }
   close(fds[0]);
-  if (n <= 0) return 0;
+  if (!std::strchr(number, '\n')) return 0;
   number[std::strcspn(number, "\n")] = 0;
   setenv("DISPLAY", (":" + std::string(number)).c_str(), 1);
   return pid;
@@ -110,6 +117,11 @@ void start_installer(const std::string& folder, const std::string& menu) {
   char option[] = "-x";
   char* argv[] = {program, option, &config[0], nullptr};
   installer_start_up(3, argv);
+  // Without a window nothing would be presented: no figure at all then.
+  if (!is_window_open(0)) {
+    fprintf(stderr, "no window on %s\n", getenv("DISPLAY"));
+    _exit(1);
+  }
   DATABASE& d = installer_database;
   d.desktop_shortcuts = 0;
   d.menu_entries = 0;

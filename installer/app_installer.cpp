@@ -2,6 +2,11 @@
 // install page with its background.
 #include "app_installer.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
 #include "anim_strip.h"
 #include "app.h"
 #include "console.h"
@@ -32,9 +37,30 @@ namespace {
 const INT_U32 kStartBufferSize = 0x100000;
 const INT_U16 kNoLimit = 65535;
 const INT_S16 kFrameRateMargin = 10;  // pixels between the frame-rate line and the bottom
+const COLOUR kOpaqueBlack = 0xFF000000u;
 
 const char kNoDataTitle[] = "No installation data found!";
 const char kNoDataText[] = "Make sure you have got all required files.";
+
+// Without a window there is nothing to show and nobody to ask: one line on
+// the terminal, then the end with status 1.
+[[noreturn]] void end_without_window(const WINDOW_REQUEST& request) {
+  const char* display = getenv("DISPLAY");
+  if (!display || !display[0])
+    fprintf(stderr, "%s: cannot open the display: DISPLAY is not set\n", program_invocation_short_name);
+  else if (!is_display_open())
+    fprintf(stderr, "%s: cannot open the display \"%s\"\n", program_invocation_short_name, display);
+  else
+    fprintf(stderr, "%s: cannot open the display \"%s\": no window of %d x %d there\n",
+            program_invocation_short_name, display, request.width, request.height);
+  DATABASE& db = installer_database;
+  delete db.package;
+  db.package = nullptr;
+  close_display();
+  remove_private_temp_folder();
+  fflush(nullptr);
+  exit(1);
+}
 
 }  // namespace
 
@@ -49,9 +75,15 @@ void installer_start_up(INT_S16 argc, char** argv) {
   show_please_wait(&picture);
   // Every page reads the current language's texts and the run the selected
   // item: a database without either is no installation data.
-  const bool loaded = db.open_package() && db.language_count > 0 && db.item_count > 0;
+  bool loaded = db.open_package();
+  if (loaded && db.language_count <= 0)
+    db.note_package_problem("its database holds no language");
+  else if (loaded && db.item_count <= 0)
+    db.note_package_problem("its database holds nothing to install");
+  loaded = loaded && db.language_count > 0 && db.item_count > 0;
   close_window(0);
   if (!loaded) {
+    fprintf(stderr, "%s: no installation data: %s\n", program_invocation_short_name, db.package_problem);
     show_message_box(kNoDataTitle, kNoDataText);
     fatal_exit(kNoDataTitle);
   }
@@ -66,7 +98,7 @@ void installer_start_up(INT_S16 argc, char** argv) {
   request.min_height = db.dialog_height;
   request.max_height = kNoLimit;
   request.undecorated = 0;
-  open_window(&request, 0);
+  if (!open_window(&request, 0)) end_without_window(request);
 
   register_install_page(&page_manager);
   page_manager.fade_in_first_page = 1;
@@ -116,9 +148,15 @@ void register_install_page(PAGE_MANAGER* pm) {
                                       db.animation_strip_width, db.animation_strip_height);
   } else {
     pm->areas[0].manager.invalidate_display();
+    // The background covers the whole screen, the picture at its top-left and
+    // black around it: a smaller picture would leave parts of the screen that
+    // nothing repaints, where a closed hint or box stays drawn.
     IMAGE& back = pm->backgrounds[0];
-    back.create(static_cast<INT_S16>(get_screen_width(0)), static_cast<INT_S16>(get_screen_height(0)));
-    back.create(static_cast<INT_S16>(db.background.width), static_cast<INT_S16>(db.background.height));
+    const INT_S16 width = static_cast<INT_S16>(std::max<int>(get_screen_width(0), db.background.width));
+    const INT_S16 height = static_cast<INT_S16>(std::max<int>(get_screen_height(0), db.background.height));
+    back.create(width, height);
+    const COLOUR black = kOpaqueBlack;
+    if (back.pixels) back.clear(&black, 1);
     back.blit(&db.background, 0, 0, 0, 0, static_cast<INT_S16>(db.background.width),
               static_cast<INT_S16>(db.background.height), BLIT_COPY);
   }

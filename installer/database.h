@@ -296,6 +296,10 @@ class DATABASE : public DATA_DEVICE_CLIENT {
   // Finds "installer.pkg" in config_folder, reads the record from its entry
   // "database.bin", loads the fonts it carries and leaves the package open.
   bool open_package();
+  // Why open_package (or the start-up after it) found no installation data:
+  // the package's path and the reason, one line; "" when nothing was wrong.
+  char package_problem[2 * FOLDER_PATH_SIZE] = {};
+  void note_package_problem(const char* why);
 
   // One step of the installation run on the installation page (nothing on
   // any other page); the dialog shows its progress.

@@ -45,6 +45,24 @@ const char kNameRefused[] = "name refused";
 // "$APP" back to the program.
 bool base_path_moved = false;
 
+// The target folder as step 0 found it: a folder removed (or put back anew)
+// during the run would otherwise be made again by the next file step, and the
+// run would end without errors while the earlier files are gone.
+struct TARGET_IDENTITY {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+TARGET_IDENTITY run_target;
+
+bool same_folder(const TARGET_IDENTITY& known) {
+  struct stat st;
+  return stat(known.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == known.device &&
+         st.st_ino == known.inode;
+}
+
+const char kTargetRemoved[] = "the target folder was removed";
+
 DATABASE& db() { return installer_database; }
 char* text(int n) { return const_cast<char*>(installer_database.language_text(n)); }
 
@@ -156,6 +174,15 @@ void start_run(INSTALL_DIALOG* dialog) {
     count_failure(path, reason);
     return;
   }
+  struct stat st;
+  run_target.path = a.native_path_text(nullptr);
+  if (stat(run_target.path.c_str(), &st) != 0) {
+    skip_to_completion();
+    count_failure(run_target.path, std::strerror(errno));
+    return;
+  }
+  run_target.device = st.st_dev;
+  run_target.inode = st.st_ino;
   set_base_path(&a, d.application_name);
   base_path_moved = true;
   set_log_folder(a);
@@ -238,12 +265,13 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
 
 // A shortcut's folder: from its second text when the second folders are used,
 // else its first; none when both are empty. False when the chosen text is
-// refused (*refused names it).
-bool shortcut_folder(const char* first, const char* second_text, FOLDER* out, bool* set, const FOLDER& a,
-                     std::string* refused) {
+// refused (*refused names it). *chosen is the text chosen.
+bool shortcut_folder(const char* first, const char* second_text, FOLDER* out, bool* set, std::string* chosen,
+                     const FOLDER& a, std::string* refused) {
   *set = false;
   const bool second = second_text[0] && db().use_second_folders;
   const char* folder_text = second ? second_text : first;
+  *chosen = folder_text;
   if (!folder_text[0]) return true;
   if (!is_install_folder_text(folder_text)) {
     *refused = folder_text;
@@ -257,23 +285,68 @@ std::string quoted_folder(const FOLDER& folder, bool set) {
   return set ? install_log_text(folder.native_path_text(nullptr)) : "null";
 }
 
+// A shortcut to a file (any kind but a web link) is made only when the file
+// is there after the file steps: a launcher of a file that failed to unpack
+// cannot start, and would replace a good one of the same title. A bare name
+// without a folder may be a program found on the PATH, and is left alone.
+// False with the path and the reason when the file is missing.
+bool shortcut_target_present(const INSTALL_SHORTCUT& s, const FOLDER& t, const std::string& t_text, bool t_set,
+                             std::string* path, std::string* reason) {
+  if (s.kind == SHORTCUT_WEB_LINK) return true;
+  if (!t_text.empty() && !t_set) {
+    *path = t_text + "/" + s.target;
+    *reason = kFolderFailed;
+    return false;
+  }
+  if (t_set) {
+    *path = t.native_path_text(nullptr);
+    if (path->empty() || path->back() != '/') *path += '/';
+    *path += s.target;
+  } else if (s.target[0] == '/') {
+    *path = s.target;
+  } else {
+    return true;
+  }
+  struct stat st;
+  if (stat(path->c_str(), &st) == 0) return true;
+  *reason = std::strerror(errno);
+  return false;
+}
+
 void make_shortcuts(INSTALL_DIALOG* dialog) {
   DATABASE& d = db();
   const INSTALL_ITEM& item = d.items[d.selected_item];
   FOLDER a;  // "$APP": the target folder
-  std::string first_refused;
+  std::string first_path, first_reason;
+  // One line and one counted failure per shortcut; one box for all of them.
+  auto not_created = [&](const INSTALL_SHORTCUT& s, const std::string& why, const std::string& path,
+                         const std::string& reason) {
+    ++install_error_count;
+    append_install_log("Shortcut \"" + install_log_text(s.title) + "\" not created (" +
+                       install_log_text(why.c_str()) + ")\n");
+    if (first_path.empty()) {
+      first_path = path;
+      first_reason = reason;
+    }
+  };
   for (INT_S16 i = 0; i < item.shortcut_count; ++i) {
     const INSTALL_SHORTCUT& s = item.shortcuts[i];
     if (s.platform > PLATFORM_LINUX_I86) continue;
     FOLDER t, icon;
     bool t_set = false, icon_set = false;
-    std::string refused;
-    if (!shortcut_folder(s.target_location, s.second_target_location, &t, &t_set, a, &refused) ||
-        !shortcut_folder(s.icon_folder, s.second_icon_folder, &icon, &icon_set, a, &refused)) {
-      ++install_error_count;
-      append_install_log("Shortcut \"" + install_log_text(s.title) + "\" not created (" +
-                         install_log_text(refused.c_str()) + ")\n");
-      if (first_refused.empty()) first_refused = refused;
+    std::string refused, t_chosen, icon_chosen;
+    if (!shortcut_folder(s.target_location, s.second_target_location, &t, &t_set, &t_chosen, a, &refused) ||
+        !shortcut_folder(s.icon_folder, s.second_icon_folder, &icon, &icon_set, &icon_chosen, a, &refused)) {
+      not_created(s, refused, refused, kNameRefused);
+      continue;
+    }
+    const bool desktop = !s.menu_section[0];
+    if (desktop ? !(d.desktop_shortcuts && d.system_info.can_desktop_shortcut)
+                : !(d.menu_entries && d.system_info.can_menu_entry))
+      continue;
+    std::string missing, reason;
+    if (!shortcut_target_present(s, t, t_chosen, t_set, &missing, &reason)) {
+      not_created(s, missing + ": " + reason, missing, reason);
       continue;
     }
     // native_path_text shares one buffer: each folder's text is copied first.
@@ -281,14 +354,12 @@ void make_shortcuts(INSTALL_DIALOG* dialog) {
     const std::string common = std::to_string(s.kind) + ", \"" + install_log_text(s.target) + "\", \"" +
                                install_log_text(s.arguments) + "\", \"" + install_log_text(s.title) + "\", \"";
     const std::string tail = icon_text + "\", \"" + install_log_text(s.icon_name) + "\", \"" + t_text + "\" );\n";
-    if (!s.menu_section[0]) {
-      if (!d.desktop_shortcuts || !d.system_info.can_desktop_shortcut) continue;
+    if (desktop) {
       show_progress(dialog, 100, text(TEXT_PROGRESS_SHORTCUTS));
       create_desktop_shortcut(s.kind, s.target, s.arguments, s.title, icon_set ? &icon : nullptr, s.icon_name,
                               t_set ? &t : nullptr);
       append_install_log("create_desktop_shortcut( " + common + tail);
     } else {
-      if (!d.menu_entries || !d.system_info.can_menu_entry) continue;
       show_progress(dialog, 100, text(TEXT_PROGRESS_MENU_ENTRIES));
       create_os_menu_shortcut(s.kind, s.target, s.arguments, s.title, s.menu_section, icon_set ? &icon : nullptr,
                               s.icon_name, t_set ? &t : nullptr);
@@ -296,14 +367,18 @@ void make_shortcuts(INSTALL_DIALOG* dialog) {
                          tail);
     }
   }
-  if (!first_refused.empty()) open_failure_box(first_refused, kNameRefused);
+  if (!first_path.empty()) open_failure_box(first_path, first_reason);
 }
 
 void complete_run(INSTALL_DIALOG* dialog) {
   if (base_path_moved) reset_base_path();
   base_path_moved = false;
   if (dialog) dialog->update_buttons();
-  show_progress(dialog, 100, text(TEXT_PROGRESS_DONE));
+  // A run that counted failures says so where a good one says it is done.
+  std::string line = text(TEXT_PROGRESS_DONE);
+  if (install_error_count != 0)
+    line = std::string(text(TEXT_FAILURE_TITLE)) + " (" + std::to_string(install_error_count) + ")";
+  show_progress(dialog, 100, &line[0]);
   if (install_error_count == 0)
     append_install_log("Installation completed without any errors.\n");
   else
@@ -336,6 +411,12 @@ void DATABASE::install_step(INSTALL_DIALOG* dialog) {
   if (install_step_count == 0) {
     start_run(dialog);
   } else if (install_step_count < install_step_limit) {
+    if (!same_folder(run_target)) {
+      // Nothing more goes into a folder that is no longer the one chosen.
+      skip_to_completion();
+      count_failure(run_target.path, kTargetRemoved);
+      return;
+    }
     install_file(dialog, items[selected_item].files[install_step_count - 1]);
     ++install_step_count;
   } else if (install_step_count == install_step_limit) {

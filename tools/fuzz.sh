@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each one briefly over its
 # seed corpus (ZORV_FUZZ_SECONDS each, default 30), as many at once as there
-# are processors. A crash, leak-free hang or sanitizer report fails the run.
+# are processors. A crash, leak-free hang or sanitizer report (undefined
+# behaviour included) fails the run.
 set -eu
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/tools/deps.sh"
@@ -20,16 +21,9 @@ jobs=${ZORV_FUZZ_JOBS:-$(nproc)}
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
-# Runs one target in a folder of its own; its output goes to $logs/<name>.
+# Runs one target; its output goes to $logs/<name>.
 fuzz_one() {
-  local name=$1 corpus="$top/fuzz/corpus/$1" work status=0
-  work=$(mktemp -d)
-  [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-  (cd "$work" && HOME="$work" ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/fuzz_$name" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 "$work" \
-      >"$logs/$name" 2>&1) || status=$?
-  rm -rf "$work"
-  return $status
+  "$top/tools/fuzz_one.sh" "$build/fuzz/fuzz_$1" "$top/fuzz/corpus/$1" "$seconds" >"$logs/$1" 2>&1
 }
 
 failed=()

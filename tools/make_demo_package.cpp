@@ -1,8 +1,8 @@
 // make_demo_package: writes a demonstration installer package, its database
 // filled in code, its documents, payload and pictures generated here.
 //
-//   make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N]
-//                            [--count N] [--size BYTES]
+//   make_demo_package OUTDIR [--variant missing-entry|missing-shortcut-target|hostile|big]
+//                            [--block-size N] [--count N] [--size BYTES]
 //
 // --count and --size shape the big variant: N payload files of BYTES each
 // (2,000 of 100,000 by default).
@@ -31,8 +31,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: make_demo_package OUTDIR [--variant missing-entry|hostile|big] [--block-size N] [--count N] "
-    "[--size BYTES]";
+    "usage: make_demo_package OUTDIR [--variant missing-entry|missing-shortcut-target|hostile|big] "
+    "[--block-size N] [--count N] [--size BYTES]";
 const char kPackageName[] = "installer.pkg";
 const char kDatabaseEntry[] = "database.bin";
 
@@ -47,7 +47,7 @@ INT_U32 big_file_size = kBigFileSize;
 const INT_U32 kDataSize = 1300000;  // three default blocks
 const INT_U64 kDataSeed = 0x5A0F2D1E9C3B4A77ull;
 
-enum VARIANT { STANDARD, MISSING_ENTRY, HOSTILE, BIG };
+enum VARIANT { STANDARD, MISSING_ENTRY, MISSING_SHORTCUT_TARGET, HOSTILE, BIG };
 
 struct FAILURE {
   std::string message;
@@ -766,7 +766,8 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
     if (kLanguages[l].licence) package.store("licence-" + std::to_string(l), kLanguages[l].licence);
     if (kLanguages[l].readme) package.store("readme-" + std::to_string(l), kLanguages[l].readme);
   }
-  package.store("payload/zorv-demo.sh", kScript);
+  // The missing-shortcut-target variant lacks the script both shortcuts run.
+  if (variant != MISSING_SHORTCUT_TARGET) package.store("payload/zorv-demo.sh", kScript);
   // The missing-entry variant's database names a text the package lacks.
   if (variant != MISSING_ENTRY) package.store("payload/notes.txt", kNotes);
   std::vector<INT_U8> data(kDataSize);
@@ -791,21 +792,15 @@ void write_package(FOLDER* out, VARIANT variant, INT_S32 block_size) {
   }
 }
 
-// A whole decimal number from `low` to `high`.
-bool parse_number(const char* text, long long low, long long high, long long* out) {
+// A whole decimal number from `low` to `high`; anything else ends the run
+// with a line naming the option.
+long long number_option(const char* text, long long low, long long high, const char* what) {
   char* end = nullptr;
   errno = 0;
   const long long value = strtoll(text, &end, 10);
-  if (errno || !end || *end || end == text || value < low || value > high) return false;
-  *out = value;
-  return true;
-}
-
-bool parse_block_size(const char* text, INT_S32* out) {
-  long long value = 0;
-  if (!parse_number(text, 1, DATA_FILE_MAX_BUFFER, &value)) return false;
-  *out = static_cast<INT_S32>(value);
-  return true;
+  if (errno || !end || *end || end == text || value < low || value > high)
+    fail(std::string(what) + " must be a number from " + std::to_string(low) + " to " + std::to_string(high));
+  return value;
 }
 
 int run(int argc, char** argv) {
@@ -818,23 +813,17 @@ int run(int argc, char** argv) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--variant") {
       if (value == "missing-entry") variant = MISSING_ENTRY;
+      else if (value == "missing-shortcut-target") variant = MISSING_SHORTCUT_TARGET;
       else if (value == "hostile") variant = HOSTILE;
       else if (value == "big") variant = BIG;
-      else fail("unknown variant " + value + " (missing-entry, hostile or big)");
+      else fail("unknown variant " + value + " (missing-entry, missing-shortcut-target, hostile or big)");
     } else if (option == "--block-size") {
-      if (!parse_block_size(argv[i + 1], &block_size))
-        fail("block size must be a number from 1 to " + std::to_string(DATA_FILE_MAX_BUFFER));
+      block_size = static_cast<INT_S32>(number_option(argv[i + 1], 1, DATA_FILE_MAX_BUFFER, "block size"));
     } else if (option == "--count") {
-      long long count = 0;
-      if (!parse_number(argv[i + 1], 1, kBigFileCountMax, &count))
-        fail("count must be a number from 1 to " + std::to_string(kBigFileCountMax));
-      big_file_count = static_cast<int>(count);
+      big_file_count = static_cast<int>(number_option(argv[i + 1], 1, kBigFileCountMax, "count"));
       shaped = true;
     } else if (option == "--size") {
-      long long size = 0;
-      if (!parse_number(argv[i + 1], 0, kBigFileSizeMax, &size))
-        fail("size must be a number from 0 to " + std::to_string(kBigFileSizeMax));
-      big_file_size = static_cast<INT_U32>(size);
+      big_file_size = static_cast<INT_U32>(number_option(argv[i + 1], 0, kBigFileSizeMax, "size"));
       shaped = true;
     } else {
       fail(kUsage);

@@ -9,6 +9,7 @@
 // entry or runs a real desktop program.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,7 +25,8 @@ struct E2E_SANDBOX {
   E2E_SANDBOX() {
     const char* root = getenv("ZORV_E2E_SANDBOX");
     if (!root || root[0] != '/') {
-      fputs("installer_e2e: ZORV_E2E_SANDBOX must name the sandbox folder\n", stderr);
+      // Linked into more than one program: each names itself.
+      fprintf(stderr, "%s: ZORV_E2E_SANDBOX must name the sandbox folder\n", program_invocation_short_name);
       _exit(2);
     }
     const std::string base = root;

@@ -36,11 +36,11 @@ static bool format_path(char* out, const char* format, const char* a, const char
   return n >= 0 && n < FOLDER_PATH_SIZE;
 }
 
-// The folder below the shared temporary root: every level must be a real
+// A folder below the shared temporary root: every level must be a real
 // directory (not a link) that belongs to this user and that nobody else can
 // write, because anyone may create names there. Missing levels are made
 // private when creation is allowed.
-static bool private_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
+static bool checked_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
   char path[FOLDER_PATH_SIZE], rest[FOLDER_PATH_SIZE];
   if (!copy_path(path, shared_temp_root) || !copy_path(rest, name)) return false;
   bool any = false;
@@ -60,6 +60,21 @@ static bool private_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
   if (!any) return false;
   strcpy(f->path, path);
   return true;
+}
+
+// <root>/<name>, shared by every user who runs the program under that name.
+// The first user to run it owns that folder, so anyone else (or anyone who
+// finds the name taken by something unsafe) gets "<first>-<uid>" in place of
+// the first level of the name, a folder of their own under the same root.
+static bool private_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
+  if (checked_shared_folder(f, name, create)) return true;
+  const size_t first = strcspn(name, "/");
+  if (first == 0 || strncmp(name, ".", first) == 0 || strncmp(name, "..", first) == 0) return false;
+  char own[FOLDER_PATH_SIZE];
+  int n = snprintf(own, sizeof own, "%.*s-%lu%s", static_cast<int>(first), name,
+                   static_cast<unsigned long>(geteuid()), name + first);
+  if (n < 0 || n >= FOLDER_PATH_SIZE) return false;
+  return checked_shared_folder(f, own, create);
 }
 
 bool FOLDER::set_platform_default(INT_U32 kind, const char* name, INT_U8 create) {

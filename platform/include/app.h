@@ -42,6 +42,12 @@ extern char** program_envp;
 
 // Signal handler for 1, 2, 3, 13, 15 (termination requests) and 28 (ignored).
 void handle_signal(INT_S32 signal_number);
+// From now on a termination request while no window is open ends the process
+// at once with status 1: with no window there is nobody to ask, and a program
+// started without a display must not outlive its signals.
+void end_on_quit_signal_without_window();
+// True while the connection to the X server is open.
+bool is_display_open();
 // Routes those six signals to handle_signal.
 void install_signal_handlers();
 

@@ -108,11 +108,15 @@ class WM_FLOATING_MENU : public WM_DIALOG {
   void scroll_to_focus_button();
   void letter_search(char c);
   void focus_entry(INT_S16 row);
+  void focus_nearest_shown(INT_S16 row);
   INT_S32 wheel_step();
   // Layout runs after every change and measures every entry: widths already
   // measured in the item font are kept by text.
   std::unordered_map<std::string, INT_S32> text_widths_;
   INT_S32 measured_font_[6] = {-2, -2, -2, -2, -2, -2};
+  // The side the last scroll button moved the list to; a run of two rows
+  // shows only that side's button.
+  INT_U8 scrolled_up_last_ = 0;
 };
 
 #endif

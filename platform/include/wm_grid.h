@@ -5,7 +5,7 @@
 // content, shows a scrollbar while the content overflows, can keep its first
 // row fixed as a header and lets the arrow keys move the focus between cells.
 //
-// Row bottoms and content sums are 32-bit: 1,024 rows of any height stay in
+// Row bottoms and content sums are 32-bit: 32,767 rows of any height stay in
 // range. Screen positions (i16) of rows far out of view are clamped; they are
 // never used, since painting places the shown rows afresh every frame.
 #ifndef WM_GRID_H
@@ -72,6 +72,9 @@ enum { GRID_LINE_UP = 1, GRID_LINE_DOWN = 2, GRID_PAGE_UP = 3, GRID_PAGE_DOWN = 
 enum { GRID_LEFT = 0, GRID_RIGHT = 1, GRID_UP = 2, GRID_DOWN = 3 };
 // Rows at or beyond this index are refused after init.
 enum { GRID_DEFAULT_ROW_LIMIT = 1024 };
+// The row count is 16-bit: rows from this index up are refused whatever the
+// limit, so the last row a grid can hold is 32,766.
+enum { GRID_ROW_CEILING = 32767 };
 
 class WM_GRID : public WM_SCREEN_OBJECT {
  public:

@@ -2,6 +2,7 @@
 // sandbox (the "/opt" and "/tmp" seams point into it).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -97,6 +98,80 @@ TEST_F(DefaultFolders, TemporaryFolder) {
   mkdirs(h + "/tmp");
   EXPECT_TRUE(f.set_platform_default(6, "tool", 1));
   EXPECT_EQ(h + "/tmp/tool", std::string(f.path));
+}
+
+// Ownership and mode of a path, or {-1, 0} when it is missing or a link.
+std::pair<long, unsigned> owner_and_mode(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {-1, 0};
+  return {static_cast<long>(st.st_uid), st.st_mode & 07777};
+}
+
+TEST_F(DefaultFolders, SharedTemporaryFolderThatIsNotOursGivesOneOfOurOwn) {
+  const std::string uid = std::to_string(geteuid());
+  const std::string planted = box + "/elsewhere";
+  mkdirs(planted);
+  struct Case {
+    const char* what;
+    std::string name, setup, expected;
+  } cases[] = {
+      {"a link", "tool", "ln -s '" + planted + "' '" + shared + "/tool'", shared + "/tool-" + uid},
+      {"writable by others", "tool", "mkdir '" + shared + "/tool' && chmod 777 '" + shared + "/tool'", shared + "/tool-" + uid},
+      {"a file", "tool", "touch '" + shared + "/tool'", shared + "/tool-" + uid},
+      {"a nested name", "a/b", "mkdir '" + shared + "/a' && chmod 777 '" + shared + "/a'", shared + "/a-" + uid + "/b"},
+      {"only the first level is renamed", "a/b", "mkdir -p '" + shared + "/a/b' && chmod 777 '" + shared + "/a/b'",
+       shared + "/a-" + uid + "/b"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, system(("rm -rf '" + shared + "'/* && " + c.setup).c_str())) << c.what;
+    FOLDER f(FOLDER::UNSET{});
+    EXPECT_FALSE(f.set_platform_default(6, c.name.c_str(), 0)) << c.what << ": nothing made without creation";
+    ASSERT_TRUE(f.set_platform_default(6, c.name.c_str(), 1)) << c.what;
+    EXPECT_EQ(c.expected, std::string(f.path)) << c.what;
+    EXPECT_EQ(owner_and_mode(c.expected), (std::pair<long, unsigned>{static_cast<long>(geteuid()), 0700u}))
+        << c.what;
+    EXPECT_TRUE(f.set_platform_default(6, c.name.c_str(), 0)) << c.what << ": found again";
+    EXPECT_EQ(c.expected, std::string(f.path)) << c.what;
+  }
+  // Our own folder is checked as strictly: a link there is refused too.
+  ASSERT_EQ(0, system(("rm -rf '" + shared + "'/* && touch '" + shared + "/tool' && ln -s '" + planted + "' '" +
+                       shared + "/tool-" + uid + "'")
+                          .c_str()));
+  FOLDER f(FOLDER::UNSET{});
+  EXPECT_FALSE(f.set_platform_default(6, "tool", 1));
+  // Names that are no folder name get no stand-in either.
+  for (const char* name : {"..", ".", "./x"}) EXPECT_FALSE(f.set_platform_default(6, name, 1)) << name;
+  EXPECT_FALSE(ft::is_dir(shared + "/..-" + uid));
+  EXPECT_FALSE(ft::is_dir(shared + "/.-" + uid));
+}
+
+// A second user after a first one: the folder the first user made is theirs,
+// 0700; the second gets a folder of their own beside it.
+TEST_F(DefaultFolders, SecondUserGetsAFolderOfTheirOwn) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+  // A tree the unprivileged user can reach, with a shared root like /tmp.
+  char pattern[] = "/tmp/zorv-temp-users.XXXXXX";
+  ASSERT_TRUE(mkdtemp(pattern));
+  const std::string tree = pattern, root = tree + "/shared";
+  ASSERT_EQ(0, system(("chmod 0755 '" + tree + "' && mkdir '" + root + "' && chmod 1777 '" + root + "'").c_str()));
+  shared_temp_root = root.c_str();
+  FOLDER first(FOLDER::UNSET{});
+  ASSERT_TRUE(first.set_platform_default(6, "tool", 1));
+  EXPECT_EQ(root + "/tool", std::string(first.path));
+
+  zt::ChildResult r = zt::run_in_child([&] {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    FOLDER f(FOLDER::UNSET{});
+    if (!f.set_platform_default(6, "tool", 1)) _exit(4);
+    printf("%s\n", f.path);
+    fflush(stdout);
+    _exit(0);
+  });
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(root + "/tool-65534\n", r.out);
+  EXPECT_EQ(owner_and_mode(root + "/tool-65534"), (std::pair<long, unsigned>{65534, 0700u}));
+  EXPECT_EQ(owner_and_mode(root + "/tool"), (std::pair<long, unsigned>{0, 0700u}));
+  system(("rm -rf '" + tree + "'").c_str());
 }
 
 }  // namespace

@@ -89,6 +89,7 @@ TEST_F(Probe, TempFolder) {
 TEST_F(Probe, SharedTempFolderThatIsNotPrivateIsRefused) {
   std::string planted = box + "/elsewhere";
   mkdirs(planted);
+  const std::string own = shared + "/path_probe-" + std::to_string(geteuid());
   struct Case {
     const char* what;
     std::string setup;
@@ -97,18 +98,21 @@ TEST_F(Probe, SharedTempFolderThatIsNotPrivateIsRefused) {
       {"writable by others", "mkdir -m 777 '" + shared + "/path_probe'; chmod 777 '" + shared +
                                  "/path_probe'"},
       {"a file", "touch '" + shared + "/path_probe'"},
+      {"owned by another user", geteuid() == 0 ? "mkdir '" + shared + "/path_probe' && chown 65534:65534 '" +
+                                                     shared + "/path_probe'"
+                                               : "touch '" + shared + "/path_probe'"},
   };
+  // The refused name gives way to one of this user's own beside it; when
+  // that is refused too, the program's folder.
   for (const Case& c : cases) {
-    system(("rm -rf '" + shared + "/path_probe' '" + app + "/temp'").c_str());
+    system(("rm -rf '" + shared + "/path_probe' '" + own + "' '" + app + "/temp'").c_str());
     ASSERT_EQ(0, system(c.setup.c_str()));
+    EXPECT_EQ("1 " + own + "\n", set("$TEMP")) << c.what;
+    EXPECT_TRUE(ft::is_dir(own));
+    EXPECT_FALSE(ft::is_dir(app + "/temp"));
+    system(("rm -rf '" + own + "' && ln -s '" + planted + "' '" + own + "'").c_str());
     EXPECT_EQ("1 " + app + "/temp\n", set("$TEMP")) << c.what;
     EXPECT_TRUE(ft::is_dir(app + "/temp"));
-  }
-  if (geteuid() == 0) {
-    system(("rm -rf '" + shared + "/path_probe'").c_str());
-    mkdirs(shared + "/path_probe");
-    ASSERT_EQ(0, chown((shared + "/path_probe").c_str(), 65534, 65534));
-    EXPECT_EQ("1 " + app + "/temp\n", set("$TEMP")) << "owned by another user";
   }
 }
 

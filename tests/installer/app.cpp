@@ -122,11 +122,16 @@ TEST_F(AppTest, TitleBannerAndBackgroundPicture) {
   d.background.create(12, 8);
   d.background.clear(&teal, 1);
   show_page(5);
-  // The background picture is the page manager's background of display 0.
+  // The background picture is the page manager's background of display 0:
+  // the whole screen, the picture at its top-left and black around it.
   const IMAGE& back = page_manager.backgrounds[0];
-  ASSERT_EQ(back.width, 12);
-  ASSERT_EQ(back.height, 8);
+  ASSERT_EQ(back.width, kScreenW);
+  ASSERT_EQ(back.height, kScreenH);
+  EXPECT_EQ(*back.pixel_at(0, 0), teal);
   EXPECT_EQ(*back.pixel_at(11, 7), teal);
+  EXPECT_EQ(*back.pixel_at(12, 7), 0xFF000000u);
+  EXPECT_EQ(*back.pixel_at(11, 8), 0xFF000000u);
+  EXPECT_EQ(*back.pixel_at(kScreenW - 1, kScreenH - 1), 0xFF000000u);
   // The banner: text 2 at the top left, sized from its text, beside the dialog.
   WM_SCRIPT* banner = nullptr;
   for (INT_S16 i = 0; WM_SCREEN_OBJECT* o = page_manager.current_manager->child_at(i); ++i)
@@ -143,6 +148,53 @@ TEST_F(AppTest, TitleBannerAndBackgroundPicture) {
   for (INT_S16 i = 0; WM_SCREEN_OBJECT* o = page_manager.current_manager->child_at(i); ++i)
     banners += dynamic_cast<WM_SCRIPT*>(o) != nullptr;
   EXPECT_EQ(banners, 1);
+}
+
+// A background picture smaller than the window: a hint that opened right of
+// the dialog and a box that slid in and out leave nothing behind; every
+// pixel outside the dialog shows the background afterwards.
+TEST_F(AppTest, ClosedPopUpsLeaveNoPixelsOnASmallBackground) {
+  make_database(1, 1);
+  DATABASE& d = installer_database;
+  d.background.create(2, 1);
+  *d.background.pixel_at(0, 0) = 0xFFC03020u;
+  *d.background.pixel_at(1, 0) = 0xFF20C030u;
+  d.quit_box = {510, 200, 120, 150};  // right of the dialog
+  show_page(INSTALL_PAGE_TARGET);
+  for (int i = 0; i < 60; ++i) frame(50);  // the first page's fade ends
+  INSTALL_DIALOG* dialog = install_dialog;
+  ASSERT_TRUE(dialog);
+  WM_BUTTON* next = dialog->next_button;
+  const INT_S16 hx = static_cast<INT_S16>(next->x + next->width - 2), hy = static_cast<INT_S16>(next->y + 2);
+  pointer(hx, hy, 0);
+  frame();
+  wall_now() += 2;
+  frame();
+  frame();
+  ASSERT_TRUE(next->hint);
+  ASSERT_EQ(next->hint->visible, 1);
+  ASSERT_GT(next->hint->x + next->hint->width, dialog->x + dialog->width);  // reaches out of the dialog
+  pointer(-1, -1, 0);
+  for (int i = 0; i < 5; ++i) frame();
+  ASSERT_EQ(next->hint->visible, 0);
+
+  open_quit_box(0);
+  for (int i = 0; i < 40; ++i) frame(100);  // slid in
+  ASSERT_TRUE(quit_confirm_box);
+  click_button(quit_confirm_box->second_button);  // No
+  ASSERT_FALSE(quit_confirm_box);
+  for (int i = 0; i < 40; ++i) frame(100);  // slid out
+
+  int differing = 0;
+  for (int y = 0; y < kScreenH; ++y)
+    for (int x = 0; x < kScreenW; ++x) {
+      if (x >= dialog->x && x < dialog->x + dialog->width && y >= dialog->y && y < dialog->y + dialog->height)
+        continue;
+      const COLOUR want = y == 0 && x < 2 ? *d.background.pixel_at(x, 0) : 0xFF000000u;
+      if (*screen->pixel_at(x, y) != want && differing++ < 5)
+        ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << *screen->pixel_at(x, y);
+    }
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(AppPictures, IconIsA64By64XpmWithTwoCharactersPerPixel) {

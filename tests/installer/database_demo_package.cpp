@@ -194,8 +194,9 @@ TEST_F(DemoPackage, Variants) {
     EXPECT_NE(std::find(names.begin(), names.end(), n), names.end()) << n;
   for (const char* f : {"$NOPE/x", "$APP/.."})
     EXPECT_NE(std::find(folders.begin(), folders.end(), f), folders.end()) << f;
-  // The unusable default folders: stored as they are, "$ROOT0" once loaded.
-  for (int i = 2; i < 5; i++) EXPECT_STREQ(db.items[i].default_folder, "$ROOT0");
+  // The unusable default folders: stored as they are, a folder named after
+  // the application in the home folder once loaded.
+  for (int i = 2; i < 5; i++) EXPECT_STREQ(db.items[i].default_folder, "$ROOT0/zorv-demo");
   EXPECT_STREQ(db.languages[0].item_names[3], "Unknown variable");
 }
 

@@ -2,6 +2,7 @@
 // shortcut flags and the file selector's icons.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -131,6 +132,48 @@ TEST_F(DatabasePackage, AnIncompleteRecordFails) {
   EXPECT_FALSE(is_font_loaded(0));
 }
 
+// The one line the start-up prints without installation data: the package's
+// path and why it gave none.
+TEST_F(DatabasePackage, AFailureSaysWhichPackageAndWhy) {
+  DATABASE source;
+  fill_items(source, {"$ROOT0/x"});
+  const std::string good = make_package({&source, {}, {}});
+  const std::string no_record = make_package({nullptr, {}, {}});
+  const std::string missing = zt::make_temp_dir("missing"), folder = zt::make_temp_dir("folder"),
+                    empty = zt::make_temp_dir("empty"), junk = zt::make_temp_dir("junk"),
+                    cut = zt::make_temp_dir("cut");
+  ASSERT_EQ(mkdir((folder + "/installer.pkg").c_str(), 0755), 0);
+  zt::write_text(empty + "/installer.pkg", "");
+  zt::write_text(junk + "/installer.pkg", std::string(5000, 'j'));
+  {
+    const std::string work = zt::make_temp_dir("work");
+    const dbt::Bytes record = dbt::record(dbt::Spec());
+    zt::write_bytes(work + "/database.bin", dbt::Bytes(record.begin(), record.end() - 1));
+    FOLDER out, scratch;
+    out.set_if_directory(cut.c_str());
+    scratch.set_if_directory(work.c_str());
+    PACKAGE package(&out, "installer.pkg", 1, 1024, 0);
+    ASSERT_TRUE(package.store_file(&scratch, "database.bin"));
+  }
+  struct Case {
+    std::string dir, why;
+  } cases[] = {
+      {missing, "No such file or directory"},
+      {folder, "it is a folder"},
+      {empty, "Error: Unable to read from file installer.pkg."},
+      {junk, "Error: installer.pkg does not appear to be a package file."},
+      {no_record, "it holds no \"database.bin\""},
+      {cut, "its \"database.bin\" is damaged or cut short"},
+      {good, ""},
+  };
+  DATABASE db;
+  for (const Case& c : cases) {
+    const bool opened = open(db, c.dir);
+    EXPECT_EQ(opened, c.why.empty()) << c.dir;
+    EXPECT_EQ(std::string(db.package_problem), c.why.empty() ? "" : c.dir + "/installer.pkg: " + c.why);
+  }
+}
+
 TEST_F(DatabasePackage, FontsFillOnlyEmptySlotsSkipDamagedOnesAndLeaveNoFiles) {
   DATABASE source;
   fill_items(source, {"$ROOT0/x"});
@@ -175,17 +218,17 @@ TEST_F(DatabasePackage, NoItems) {
   EXPECT_STREQ(db.target_folder, "$ROOT0");
 }
 
-TEST_F(DatabasePackage, UnusableDefaultFoldersBecomeRoot) {
+TEST_F(DatabasePackage, UnusableDefaultFoldersBecomeAFolderInTheHome) {
   DATABASE source;
   fill_items(source, {"", "$NOPE/x", "/opt/x", "demo", "$ROOT0/ok", "$APP/$work"});
   const std::string dir = make_package({&source, {}, {}});
   DATABASE db;
   ASSERT_TRUE(open(db, dir));
   ASSERT_EQ(db.item_count, 6);
-  for (int i = 0; i < 4; i++) EXPECT_STREQ(db.items[i].default_folder, "$ROOT0") << i;
+  for (int i = 0; i < 4; i++) EXPECT_STREQ(db.items[i].default_folder, "$ROOT0/demo") << i;
   EXPECT_STREQ(db.items[4].default_folder, "$ROOT0/ok");
   EXPECT_STREQ(db.items[5].default_folder, "$APP/$work");
-  EXPECT_STREQ(db.target_folder, "$ROOT0");
+  EXPECT_STREQ(db.target_folder, "$ROOT0/demo");
 
   // The reader itself keeps the stored texts.
   MEMORY_DEVICE m;
@@ -194,6 +237,42 @@ TEST_F(DatabasePackage, UnusableDefaultFoldersBecomeRoot) {
   DATABASE plain;
   ASSERT_TRUE(plain.get_from_data_device(&m));
   EXPECT_STREQ(plain.items[1].default_folder, "$NOPE/x");
+}
+
+// The folder is named after the application only when that name is one plain
+// folder name that fits.
+TEST_F(DatabasePackage, TheFallbackFolderIsNamedAfterTheApplication) {
+  const std::string longest(DATABASE_TEXT_SIZE - 1 - 7, 'n'), too_long(DATABASE_TEXT_SIZE - 7, 'n');
+  struct Case {
+    std::string application_name, expected;
+  } cases[] = {
+      {"zorv-demo", "$ROOT0/zorv-demo"},
+      {"Zorv Demo 2", "$ROOT0/Zorv Demo 2"},
+      {"$HOME", "$ROOT0/$HOME"},  // a later '$' segment is a folder name
+      {"..x", "$ROOT0/..x"},
+      {longest, "$ROOT0/" + longest},
+      {"", "$ROOT0/installation"},
+      {".", "$ROOT0/installation"},
+      {"..", "$ROOT0/installation"},
+      {"a/b", "$ROOT0/installation"},
+      {"/", "$ROOT0/installation"},
+      {"new\nline", "$ROOT0/installation"},
+      {"tab\t", "$ROOT0/installation"},
+      {"del\x7F", "$ROOT0/installation"},
+      {too_long, "$ROOT0/installation"},
+  };
+  for (const Case& c : cases) {
+    DATABASE source;
+    fill_items(source, {"", "$ROOT0/kept"});
+    dbt::set_text(source.application_name, c.application_name);
+    const std::string dir = make_package({&source, {}, {}});
+    DATABASE db;
+    ASSERT_TRUE(open(db, dir)) << c.application_name;
+    EXPECT_EQ(std::string(db.items[0].default_folder), c.expected) << c.application_name;
+    EXPECT_EQ(std::string(db.target_folder), c.expected) << c.application_name;
+    EXPECT_STREQ(db.items[1].default_folder, "$ROOT0/kept");
+    EXPECT_TRUE(is_usable_path_text(db.items[0].default_folder)) << c.application_name;
+  }
 }
 
 TEST_F(DatabasePackage, ShortcutFlagsBufferSizePageAndFileSelectorIcons) {

@@ -171,6 +171,21 @@ class InstallerTest : public ::testing::Test {
     clock_now() += ms;
     return page_manager.update(0);
   }
+  // A click as a person makes it, on a box button: the box's opening
+  // transition ends first, its closing one after.
+  void click_button(WM_BUTTON* button) {
+    for (int i = 0; i < 3; ++i) frame(1000);
+    const INT_S16 cx = static_cast<INT_S16>(button->x + button->width / 2);
+    const INT_S16 cy = static_cast<INT_S16>(button->y + button->height / 2);
+    pointer(cx, cy, 0);
+    frame();
+    pointer(cx, cy, 1);
+    frame();
+    pointer(cx, cy, 0);
+    frame();
+    pointer(-1, -1, 0);
+    for (int i = 0; i < 5; ++i) frame(1000);
+  }
 
   IMAGE* screen = nullptr;
   bool registered = false;

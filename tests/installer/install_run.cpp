@@ -119,24 +119,10 @@ class InstallRunTest : public InstallerTest {
     return all;
   }
 
-  // A click as a person makes it, on a box button.
-  void click(WM_BUTTON* button) {
-    for (int i = 0; i < 3; ++i) frame(1000);  // the box's opening transition ends
-    const INT_S16 cx = static_cast<INT_S16>(button->x + button->width / 2);
-    const INT_S16 cy = static_cast<INT_S16>(button->y + button->height / 2);
-    pointer(cx, cy, 0);
-    frame();
-    pointer(cx, cy, 1);
-    frame();
-    pointer(cx, cy, 0);
-    frame();
-    pointer(-1, -1, 0);
-    for (int i = 0; i < 5; ++i) frame(1000);  // a closing transition ends
-  }
   void go_on() {
     WM_CONFIRM* box = failure_box();
     ASSERT_TRUE(box);
-    click(box->first_button);
+    click_button(box->first_button);
   }
 
   // Frames until the run has finished or a failure box is on top.
@@ -274,7 +260,8 @@ TEST_F(InstallRunTest, TwoFailuresShowTwoBoxesInTurn) {
   go_on();
   ASSERT_TRUE(run());
   EXPECT_EQ(install_error_count, 2);
-  EXPECT_EQ(shown().back(), (SHOWN{100, "T44"}));
+  // The completion line counts the failures, in the failure box's title.
+  EXPECT_EQ(shown().back(), (SHOWN{100, "T7 (2)"}));
   EXPECT_EQ(log(), header() + "\"" + target + "/m1\" failed to unpack (e/missing1)\nInstalled \"" + target +
                        "/a\"\n\"" + target + "/m2\" failed to unpack (e/missing2)\n" +
                        "Installation completed with 2 errors.\n");
@@ -283,14 +270,16 @@ TEST_F(InstallRunTest, TwoFailuresShowTwoBoxesInTurn) {
 }
 
 TEST_F(InstallRunTest, AShortcutLineNamesEachOfItsTwoFolders) {
-  set_files({});
+  store("e/tool", "t");
+  set_files({{"tool", "$APP/bin", "e/tool", PLATFORM_ANY, nullptr}});
   INSTALL_SHORTCUT& s = add_shortcut(SHORTCUT_APPLICATION, "tool", "Two Folders");
   std::snprintf(s.target_location, DATABASE_TEXT_SIZE, "$APP/bin");
   std::snprintf(s.icon_folder, DATABASE_TEXT_SIZE, "$APP/share/icons");
   std::snprintf(s.icon_name, DATABASE_TEXT_SIZE, "tool.png");
   std::snprintf(s.arguments, DATABASE_TEXT_SIZE, "--go");
   EXPECT_EQ(run_going_on(), 0);
-  EXPECT_EQ(log(), header() + "create_desktop_shortcut( 1, \"tool\", \"--go\", \"Two Folders\", \"" + target +
+  EXPECT_EQ(log(), header() + "Installed \"" + target + "/bin/tool\"\n" +
+                       "create_desktop_shortcut( 1, \"tool\", \"--go\", \"Two Folders\", \"" + target +
                        "/share/icons\", \"tool.png\", \"" + target + "/bin\" );\n" +
                        "Installation completed without any errors.\n");
   EXPECT_EQ(zt::read_text(home + "/Desktop/Two_Folders.desktop"),
@@ -413,7 +402,7 @@ TEST_F(InstallRunTest, ARefusedTargetLeavesTheEarlierLogAlone) {
     EXPECT_EQ(install_log_present, 0);
     go_on();
     ASSERT_TRUE(run());
-    EXPECT_EQ(shown().back(), (SHOWN{100, "T44"}));
+    EXPECT_EQ(shown().back(), (SHOWN{100, "T7 (1)"}));
     EXPECT_TRUE(install_dialog->next_button->enabled);
     EXPECT_EQ(get_idle_wait(), 50u);
   }
@@ -556,7 +545,7 @@ TEST_F(InstallRunTest, TheRunWaitsWhileTheQuitBoxIsOnTop) {
   EXPECT_EQ(install_step_count, 1);
   WM_CONFIRM* box = quit_confirm_box;
   ASSERT_TRUE(box);
-  click(box->second_button);  // No: the box goes, the run goes on
+  click_button(box->second_button);  // No: the box goes, the run goes on
   ASSERT_TRUE(run());
   EXPECT_EQ(zt::read_text(target + "/a"), "a");
 }
@@ -564,6 +553,114 @@ TEST_F(InstallRunTest, TheRunWaitsWhileTheQuitBoxIsOnTop) {
 }  // namespace
 
 namespace {
+
+// A package whose shortcut target is missing: the file fails, and neither its
+// desktop shortcut nor its menu entry is made; an earlier good shortcut of
+// the same title stays. A web link and a bare program name are made as
+// before.
+TEST_F(InstallRunTest, ShortcutsToAFileThatIsNotThereAreNotCreated) {
+  store("e/doc", "d");
+  set_files({{"tool", "$APP/bin", "e/missing", PLATFORM_LINUX_I86, nullptr},
+             {"doc.txt", "$APP/doc", "e/doc", PLATFORM_ANY, nullptr}});
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "tool", "Tool").target_location, DATABASE_TEXT_SIZE,
+                "$APP/bin");
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "tool", "Tool", "Utility").target_location,
+                DATABASE_TEXT_SIZE, "$APP/bin");
+  std::snprintf(add_shortcut(SHORTCUT_TEXT_FILE, "gone.txt", "Gone").target_location, DATABASE_TEXT_SIZE,
+                "$APP/doc");
+  std::snprintf(add_shortcut(SHORTCUT_TEXT_FILE, "doc.txt", "Doc").target_location, DATABASE_TEXT_SIZE,
+                "$APP/doc");
+  add_shortcut(SHORTCUT_TEXT_FILE, "/nonexistent/file.txt", "Absolute");
+  add_shortcut(SHORTCUT_WEB_LINK, "https://example.org/x", "Site");
+  add_shortcut(SHORTCUT_APPLICATION, "some-program", "On The Path");
+  zt::write_text(home + "/Desktop/Tool.desktop", "an earlier good shortcut\n");
+
+  EXPECT_EQ(run_going_on(), 2);  // the file's box, then one box for the shortcuts
+  EXPECT_EQ(install_error_count, 5);
+  EXPECT_EQ(shown().back(), (SHOWN{100, "T7 (5)"}));
+  const std::string bin = target + "/bin/tool", gone = target + "/doc/gone.txt";
+  EXPECT_EQ(log(), header() + "\"" + bin + "\" failed to unpack (e/missing)\n" +
+                       "Installed \"" + target + "/doc/doc.txt\"\n" +
+                       "Shortcut \"Tool\" not created (" + bin + ": No such file or directory)\n" +
+                       "Shortcut \"Tool\" not created (" + bin + ": No such file or directory)\n" +
+                       "Shortcut \"Gone\" not created (" + gone + ": No such file or directory)\n" +
+                       "create_desktop_shortcut( 3, \"doc.txt\", \"\", \"Doc\", \"null\", \"\", \"" + target +
+                       "/doc\" );\n"
+                       "Shortcut \"Absolute\" not created (/nonexistent/file.txt: No such file or directory)\n"
+                       "create_desktop_shortcut( 2, \"https://example.org/x\", \"\", \"Site\", \"null\", \"\", "
+                       "\"null\" );\n"
+                       "create_desktop_shortcut( 1, \"some-program\", \"\", \"On The Path\", \"null\", \"\", "
+                       "\"null\" );\n"
+                       "Installation completed with 5 errors.\n");
+  EXPECT_EQ(zt::read_text(home + "/Desktop/Tool.desktop"), "an earlier good shortcut\n");
+  EXPECT_FALSE(zt::file_exists(menu + "/local.Tool.desktop"));
+  EXPECT_FALSE(zt::file_exists(home + "/Desktop/Gone.desktop"));
+  EXPECT_FALSE(zt::file_exists(home + "/Desktop/Absolute.desktop"));
+  EXPECT_TRUE(zt::file_exists(home + "/Desktop/Doc.desktop"));
+  EXPECT_TRUE(zt::file_exists(home + "/Desktop/Site.desktop"));
+  EXPECT_TRUE(zt::file_exists(home + "/Desktop/On_The_Path.desktop"));
+}
+
+// Shortcuts the options leave out are neither made nor counted, their target
+// there or not.
+TEST_F(InstallRunTest, AMissingTargetOfAShortcutNotAskedForIsNoFailure) {
+  set_files({});
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "tool", "Tool").target_location, DATABASE_TEXT_SIZE,
+                "$APP/bin");
+  std::snprintf(add_shortcut(SHORTCUT_APPLICATION, "tool", "Tool", "Utility").target_location,
+                DATABASE_TEXT_SIZE, "$APP/bin");
+  installer_database.desktop_shortcuts = 0;
+  installer_database.menu_entries = 0;
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(shown().back(), (SHOWN{100, "T44"}));
+  EXPECT_EQ(log(), header() + "Installation completed without any errors.\n");
+}
+
+// The target folder taken away during the run, or put back anew: the next
+// file step does not make it again; the run counts one failure and ends.
+TEST_F(InstallRunTest, ATargetFolderRemovedDuringTheRunIsAFailure) {
+  store("e/a", "a");
+  set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr},
+             {"b", "$APP/sub", "e/a", PLATFORM_ANY, nullptr},
+             {"c", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  add_shortcut(SHORTCUT_APPLICATION, "a", "A Tool");
+  const struct {
+    const char* what;
+    std::string change;
+    bool folder_after;
+  } cases[] = {
+      {"removed", "rm -rf '" + target + "'", false},
+      // Made before the old one goes, so it cannot get the same inode.
+      {"replaced", "mkdir '" + target + ".new' && rm -rf '" + target + "' && mv '" + target + ".new' '" + target + "'",
+       true},
+  };
+  show_page(INSTALL_PAGE_TARGET);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    zt::sh("rm -rf '" + target + "' '" + home + "/Desktop/A_Tool.desktop'");
+    shown().clear();
+    rebuild(INSTALL_PAGE_TARGET);
+    frame();
+    rebuild(INSTALL_PAGE_PROGRESS);
+    for (int i = 0; i < 5 && !zt::file_exists(target + "/a"); ++i) frame();  // step 0, the first file
+    ASSERT_EQ(zt::read_text(target + "/a"), "a");
+    ASSERT_FALSE(zt::file_exists(target + "/c"));
+    ASSERT_EQ(zt::sh(c.change), 0);
+    ASSERT_FALSE(run());
+    EXPECT_NE(box_text(failure_box()).find("T8|" + target + ": the target folder was removed|"), std::string::npos)
+        << box_text(failure_box());
+    go_on();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(install_error_count, 1);
+    EXPECT_EQ(shown().back(), (SHOWN{100, "T7 (1)"}));
+    EXPECT_EQ(zt::file_exists(target), c.folder_after);
+    EXPECT_FALSE(zt::file_exists(target + "/sub"));
+    EXPECT_FALSE(zt::file_exists(target + "/c"));
+    EXPECT_FALSE(zt::file_exists(home + "/Desktop/A_Tool.desktop"));
+    EXPECT_EQ(get_idle_wait(), 50u);
+  }
+}
 
 // Package reads counted through the package's read seam.
 long package_reads = 0;

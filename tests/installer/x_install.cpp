@@ -126,4 +126,44 @@ TEST_F(InstallE2E, TheDemoInstallsWithItsLogShortcutsAndMenuEntry) {
   EXPECT_EQ(mtime_ns(pkg), pkg_time);
 }
 
+// One user ran the installer; its shared temporary folder is that user's,
+// 0700. A second user, on the same world-readable package (owned by the
+// first, 0644, so it opens for reading only), starts and installs all the same
+// with a temporary folder of their own beside it.
+TEST_F(InstallE2E, ASecondUserAfterAFirstOneInstallsToo) {
+  make_package();
+  const std::string pkg = package_dir + "/installer.pkg";
+  ASSERT_EQ(zt::sh("chmod 0644 " + q(pkg)), 0);
+  const std::string first_home = root + "/first-home";
+  ASSERT_EQ(zt::sh("mkdir -p " + q(first_home + "/Desktop")), 0);
+  {
+    ProgramRun first("/usr/bin/env", {"HOME=" + first_home, "TMPDIR=" + tmpdir, "ZORV_E2E_SANDBOX=" + sandbox,
+                                      "DISPLAY=" + server->display(), program_copy, "-x",
+                                      "$ROOT2" + package_dir + "/installer.xml"});
+    const Window w = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
+    ASSERT_NE(w, 0u) << first.err();
+    screenshot(w, "first-user");
+  }
+  // The first user's window is gone before the second user's is looked for.
+  for (int waited = 0; waited < 10000 && !probe->find_windows(mirror.text(TEXT_APPLICATION_TITLE)).empty();
+       waited += 50)
+    usleep(50000);
+  const std::string shared = sandbox + "/temp/installer_e2e";
+  struct stat st;
+  ASSERT_EQ(lstat(shared.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(wait_for_log("Installation completed without any errors.\n")) << program->err();
+  for (const char* f : {"bin/zorv-demo.sh", "doc/notes.txt", "data/data.bin", "share/zorv-demo.png"})
+    EXPECT_EQ(zt::read_text(target + "/" + f), extracted(std::string("payload/") + (strchr(f, '/') + 1))) << f;
+  const std::string own = shared + "-" + kNobody;
+  ASSERT_EQ(lstat(own.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  EXPECT_FALSE(zt::file_exists(root + "/prog/temp"));
+}
+
 }  // namespace

@@ -33,6 +33,25 @@ class InstallFailureE2E : public InstallE2E {
     }
     return true;
   }
+  // The installation page's status line shows `line` (the mirror's page
+  // with that line).
+  bool wait_for_status_line(const std::string& line) {
+    dialog = mirror.show(INSTALL_PAGE_PROGRESS, 0);
+    if (!dialog || !dialog->status_label) return false;
+    std::string text = line;
+    dialog->set_progress(100, &text[0]);
+    page_manager.current_manager->invalidate_display();
+    page_manager.redraw();
+    const bool shown = wait_for_match(*probe, window, mirror, rect_of(dialog->status_label), 15000);
+    screenshot(window, "status-line");
+    return shown;
+  }
+  // Leaves through the readme page.
+  void finish() {
+    click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_README);
+    press(rect_of(dialog->next_button));
+    EXPECT_EQ(program->wait_exit(), 0) << program->err();
+  }
   void quit_with_yes() {
     press(rect_of(dialog->quit_button));
     WM_CONFIRM* box = mirror.show_quit_box();
@@ -112,6 +131,56 @@ TEST_F(InstallFailureE2E, UnwritableTargetsAreRefusedAtOnce) {
     EXPECT_EQ(listing(home), c.home_after);
   }
   EXPECT_EQ(calls(), "");
+}
+
+// Going on from the refusal: the run ends, and its last line counts the
+// failure instead of calling the installation complete.
+TEST_F(InstallFailureE2E, GoingOnIntoAnUnwritableTargetEndsWithTheFailureCount) {
+  make_package();
+  ASSERT_EQ(zt::sh("mkdir " + q(target) + " && chown " + kNobody + " " + q(target) + " && chmod 0555 " + q(target)), 0);
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(wait_for_failure_box()) << program->err();
+  press_failure_box(failure_box_layout().go_on);
+  EXPECT_TRUE(wait_for_status_line("Installation problem (1)")) << program->err();
+  finish();
+  EXPECT_EQ(listing(home), (std::set<std::string>{"Desktop/", "zorv-demo/"}));
+  EXPECT_EQ(calls(), "");
+}
+
+// The file both "Zorv Demo" shortcuts start is missing from the package: no
+// launcher of it is made, and an earlier good one stays; the web link is
+// made as before.
+TEST_F(InstallFailureE2E, AMissingShortcutTargetMakesNoShortcutOfIt) {
+  make_package("missing-shortcut-target");
+  zt::write_text(home + "/Desktop/Zorv_Demo.desktop", "an earlier good shortcut\n");
+  zt::sh("chown " + std::string(kNobody) + " " + q(home + "/Desktop/Zorv_Demo.desktop"));
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  // The script's box; then, where it stood, one box for the shortcuts that
+  // were not made.
+  ASSERT_TRUE(wait_for_log("failed to unpack")) << log();
+  ASSERT_TRUE(wait_for_failure_box()) << program->err();
+  press_failure_box(failure_box_layout().go_on, [&] { return log().find("not created") != std::string::npos; });
+  ASSERT_TRUE(wait_for_log("not created")) << log();
+  ASSERT_TRUE(wait_for_failure_box()) << program->err();
+  press_failure_box(failure_box_layout().go_on,
+                    [&] { return log().find("Installation completed") != std::string::npos; });
+  ASSERT_TRUE(wait_for_log("Installation completed with 3 errors.\n")) << log();
+  const std::string script = target + "/bin/zorv-demo.sh";
+  EXPECT_EQ(count_of(log(), "Shortcut \"Zorv Demo\" not created (" + script + ": No such file or directory)\n"), 2)
+      << log();
+  EXPECT_EQ(log().find("create_desktop_shortcut( 1"), std::string::npos) << log();
+  EXPECT_EQ(log().find("create_os_menu_shortcut"), std::string::npos) << log();
+  EXPECT_NE(log().find("create_desktop_shortcut( 2, \"https://example.org/zorv\""), std::string::npos) << log();
+  EXPECT_TRUE(wait_for_status_line("Installation problem (3)")) << program->err();
+  finish();
+  EXPECT_EQ(listing(home + "/Desktop"),
+            (std::set<std::string>{"Zorv_Demo.desktop", "Zorv_Demo_Web_Site.desktop"}));
+  EXPECT_EQ(zt::read_text(home + "/Desktop/Zorv_Demo.desktop"), "an earlier good shortcut\n");
+  EXPECT_EQ(listing(sandbox + "/menu"), std::set<std::string>{});
+  EXPECT_EQ(calls(), "");
+  EXPECT_FALSE(zt::file_exists(script));
 }
 
 TEST_F(InstallFailureE2E, TheHostileDatabaseInstallsOnlyIntoItsTarget) {

@@ -140,6 +140,7 @@ class ProgramRun {
     return true;
   }
   void signal(int sig) { kill(pid_, sig); }
+  pid_t pid() const { return pid_; }
   const std::string& out() { return out_text_; }
   const std::string& err() { return err_text_; }
 

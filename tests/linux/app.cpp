@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include "app.h"
+#include "test_support.h"
 #include "input.h"
 
 namespace {
@@ -61,6 +62,22 @@ TEST(Signals, InstalledHandlersKeepTheProcessAlive) {
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(quit_requested, 1);
   set_may_quit_callback(nullptr);
+}
+
+// As the program entry sets it up: with no window open there is nobody to
+// ask, so a termination request ends the process with status 1 at once.
+TEST(Signals, WithoutAWindowATerminationRequestEndsTheProgram) {
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+    zt::ChildResult r = zt::run_in_child([s] {
+      install_signal_handlers();
+      set_may_quit_callback(may_quit);
+      end_on_quit_signal_without_window();
+      raise(SIGWINCH);  // ignored: the process goes on
+      raise(s);
+      _exit(7);
+    });
+    EXPECT_EQ(r.status, 1) << s;
+  }
 }
 
 TEST(Globals, BuiltBeforeMain) {

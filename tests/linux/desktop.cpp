@@ -527,3 +527,64 @@ TEST_F(Desktop, HostilePathsReachTheProgramsUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without the older menu system's update program nothing tries to run it, so
+// the shell has nothing to complain about; the rest works as before.
+TEST_F(Desktop, AMissingMenuUpdateProgramIsNotRun) {
+  paths[1] = bin + "/missing-update-menus";
+  desktop_programs.update_menus = paths[1].c_str();
+  const zt::ChildResult child = zt::run_in_child([&] {
+    create_os_menu_shortcut(1, "run", nullptr, "My App", "Games", nullptr, nullptr, nullptr);
+    paths[0] = bin + "/missing-xdg-desktop-menu";
+    desktop_programs.xdg_desktop_menu = paths[0].c_str();
+    create_os_menu_shortcut(1, "run", nullptr, "Other", "Games", nullptr, nullptr, nullptr);
+    remove_os_menu_shortcut(1, "run", nullptr, "My App", "Games");
+  });
+  EXPECT_EQ(child.status, 0);
+  EXPECT_EQ(child.err, "");
+  EXPECT_TRUE(zt::file_exists(sysmenu + "/local.Other.desktop"));
+  for (const std::string& call : calls()) EXPECT_EQ(call.find("update-menus"), std::string::npos) << call;
+  ASSERT_FALSE(calls().empty());
+  EXPECT_EQ(calls().front().rfind("xdg-desktop-menu [install]", 0), 0u) << calls().front();
+}
+
+// A full disk: every write fails once the file is closed. The files that
+// could not be stored are not left behind empty; what could be is kept.
+TEST_F(Desktop, FilesThatCannotBeWrittenAreRemoved) {
+  const std::string desktop_file = home + "/Desktop/Full.desktop";
+  const std::string menu_file = sysmenu + "/local.Full.desktop";
+  ASSERT_EQ(symlink("/dev/full", desktop_file.c_str()), 0);
+  ASSERT_EQ(symlink("/dev/full", menu_file.c_str()), 0);
+  struct stat st;
+  for (int kind : {1, 2, 3}) {
+    SCOPED_TRACE(kind);
+    create_desktop_shortcut(kind, "run", nullptr, "Full", nullptr, nullptr, nullptr);
+    EXPECT_NE(lstat(desktop_file.c_str(), &st), 0);
+    ASSERT_EQ(symlink("/dev/full", desktop_file.c_str()), 0);
+  }
+  create_os_menu_shortcut(1, "run", nullptr, "Full", "Games", nullptr, nullptr, nullptr);
+  EXPECT_NE(lstat(menu_file.c_str(), &st), 0);
+  // The menu tool still got its files; the update still ran.
+  const std::vector<std::string> got = calls();
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(got.back(), "update-menus");
+  // Without the menu tool, the fallback under the home folder alike.
+  paths[0] = bin + "/missing-xdg-desktop-menu";
+  paths[3] = zt::sandbox() + "/no/such/folder";
+  desktop_programs.xdg_desktop_menu = paths[0].c_str();
+  desktop_programs.system_menu_folder = paths[3].c_str();
+  const std::string home_menu = home + "/.menu/local.Full.desktop";
+  mkdir((home + "/.menu").c_str(), 0755);
+  ASSERT_EQ(symlink("/dev/full", home_menu.c_str()), 0);
+  create_os_menu_shortcut(1, "run", nullptr, "Full", "Games", nullptr, nullptr, nullptr);
+  EXPECT_NE(lstat(home_menu.c_str(), &st), 0);
+  // A file that could be written stays.
+  create_os_menu_shortcut(1, "run", nullptr, "Fine", "Games", nullptr, nullptr, nullptr);
+  EXPECT_NE(zt::read_text(home + "/.menu/local.Fine.desktop"), "");
+  create_desktop_shortcut(1, "run", nullptr, "Fine", nullptr, nullptr, nullptr);
+  EXPECT_NE(zt::read_text(home + "/Desktop/Fine.desktop"), "");
+}
+
+}  // namespace

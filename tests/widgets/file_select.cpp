@@ -331,6 +331,80 @@ TEST_F(FileSelect, SelectorDeletedWithItsNewFolderDialogOpen) {
   frames(2);
 }
 
+// The parent-folder, folder and file icons keep their shape in the list's
+// cells: each copy carries the keep-aspect flag and is fitted, not stretched.
+TEST_F(FileSelect, RowIconsKeepTheirAspect) {
+  const struct {
+    IMAGE* icon;
+    INT_S16 w, h;
+    COLOUR colour;
+  } icons[] = {{&wm_parent_folder_icon, 8, 4, 0xFF000021u},
+               {&wm_folder_icon, 4, 8, 0xFF000022u},
+               {&wm_file_icon, 6, 5, 0xFF000023u}};
+  for (const auto& i : icons) {
+    i.icon->create(i.w, i.h);
+    i.icon->clear(&i.colour, 1);
+  }
+  WM_FILE_SELECT* s = make(FILE_SELECT_OPEN, &fixture, nullptr, ".txt");
+  redraw_all();
+  ASSERT_EQ(rows(s), ".. a b x.txt");
+  const struct {
+    INT_S16 row;
+    int icon;
+  } kinds[] = {{0, 0}, {1, 1}, {3, 2}};
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(row_text(s, k.row));
+    const auto& i = icons[k.icon];
+    WM_SCREEN_OBJECT* cell = s->list->get_cell(0, k.row);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_TRUE(cell->kind & WM_KIND_IMAGE);
+    const IMAGE& p = static_cast<WM_IMAGE*>(cell)->picture;
+    EXPECT_EQ(p.keep_aspect, 1);
+    EXPECT_EQ(*p.pixel_at(p.x, p.y), i.colour);
+    // Scaled to the cell: one side fills it, the other keeps the proportion.
+    ASSERT_GT(cell->width, 0);
+    ASSERT_GT(cell->height, 0);
+    EXPECT_LE(p.width, cell->width);
+    EXPECT_LE(p.height, cell->height);
+    EXPECT_TRUE(p.width == cell->width || p.height == cell->height);
+    EXPECT_NEAR(double(p.width) / p.height, double(i.w) / i.h, 1.0 / p.height);
+  }
+  for (const auto& i : icons) i.icon->create(-1, -1);
+}
+
+// Every entry of a large folder is listed: more folders than the grid's
+// default row limit, and files after them.
+TEST_F(FileSelect, AFolderOfTwoThousandEntriesListsThemAll) {
+  FOLDER many(fixture);
+  ASSERT_TRUE(many.enter("many", 1));
+  char name[16];
+  for (int i = 0; i < 1100; ++i) {
+    std::snprintf(name, sizeof name, "d%04d", i);
+    ASSERT_TRUE(FOLDER(many).enter(name, 1));
+  }
+  for (int i = 0; i < 900; ++i) {
+    std::snprintf(name, sizeof name, "f%04d", i);
+    std::ofstream(std::string(many.path) + "/" + name) << "1";
+  }
+  WM_FILE_SELECT* s = make(FILE_SELECT_OPEN, &many, "f0899", nullptr);
+  ASSERT_EQ(s->list->row_count, 2001);
+  EXPECT_EQ(s->row_count, 2001);
+  EXPECT_EQ(row_text(s, 1), "d0000");
+  EXPECT_EQ(row_text(s, 1100), "d1099");
+  EXPECT_EQ(row_text(s, 1101), "f0000");
+  EXPECT_EQ(row_text(s, 2000), "f0899");
+  EXPECT_EQ(s->selected_row, 2000);
+  EXPECT_EQ(word_to_s32(s->list->get_cell(3, 2000)->click_arg1), 2000);
+  EXPECT_TRUE(s->list->is_scrolled_to_top());
+  // The last entry can be scrolled to and chosen.
+  s->list->set_scroll(0);
+  frame(16);
+  ASSERT_EQ(s->list->is_row_visible(2000), 1);
+  s->name_box->set_text("");
+  click_row(s, 2000);
+  EXPECT_STREQ(s->name_box->text.text, "f0899");
+}
+
 TEST_F(FileSelect, DefaultFormFitsTheScreenAndDerivesItsStyles) {
   screen = make_screen(400, 300, kBackdrop);
   screen->font = static_cast<INT_S8>(kFont);

@@ -1,6 +1,6 @@
 // The floating menu's layout: sizes, the visible run, the scroll buttons and
 // the entries they lend their rows from, separators at the run's ends, the
-// menu bounds, and menus too short for a scroll button.
+// menu bounds, and menus too short for both scroll buttons.
 #include "menu_test_env.h"
 
 namespace {
@@ -48,17 +48,27 @@ TEST_F(FloatingMenu, LayoutTable) {
   }
 }
 
-TEST_F(FloatingMenu, ARunOfTwoRowsNeverHoldsBothButtons) {
+TEST_F(FloatingMenu, ARunOfTwoRowsHoldsTheButtonOfTheLastScroll) {
   set_bounds(-1, -1, 0, 50);
   WM_FLOATING_MENU* m = free_menu(0, 0);
   fill(m, names(6));
   ASSERT_EQ(m->down_row, 1);
-  WM_FLOATING_MENU::on_scroll_button(m->down_button, word_from_pointer(m), 0);
-  // Both would be due now: neither is shown, both entries are.
+  const INT_WORD self = word_from_pointer(m);
+  // Down one: both would be due, "v" stays beside the entry above it.
+  WM_FLOATING_MENU::on_scroll_button(m->down_button, self, 0);
   EXPECT_EQ(m->first_visible, 1);
   EXPECT_EQ(m->last_visible, 2);
   EXPECT_EQ(m->up_displaced, nullptr);
+  ASSERT_NE(m->down_displaced, nullptr);
+  EXPECT_EQ(m->down_row, 2);
+  expect_entries_intact(m);
+  WM_FLOATING_MENU::on_scroll_button(m->down_button, self, 0);
+  // Up one from the middle: "^" instead.
+  WM_FLOATING_MENU::on_scroll_button(m->down_button, self, 1);
+  EXPECT_EQ(m->first_visible, 1);
   EXPECT_EQ(m->down_displaced, nullptr);
+  ASSERT_NE(m->up_displaced, nullptr);
+  EXPECT_EQ(m->up_row, 1);
   expect_entries_intact(m);
   delete m;
 }

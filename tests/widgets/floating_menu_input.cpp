@@ -236,6 +236,68 @@ TEST_F(MenuInput, OneRowMenusReachEveryEntryByKeysAndWheel) {
   expect_entries_intact(m);
 }
 
+// A mouse without a wheel scrolls a run of two rows by its one button, held,
+// to the end of the list and back.
+TEST_F(MenuInput, ARunOfTwoRowsScrollsByItsOneButtonBothWays) {
+  WM_FLOATING_MENU* m = opened(6, 50);
+  ASSERT_EQ(m->last_visible - m->first_visible, 1);
+  INT_S16 px, py;
+  row_centre(m, m->down_row, &px, &py);
+  move_to(px, py);
+  frames(1);
+  EXPECT_EQ(m->first_visible, 1);  // entering presses
+  EXPECT_NE(m->down_displaced, nullptr);
+  EXPECT_EQ(m->up_displaced, nullptr);
+  expect_entries_intact(m);
+  frames(100, 100);
+  EXPECT_EQ(m->first_visible, 4);
+  EXPECT_EQ(m->down_displaced, nullptr);
+  ASSERT_NE(m->up_displaced, nullptr);
+  row_centre(m, m->up_row, &px, &py);
+  move_to(px, py);
+  frames(100, 100);
+  EXPECT_EQ(m->first_visible, 0);
+  EXPECT_EQ(m->up_displaced, nullptr);
+  EXPECT_NE(m->down_displaced, nullptr);
+  expect_entries_intact(m);
+  EXPECT_TRUE(choices.empty());
+}
+
+// The wheel with keyboard navigation on scrolls one row per notch and leaves
+// the focus on an entry in view, never on a scroll button.
+TEST_F(MenuInput, WheelWithNavigationOnScrollsOneRowPerNotch) {
+  struct CASE {
+    INT_S32 from;     // focused row before the wheel
+    INT_S32 notches;  // negative: down the list, one per frame
+    INT_S32 first;    // first_visible afterwards
+  } cases[] = {{0, -1, 1}, {0, -3, 3}, {2, -10, 10}, {3, -1, 1}, {0, -20, 15}, {19, 3, 12}};
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + " " + std::to_string(c.notches));
+    WM_FLOATING_MENU* m = opened(20, 99);
+    navigate_to(m, c.from);
+    INT_S16 px, py;
+    row_centre(m, static_cast<INT_S16>(m->first_visible + 2), &px, &py);
+    move_to(px, py);
+    for (INT_S32 k = 0; k < (c.notches < 0 ? -c.notches : c.notches); ++k) {
+      wheel(c.notches < 0 ? -1 : 1);
+      frames(1);
+    }
+    frames(3);
+    EXPECT_EQ(m->first_visible, c.first);
+    const INT_S32 row = focused_row(m);
+    EXPECT_GE(row, m->first_visible);
+    EXPECT_LE(row, m->last_visible);
+    if (row >= 0) {
+      EXPECT_TRUE(m->entry_at(static_cast<INT_S16>(row))->visible);
+    }
+    EXPECT_NE(wm_focus_object, m->up_button);
+    EXPECT_NE(wm_focus_object, m->down_button);
+    expect_entries_intact(m);
+    root()->remove_popup(m, 1, 0);
+    frames(1);
+  }
+}
+
 TEST_F(MenuInput, PointerOnTheDownButtonScrollsWithItsRepeatAndAClickThereHides) {
   WM_FLOATING_MENU* m = opened(10, 99);
   INT_S16 px, py;

@@ -176,6 +176,37 @@ TEST_F(GridModel, RowLimitRefusesRow1024AndGetCellNeverMakesRows) {
   EXPECT_EQ(g->row_count, 1024);
 }
 
+// Without a limit the row count (16-bit) still ends the grid: row 32,766 is
+// the last one made, 32,767 and negative rows are refused and change nothing.
+TEST_F(GridModel, WithoutALimitTheLastRowIs32766) {
+  const struct {
+    INT_S16 row;
+    INT_S32 limit;
+    INT_S16 rows_after;
+  } cases[] = {{32766, -1, 32767}, {32767, -1, 0}, {-1, -1, 0}, {32767, 40000, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.row) + " limit " + std::to_string(c.limit));
+    WM_GRID* g = add(make_grid(0, 0, 99, 99, flat_style(), 2));
+    g->row_limit = c.limit;
+    PROBE* p = new PROBE("p", 0, 0, 1, 1);
+    WM_SCREEN_OBJECT* placed = g->place_object(0, c.row, p);
+    EXPECT_EQ(g->row_count, c.rows_after);
+    if (c.rows_after) {
+      EXPECT_EQ(placed, p);
+      EXPECT_EQ(g->get_cell(0, c.row), p);
+      EXPECT_EQ(g->rows[c.row]->bottom, 2 * 32767);
+      EXPECT_EQ(g->scroll_maximum(), 2 * 32767 - 100);
+      EXPECT_EQ(g->scroll_value(), g->scroll_maximum());
+      EXPECT_EQ(g->last_shown_row, 50);  // row 50 starts at 100, the inner height
+    } else {
+      EXPECT_EQ(placed, nullptr);
+      EXPECT_EQ(g->rows, nullptr);
+      delete p;
+    }
+    root()->remove_child(g, 1, 0);
+  }
+}
+
 // 1,024 rows of 39 pixels and a pixel of spacing run past 32,767: bottoms,
 // content and maximum are 32-bit, and the last row can be scrolled to.
 TEST_F(GridModel, ThousandRowsOfFortyPixelsStayReachable) {

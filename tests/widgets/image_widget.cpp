@@ -228,3 +228,31 @@ TEST_F(ImageWidget, HandCursorOnAChangeThatIsNoEvent) {
   EXPECT_EQ(calls().size(), 1u);
   EXPECT_EQ(joined_log(), "cursor1/1");
 }
+
+// A picture that keeps its aspect is scaled to fit and centred; the border
+// and the hover fill frame the picture, never the space beside it.
+TEST_F(ImageWidget, KeptAspectIsCentredAndFramedAsDrawn) {
+  const COLOUR kGreen = 0xFF00FF00u;
+  WM_IMAGE image(10, 10, 100, 50, 1, nullptr, 0, 0, IMAGE_CLICK_RELEASE);
+  fill(image.picture, 32, 32);
+  image.picture.keep_aspect = 1;
+  image.hover = 1;
+  image.hover_colour = kGreen;
+  image.draw();
+  EXPECT_EQ(image.picture.width, 50);
+  EXPECT_EQ(image.picture.height, 50);
+  const struct {
+    INT_S16 x, y;
+    COLOUR colour;
+  } golden[] = {{34, 30, kBackground}, {35, 30, kGreen},       {84, 30, kGreen},
+                {85, 30, kBackground}, {109, 30, kBackground}, {110, 30, kBackground},
+                {134, 30, kBackground}, {60, 10, kGreen},      {60, 59, kGreen},
+                {60, 60, kBackground}};
+  for (const auto& g : golden) EXPECT_EQ(pixel(g.x, g.y), g.colour) << g.x << "," << g.y;
+  // Drawn again at the same size, nothing moves.
+  image.hover = 0;
+  image.draw();
+  EXPECT_EQ(image.picture.width, 50);
+  EXPECT_EQ(pixel(35, 30), kRed);
+  EXPECT_EQ(pixel(34, 30), kBackground);
+}

@@ -348,3 +348,42 @@ TEST_F(ProgressTest, SkinnedPartsFollowTheClampedValue) {
   paint(&bar);
   EXPECT_EQ(wgt::pixel(100, 20), kFull);
 }
+
+namespace {
+
+// Pixels outside (x1, y1)-(x2, y2) that differ from the backdrop.
+int painted_outside(INT_S32 x1, INT_S32 y1, INT_S32 x2, INT_S32 y2) {
+  int n = 0;
+  for (INT_S16 py = 0; py < wgt::kScreenHeight; ++py)
+    for (INT_S16 px = 0; px < wgt::kScreenWidth; ++px)
+      if ((px < x1 || px > x2 || py < y1 || py > y2) && wgt::pixel(px, py) != wgt::kBackdrop) ++n;
+  return n;
+}
+
+}  // namespace
+
+// A bar made with no width or height is a one-pixel bar: whatever its style,
+// value or text, nothing lands outside it.
+TEST_F(ProgressTest, BarsWithoutSizePaintNothingOutsideThemselves) {
+  struct Case {
+    INT_S16 w, h;
+    INT_U32 ssef;
+    INT_S32 value;
+  };
+  for (const Case& c : std::vector<Case>{{-800, -800, 0, 0},
+                                         {-20, 30, 0, 50},
+                                         {40, -10, 0, 100},
+                                         {0, 0, ssef_pb_vertical, 100},
+                                         {0, 20, ssef_pb_position_text_on_bar, 0},
+                                         {-5, -5, ssef_pb_only_draw_bar, 100}}) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+    screen->clear(&wgt::kBackdrop, 1);
+    WM_STYLE_SET style = bar_style(c.ssef);
+    WM_PROGRESS_BAR bar(100, 100, c.w, c.h, "label", 100, &style);
+    EXPECT_EQ(bar.width, c.w < 1 ? 1 : c.w);
+    EXPECT_EQ(bar.height, c.h < 1 ? 1 : c.h);
+    bar.value = c.value;
+    paint(&bar);
+    EXPECT_EQ(painted_outside(100, 100, 100 + bar.width - 1, 100 + bar.height - 1), 0);
+  }
+}

@@ -169,3 +169,43 @@ TEST(ScrollbarDrawSkinned, FrameChosenPerState) {
   paint(sb.get());
   expect(0xFF100000u, 0xFF000010u);
 }
+
+namespace {
+
+// Pixels outside (x1, y1)-(x2, y2) that differ from the cleared screen.
+int painted_outside(INT_S32 x1, INT_S32 y1, INT_S32 x2, INT_S32 y2) {
+  int n = 0;
+  for (INT_S16 py = 0; py < 300; ++py)
+    for (INT_S16 px = 0; px < 400; ++px)
+      if ((px < x1 || px > x2 || py < y1 || py > y2) && wmt::pixel(px, py) != 0xFF000000u) ++n;
+  return n;
+}
+
+}  // namespace
+
+// Resized below its slider, a bar has no travel and paints only inside
+// itself; at no size it paints nothing.
+TEST(ScrollbarDrawFlat, ResizedBelowItsSliderPaintsOnlyInsideItself) {
+  struct Case {
+    INT_U32 orientation;
+    INT_S16 w, h;
+    INT_S32 value;
+  };
+  for (const Case& c : {Case{SB_HORIZONTAL, 0, 0, 0}, Case{SB_HORIZONTAL, 0, 0, 90},
+                        Case{SB_HORIZONTAL, 5, 5, 45}, Case{SB_HORIZONTAL, 6, 20, 90},
+                        Case{SB_VERTICAL, 0, 0, 0}, Case{SB_VERTICAL, 20, 4, 90}}) {
+    SCOPED_TRACE(std::to_string(c.orientation) + ": " + std::to_string(c.w) + " x " +
+                 std::to_string(c.h) + " at " + std::to_string(c.value));
+    wmt::make_screen(400, 300);
+    TYPED_VALUE v = range_0_90();
+    v.value.s32 = c.value;
+    auto sb = bar(&v, c.orientation, 100, 100, 199, 119);
+    sb->shown_value = c.value;
+    sb->set_size(c.w, c.h, 0);
+    EXPECT_EQ(sb->track_length, 0);
+    paint(sb.get());
+    EXPECT_EQ(painted_outside(100, 100, 100 + c.w - 1, 100 + c.h - 1), 0);
+    // The slider stands at the start of its empty travel.
+    EXPECT_EQ(sb->slider_position(c.value), sb->track_start);
+  }
+}

@@ -242,6 +242,38 @@ TEST_F(TextEdit, CopyThenPasteIntoAnotherBoxFilteredAndCut) {
   EXPECT_STREQ(b->text.text, "xy");
 }
 
+struct PASTE_CASE {
+  const char* clipboard;
+  INT_U8 (*filter)(INT_U16);
+  INT_S16 max_length;
+  const char* result;
+};
+
+// Pasting keeps to the typed-character rule: control characters and DEL are
+// dropped before the text is cut to the room left.
+TEST_F(TextEdit, PasteTable) {
+  const PASTE_CASE cases[] = {
+      {"PASTE\nLINE", nullptr, 20, "PASTELINE"},
+      {"a\r\nb\tc\x1f\x7f" "d", nullptr, 20, "abcd"},
+      {"\x01\x02\x03wxyz", nullptr, 4, "wxyz"},  // dropped characters take no room
+      {"it\x7fs", WM_TEXT_EDIT::filter_letters, 20, "its"},  // the filter's DEL stays out
+      {"new\nfolder", WM_TEXT_EDIT::filter_file_name, 20, "newfolder"},
+      {"caf\xe9 ~", nullptr, 20, "caf\xe9 ~"},  // printable and high characters stay
+      {"\n\x7f", nullptr, 20, ""},
+  };
+  for (const PASTE_CASE& c : cases) {
+    SCOPED_TRACE(c.clipboard);
+    WM_TEXT_EDIT* b = make("", c.max_length);
+    b->char_filter = c.filter;
+    b->take_focus();
+    set_clipboard_text(c.clipboard);
+    run("^v");
+    EXPECT_STREQ(b->text.text ? b->text.text : "", c.result);
+    EXPECT_EQ(b->cursor, static_cast<INT_S16>(strlen(c.result)));
+    root()->remove_child(b, 1, 0);
+  }
+}
+
 TEST_F(TextEdit, SetTextAndShorterMaxLengthLeaveNoSelection) {
   WM_TEXT_EDIT* b = make("longname.txt");
   b->take_focus();

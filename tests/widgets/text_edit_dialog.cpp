@@ -2,6 +2,7 @@
 // the layout of label, box and buttons, and the answers through the creator's
 // callback.
 #include "dialog_test_env.h"
+#include "input.h"
 #include "wm_button.h"
 #include "wm_text_edit.h"
 #include "wm_text_edit_dialog.h"
@@ -67,6 +68,32 @@ TEST_F(TextEditDialog, BothFormsAre450By180AndScreenWideOnANarrowScreen) {
   EXPECT_EQ(c.height, 180);
   EXPECT_STREQ(c.ok_button->text, "Yes");
   EXPECT_STREQ(c.get_title(), "Name");
+}
+
+// The default form's 16-bit unsigned limit above what the box can count is
+// its largest length, so the box still takes typed characters.
+TEST_F(TextEditDialog, DefaultFormClampsTheMaximumLength) {
+  use_screen(640, 480);
+  KEYBOARD::resize_queue(10);
+  const struct {
+    INT_U16 asked;
+    INT_S16 kept;
+  } cases[] = {{32766, 32766}, {32767, 32767}, {32768, 32767}, {40000, 32767}, {65535, 32767}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.asked);
+    WM_TEXT_EDIT_DIALOG* d =
+        new WM_TEXT_EDIT_DIALOG(-1, -1, 1, nullptr, 0, nullptr, nullptr, nullptr, c.asked);
+    open(d);
+    EXPECT_EQ(d->edit_box->max_length, c.kept);
+    d->edit_box->set_text("ab");
+    EXPECT_STREQ(d->edit_box->text.text, "ab");
+    d->edit_box->take_focus();
+    d->edit_box->clear_selection();
+    KEYBOARD::char_event('c');
+    frames(1);
+    EXPECT_STREQ(d->edit_box->text.text, "abc");
+    root()->remove_popup(d, 1, 0);
+  }
 }
 
 TEST_F(TextEditDialog, LayoutOfLabelBoxAndButtons) {

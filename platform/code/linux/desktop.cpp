@@ -146,6 +146,12 @@ bool program_exists(const char* path) {
   return path && stat(path, &st) == 0;
 }
 
+// The older menu system's update, only where it is installed: a missing
+// program would only make the shell complain on every install.
+void run_update_menus() {
+  if (program_exists(desktop_programs.update_menus)) run(desktop_programs.update_menus);
+}
+
 // --- File contents -------------------------------------------------------
 
 // A value of a desktop entry: backslash and control characters escaped, so
@@ -216,6 +222,18 @@ bool write_all(FILE* file, const std::string& text) {
   return fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
+// Closes a written file; one whose write or close failed (a full disk) is
+// removed rather than left cut short or empty. True when it was stored whole.
+bool close_or_remove(FILE* file, const std::string& path, bool written) {
+  if (fclose(file) == 0 && written) return true;
+  unlink(path.c_str());
+  return false;
+}
+
+bool write_and_close(FILE* file, const std::string& path, const std::string& text) {
+  return close_or_remove(file, path, write_all(file, text));
+}
+
 // --- The private temporary folder ----------------------------------------
 
 // The temporary menu files keep their fixed base names (the menu tool takes
@@ -284,16 +302,18 @@ std::vector<MENU_DIRECTORY> menu_directories(const char* section) {
   return out;
 }
 
-// The menu file: under the system menu folder, else under "$HOME/.menu".
-FILE* open_menu_file(const std::string& entry) {
-  std::string path = std::string(desktop_programs.system_menu_folder) + "/" + entry + ".desktop";
-  FILE* file = fopen(path.c_str(), "w");
+// The menu file: under the system menu folder, else under "$HOME/.menu";
+// *path names the one opened.
+FILE* open_menu_file(const std::string& entry, std::string* path) {
+  *path = std::string(desktop_programs.system_menu_folder) + "/" + entry + ".desktop";
+  FILE* file = fopen(path->c_str(), "w");
   if (file) return file;
   const char* home = home_folder();
   if (!home) return nullptr;
   std::string folder = std::string(home) + "/.menu";
   mkdir(folder.c_str(), 0777);
-  return fopen((folder + "/" + entry + ".desktop").c_str(), "w");
+  *path = folder + "/" + entry + ".desktop";
+  return fopen(path->c_str(), "w");
 }
 
 }  // namespace
@@ -323,8 +343,7 @@ void create_desktop_shortcut(INT_U8 kind, const char* target_name, const char* a
     text = "[Desktop Entry]\nEncoding=UTF-8\nValue=1.0\nType=Link\nName=" + entry_value(title) +
            "\nIcon=" + entry_value(icon) + "\nURL=" + entry_value(link) + "\n";
   }
-  write_all(file, text);
-  fclose(file);
+  write_and_close(file, path, text);
 }
 
 void create_os_menu_shortcut(INT_U8 kind, const char* target_name, const char* arguments,
@@ -333,7 +352,8 @@ void create_os_menu_shortcut(INT_U8 kind, const char* target_name, const char* a
   if (!title || !*title) return;
   const std::string file_name = file_name_form(title);
   const std::string entry = entry_name(file_name);
-  FILE* menu_file = open_menu_file(entry);
+  std::string menu_path;
+  FILE* menu_file = open_menu_file(entry, &menu_path);
 
   PRIVATE_FOLDER temp;
   const std::string desktop_name = "zorv-" + file_name + ".desktop";
@@ -360,24 +380,24 @@ void create_os_menu_shortcut(INT_U8 kind, const char* target_name, const char* a
     exec_command = std::string(open_program()) + " " + exec_quoted(target) + " &";
   }
 
-  if (menu_file) {
-    write_all(menu_file, "?package(" + entry + "): command=\"" + menu_field(shell_command) +
-                             "\" icon=\"" + menu_field(icon) + "\" section=\"" +
-                             menu_field(text_or_empty(menu_section)) + "\" title=\"" +
-                             menu_field(title) + "\" needs=\"x11\" startup_notify=\"true\"\n");
-  }
-  if (desktop_file) {
-    write_all(desktop_file, "[Desktop Entry]\nValue=1.0\nType=Application\nName=" +
-                                entry_value(title) + "\nExec=" + entry_value(exec_command) +
-                                "\nIcon=" + entry_value(icon) + "\n");
-  }
+  const bool menu_written =
+      menu_file && write_all(menu_file, "?package(" + entry + "): command=\"" + menu_field(shell_command) +
+                                            "\" icon=\"" + menu_field(icon) + "\" section=\"" +
+                                            menu_field(text_or_empty(menu_section)) + "\" title=\"" +
+                                            menu_field(title) + "\" needs=\"x11\" startup_notify=\"true\"\n");
+  // A desktop file that could not be stored whole is not handed to the menu
+  // tool: the run goes on as without one.
+  const bool desktop_stored =
+      desktop_file && write_and_close(desktop_file, temp.file(desktop_name),
+                                      "[Desktop Entry]\nValue=1.0\nType=Application\nName=" + entry_value(title) +
+                                          "\nExec=" + entry_value(exec_command) + "\nIcon=" + entry_value(icon) +
+                                          "\n");
 
-  if (!desktop_file) {
-    if (menu_file) fclose(menu_file);
-    run(desktop_programs.update_menus);
+  if (!desktop_stored) {
+    if (menu_file) close_or_remove(menu_file, menu_path, menu_written);
+    run_update_menus();
     return;
   }
-  fclose(desktop_file);
 
   std::string list;
   for (const MENU_DIRECTORY& directory : menu_directories(menu_section)) {
@@ -396,8 +416,8 @@ void create_os_menu_shortcut(INT_U8 kind, const char* target_name, const char* a
   }
   run(std::string(desktop_programs.remove) + " " + desktop_path);
   if (menu_file) {
-    fclose(menu_file);
-    run(desktop_programs.update_menus);
+    close_or_remove(menu_file, menu_path, menu_written);
+    run_update_menus();
   }
 }
 
@@ -430,7 +450,7 @@ void remove_os_menu_shortcut(INT_U8, const char*, const char*, const char* title
           shell_quoted(temp.file("zorv-" + file_name + ".desktop")));
     }
   }
-  run(desktop_programs.update_menus);
+  run_update_menus();
 }
 
 void open_url(const char* url) {

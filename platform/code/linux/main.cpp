@@ -16,6 +16,9 @@ int main(int argc, char** argv, char** envp) {
   install_x_error_handler();
   program_argv = argv;
   program_envp = envp;
+  // Before the handlers: a request that arrives once they are in place
+  // already ends a program without a window.
+  end_on_quit_signal_without_window();
   install_signal_handlers();
   init_fonts();
   start_installer(static_cast<INT_S16>(argc), argv);

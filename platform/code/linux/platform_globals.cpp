@@ -2,6 +2,7 @@
 // its callback, signals, the X error handler, and the globals built before
 // main (screen image, KEYBOARD and MOUSE handles).
 #include <signal.h>
+#include <unistd.h>
 
 #include <X11/Xproto.h>
 
@@ -24,8 +25,9 @@ char** program_argv = nullptr;
 char** program_envp = nullptr;
 INT_U8 gl_context_mismatch = 0;
 
-// The only thing the signal handler touches.
+// The signal handler touches only these (and reads whether a window exists).
 static volatile sig_atomic_t quit_signal_pending = 0;
+static volatile sig_atomic_t quit_signal_ends_windowless = 0;
 
 void set_may_quit_callback(MAY_QUIT_CALLBACK callback) { may_quit_callback = callback; }
 
@@ -41,8 +43,14 @@ void handle_signal(INT_S32 signal_number) {
   // 1, 2, 3, 13 and 15 are termination requests; everything else (28, the
   // window-size change, included) is ignored. The callback may open a
   // dialog, so it is asked later on the main thread.
-  if (signal_number > 0 && signal_number < 16 && ((0xA00Eu >> signal_number) & 1u)) quit_signal_pending = 1;
+  if (!(signal_number > 0 && signal_number < 16 && ((0xA00Eu >> signal_number) & 1u))) return;
+  if (quit_signal_ends_windowless && !x11.window) _exit(1);
+  quit_signal_pending = 1;
 }
+
+void end_on_quit_signal_without_window() { quit_signal_ends_windowless = 1; }
+
+bool is_display_open() { return x11.display != nullptr; }
 
 static void signal_trampoline(int signal_number) { handle_signal(signal_number); }
 

@@ -213,6 +213,9 @@ void WM_FILE_SELECT::build(WM_ACTION_CALLBACK callback, INT_WORD arg1, const cha
              static_cast<INT_U16>(w - m), static_cast<INT_U16>(row_y - 2 * m - name_box->height - m),
              4, kListWeights, list_style, list_scrollbar_style);
   list->rows_per_page = 0;
+  // A folder of any size lists as many entries as a grid can hold, not the
+  // default 1,024 rows.
+  list->row_limit = -1;
   INT_S32 list_row_h = row_h;
   for (const IMAGE* icon : {&wm_drive_icons[9], &wm_parent_folder_icon, &wm_file_icon,
                             &wm_folder_icon})

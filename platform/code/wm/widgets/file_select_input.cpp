@@ -36,10 +36,14 @@ const int kMaxLocationItems = 256;
 const INT_S16 kNameMaxLength = 256;
 const char kParentName[] = "..";
 
-WM_IMAGE* make_icon(const IMAGE& picture, INT_WORD command, WM_FILE_SELECT* self) {
+// Folder and file icons keep their shape in a cell of any size; the drive
+// icons are shown as the skin drew them, fitted to the cell.
+WM_IMAGE* make_icon(const IMAGE& picture, INT_WORD command, WM_FILE_SELECT* self,
+                    INT_U8 keep_aspect) {
   WM_IMAGE* icon = new WM_IMAGE(0, 0, 0, 0, 1, WM_FILE_SELECT::on_command, command,
                                 reinterpret_cast<INT_WORD>(self), IMAGE_CLICK_RELEASE);
   icon->picture.copy_from(&picture);
+  icon->picture.keep_aspect = keep_aspect;
   return icon;
 }
 
@@ -98,7 +102,7 @@ void WM_FILE_SELECT::fill_folder_view() {
 
   FOLDER above(folder);
   const INT_WORD up = word_from_s32(above.go_up() ? 1 : kMyComputer);
-  WM_IMAGE* icon = make_icon(wm_parent_folder_icon, kCommandLocation, this);
+  WM_IMAGE* icon = make_icon(wm_parent_folder_icon, kCommandLocation, this, 1);
   icon->click_arg1 = up;
   if (!list->place_object(0, 0, icon)) delete icon;
   if (WM_BUTTON* b = list->add_font_button_cell(1, 0, kParentName, &style.fg_colour,
@@ -131,7 +135,7 @@ void WM_FILE_SELECT::fill_drives_view() {
     const IMAGE& picture = type >= 0 && type < WM_DRIVE_ICON_COUNT && wm_drive_icons[type].width > 0
                                ? wm_drive_icons[type]
                                : wm_drive_icons[0];
-    WM_IMAGE* icon = make_icon(picture, kCommandDrive, this);
+    WM_IMAGE* icon = make_icon(picture, kCommandDrive, this, 0);
     icon->click_arg1 = i;
     if (!list->place_object(0, row, icon)) delete icon;
     // A drive gone since it was counted has no name.
@@ -162,7 +166,7 @@ void WM_FILE_SELECT::add_entry_row(const DIR_SCAN_ITEM* entry) {
   const INT_WORD command = entry->is_folder ? kCommandFolder : kCommandFile;
   const INT_WORD self = reinterpret_cast<INT_WORD>(this);
   const INT_S16 row = row_count;
-  WM_IMAGE* icon = make_icon(entry->is_folder ? wm_folder_icon : wm_file_icon, command, this);
+  WM_IMAGE* icon = make_icon(entry->is_folder ? wm_folder_icon : wm_file_icon, command, this, 1);
   icon->click_arg1 = word_from_s32(row);
   if (!list->place_object(0, row, icon)) {
     delete icon;

@@ -346,10 +346,18 @@ void WM_FLOATING_MENU::update_scroll_buttons() {
   }
   bool want_up = !up_displaced && !grid->is_scrolled_to_top();
   bool want_down = !down_displaced && grid->scroll_value() != 0;
-  // One row cannot hold a button and still show an entry; two rows cannot
-  // hold both buttons. The keys and the wheel reach every entry there.
+  // One row cannot hold a button and still show an entry: the keys and the
+  // wheel reach every entry there. Two rows hold one button beside one entry:
+  // the one the last scroll went towards, so that holding it runs on to the
+  // end of the list.
   const INT_S32 run = last_visible - first_visible + 1;
-  if (run <= 1 || (run == 2 && want_up && want_down)) want_up = want_down = false;
+  if (run <= 1) want_up = want_down = false;
+  if (run == 2 && want_up && want_down) {
+    if (scrolled_up_last_)
+      want_down = false;
+    else
+      want_up = false;
+  }
   struct SIDE {
     bool wanted;
     INT_S16 row;
@@ -404,6 +412,7 @@ INT_S32 WM_FLOATING_MENU::on_scroll_button(WM_SCREEN_OBJECT*, INT_WORD menu_word
   if (!m || !m->grid) return 0;
   WM_GRID* g = m->grid;
   m->remove_scroll_buttons();
+  m->scrolled_up_last_ = up ? 1 : 0;
   if (up) {
     // One entry comes into view, with any separators right above it.
     for (INT_S16 k = 1;; ++k) {

@@ -145,8 +145,30 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
     layout();
     remove_scroll_buttons();
   }
+  // With keyboard navigation on, the focus stays on an entry in view: left
+  // on one scrolled away or lent to a scroll button, it would pass to "^" or
+  // "v", and the next pass would scroll back a row.
+  INT_U16 fc = 0, fr = 0;
+  const bool focused = grid->keyboard_navigation && grid->find_focus_cell(&fc, &fr, 1);
   layout();
+  if (focused) focus_nearest_shown(static_cast<INT_S16>(fr));
   return 1;
+}
+
+// Focuses the item nearest to row among those the run shows, the rows lent
+// to scroll buttons left out; the view does not move.
+void WM_FLOATING_MENU::focus_nearest_shown(INT_S16 row) {
+  const INT_S32 lo = first_visible + (up_displaced && up_row == first_visible ? 1 : 0);
+  const INT_S32 hi = last_visible - (down_displaced && down_row == last_visible ? 1 : 0);
+  if (lo > hi) return;
+  const INT_S32 from = row < lo ? lo : row > hi ? hi : row;
+  for (INT_S32 d = 0; d <= hi - lo; ++d) {
+    for (const INT_S32 r : {from - d, from + d}) {
+      if (r < lo || r > hi || !item_at(static_cast<INT_S16>(r))) continue;
+      if (entry_at(static_cast<INT_S16>(r)) != wm_focus_object) focus_entry(static_cast<INT_S16>(r));
+      return;
+    }
+  }
 }
 
 void WM_FLOATING_MENU::close_as_escape() {

@@ -327,7 +327,7 @@ void WM_GRID::update_slider() {
 }
 
 WM_SCREEN_OBJECT* WM_GRID::place_object(INT_U16 column, INT_S16 row, WM_SCREEN_OBJECT* object) {
-  if (row < 0 || (row_limit != -1 && row >= row_limit)) return nullptr;
+  if (row < 0 || row >= GRID_ROW_CEILING || (row_limit != -1 && row >= row_limit)) return nullptr;
   const INT_U8 overflowed = overflows();
   const INT_S32 ys = gap(style.y_spacing);
 
@@ -353,7 +353,7 @@ WM_SCREEN_OBJECT* WM_GRID::place_object(INT_U16 column, INT_S16 row, WM_SCREEN_O
     const INT_S32 first_top = row_count > 0 ? row_top(first_shown_row) : 0;
     const INT_S32 inner = inner_height();
     const INT_S16 h = new_row_height();
-    for (INT_S16 r = old_count; r <= row; ++r) {
+    for (INT_S32 r = old_count; r <= row; ++r) {
       GRID_ROW* gr = made[r - old_count];
       rows[r] = gr;
       gr->height = h;

@@ -34,7 +34,12 @@ void WM_IMAGE::draw() {
   const INT_S16 dx = static_cast<INT_S16>((width - picture.width) / 2);
   const INT_S16 dy = static_cast<INT_S16>((height - picture.height) / 2);
   const INT_S16 x1 = static_cast<INT_S16>(x + dx), y1 = static_cast<INT_S16>(y + dy);
-  const INT_S16 x2 = static_cast<INT_S16>(x1 + width - 1), y2 = static_cast<INT_S16>(y1 + height - 1);
+  // Border and hover fill frame the picture: a picture that keeps its aspect
+  // is narrower or lower than the widget, and the widget's own size from the
+  // picture's corner would reach past the widget.
+  const INT_S16 w = picture.width ? static_cast<INT_S16>(picture.width) : width;
+  const INT_S16 h = picture.height ? static_cast<INT_S16>(picture.height) : height;
+  const INT_S16 x2 = static_cast<INT_S16>(x1 + w - 1), y2 = static_cast<INT_S16>(y1 + h - 1);
   picture.draw_to(x1, y1, wm_surface, BLIT_BLEND);
   if (border_mask) {
     const COLOUR unset = 0;

@@ -105,6 +105,9 @@ void WM_PROGRESS_BAR::init(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, const c
                            const COLOUR* fill, INT_U8 f, INT_U8 font_id, INT_U16 fw, INT_U16 fh,
                            INT_U16 gl, INT_U16 gr, INT_U16 gt, INT_U16 gb) {
   label = title = nullptr;  // before anything can fail, for the destructor
+  // A bar of no size would paint from its corner backwards, outside itself.
+  if (w < 1) w = 1;
+  if (h < 1) h = 1;
   if (font_id == kDefaultFont && wm_surface) font_id = static_cast<INT_U8>(wm_surface->font);
   if (fw == kUnsetSize && wm_surface) fw = static_cast<INT_U16>(wm_surface->font_width);
   if (fh == kUnsetSize && wm_surface) fh = static_cast<INT_U16>(wm_surface->font_height);

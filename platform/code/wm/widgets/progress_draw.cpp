@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "image.h"
+#include "widget_shared.h"
 #include "wm_globals.h"
 #include "wm_progress.h"
 
@@ -130,6 +131,7 @@ void WM_PROGRESS_BAR::text_boxes(const GEOMETRY& g, INT_S32 tw, INT_S32 m[4],
 void WM_PROGRESS_BAR::draw() {
   IMAGE* surface = wm_surface;
   if (!surface) return;
+  const widgets::OWN_CLIP own(surface, this);
   const GEOMETRY g = geometry();
   const bool skinned = has_skin();
   const bool vertical = (flags & PB_FLAG_VERTICAL) != 0;

@@ -204,6 +204,9 @@ void WM_SCROLLBAR::layout_track() {
     default:
       report_fatal_error(kErrorOrientation, nullptr);
   }
+  // A bar resized below its slider has no travel; a negative one would put
+  // the slider outside the bar.
+  if (track_length < 0) track_length = 0;
 }
 
 void WM_SCROLLBAR::set_slider_size(INT_S16 length) {

@@ -2,6 +2,7 @@
 // flat look paints the track, slider and buttons from the bar's colours. The
 // slider stands at `shown_value`, the value last reported to the owner.
 #include "image.h"
+#include "widget_shared.h"
 #include "wm_border.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
@@ -28,6 +29,8 @@ inline S16 s16(INT_S32 v) { return static_cast<S16>(v); }
 }  // namespace
 
 void WM_SCROLLBAR::draw() {
+  if (!wm_surface) return;
+  const widgets::OWN_CLIP own(wm_surface, this);
   if (has_bar_images())
     draw_skinned();
   else

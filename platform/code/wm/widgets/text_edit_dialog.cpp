@@ -24,6 +24,10 @@ const INT_U32 kSunkenShading = 4;
 
 INT_S16 s16(INT_S32 v) { return static_cast<INT_S16>(v); }
 
+// The edit box counts its length in 16 signed bits; a larger limit would
+// wrap negative and take no character at all.
+const INT_U16 kLongestText = 32767;
+
 WM_STYLE_SET sunken_copy(const WM_STYLE_SET& button_style) {
   WM_STYLE_SET copy(button_style);
   copy.ssf |= kSunkenBorderFlags;
@@ -54,7 +58,8 @@ WM_TEXT_EDIT_DIALOG::WM_TEXT_EDIT_DIALOG(INT_S16 px, INT_S16 py, INT_U8 vis,
   invalidate();
   visible = needs_redraw = vis;
   const WM_STYLE_SET edit_style = sunken_copy(button_style);
-  build(callback, argument, &edit_style, ok_text, cancel_text, s16(max_length));
+  build(callback, argument, &edit_style, ok_text, cancel_text,
+        s16(max_length > kLongestText ? kLongestText : max_length));
 }
 
 WM_TEXT_EDIT_DIALOG::~WM_TEXT_EDIT_DIALOG() {}

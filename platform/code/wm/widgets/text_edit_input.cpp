@@ -16,6 +16,10 @@ const INT_U8 kFirstPrintable = 32;
 const INT_U8 kDel = 127;
 const INT_U8 kTextCursorShape = 5;
 
+// Control characters and DEL never enter the text, typed or pasted: a pasted
+// line break would end up in a file name.
+bool is_typeable(INT_U8 c) { return c >= kFirstPrintable && c != kDel; }
+
 }  // namespace
 
 void WM_TEXT_EDIT::changed(INT_S32* result) {
@@ -141,7 +145,8 @@ INT_S32 WM_TEXT_EDIT::handle_char(INT_U8 c, bool ctrl, INT_S32* result) {
         INT_S32 n = 0;
         for (; *p && n < room && n < static_cast<INT_S32>(sizeof kept) - 1; ++p) {
           const INT_U8 ch = static_cast<INT_U8>(*p);
-          if (!char_filter || char_filter(ch)) kept[n++] = static_cast<char>(ch);
+          if (is_typeable(ch) && (!char_filter || char_filter(ch)))
+            kept[n++] = static_cast<char>(ch);
         }
         kept[n] = 0;
         if (n > 0) insert_text(kept);
@@ -163,7 +168,7 @@ INT_S32 WM_TEXT_EDIT::handle_char(INT_U8 c, bool ctrl, INT_S32* result) {
         break;
     }
   }
-  if (c < kFirstPrintable || c == kDel) return 0;
+  if (!is_typeable(c)) return 0;
   if (char_filter && !char_filter(c)) return 0;
   const bool replaced = delete_selection();
   if (text.length() < max_length) {

@@ -39,6 +39,23 @@ struct SAVED_CLIP {
   }
 };
 
+// For the length of a drawing, the surface's clip narrowed to the object's
+// own rectangle (nothing at all for an object without size), so that parts
+// its gaps or texts push past its edges are cut there.
+struct OWN_CLIP {
+  SAVED_CLIP saved;
+  OWN_CLIP(IMAGE* surface, const WM_SCREEN_OBJECT* o) : saved(surface) {
+    if (o->width < 1 || o->height < 1)
+      surface->clip_left = surface->clip_right = surface->clip_top = surface->clip_bottom = -1;
+    else
+      surface->intersect_clip(o->x, o->y, static_cast<INT_S16>(o->x + o->width - 1),
+                              static_cast<INT_S16>(o->y + o->height - 1));
+  }
+  ~OWN_CLIP() { saved.restore(); }
+  OWN_CLIP(const OWN_CLIP&) = delete;
+  OWN_CLIP& operator=(const OWN_CLIP&) = delete;
+};
+
 // The corner radius of a painted face of that rectangle.
 INT_S16 face_radius(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2);
 
