@@ -38,6 +38,8 @@ class InstallFailureE2E : public InstallE2E {
   bool wait_for_status_line(const std::string& line) {
     dialog = mirror.show(INSTALL_PAGE_PROGRESS, 0);
     if (!dialog || !dialog->status_label) return false;
+    // The mirror's own run may have stopped at a failure box over the line.
+    while (WM_SCREEN_OBJECT* box = find_popup(WM_KIND_CONFIRM)) page_manager.current_manager->remove_popup(box, 1, 0);
     std::string text = line;
     dialog->set_progress(100, &text[0]);
     page_manager.current_manager->invalidate_display();
