@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "clock.h"
 #include "image.h"
 #include "paired.h"
 #include "window.h"
@@ -57,6 +58,32 @@ pid_t start_private_server() {
   return pid;
 }
 
+// A frame with nothing to do (no events, no idle wait), as a ratio to the one
+// request a frame needs: the key map.
+void idle_frames() {
+  if (!open_frame()) return;
+  const INT_U32 wait = get_idle_wait();
+  set_idle_wait(0);
+  update_platform();
+  XSync(x11.display, False);
+  auto frame = [] { update_platform(); };
+  auto key_map = [] {
+    char keys[32];
+    XQueryKeymap(x11.display, keys);
+  };
+  const PAIRED p = paired_rounds(15, 200, frame, key_map);
+  const unsigned long before = XNextRequest(x11.display);
+  update_platform();
+  const unsigned long requests = XNextRequest(x11.display) - before;
+  std::printf("idle frame (min / median / max):\n");
+  print_spread("update_platform / XQueryKeymap", p.ratio);
+  print_spread("update_platform", p.ours, 1e6, "us");
+  print_spread("XQueryKeymap", p.baseline, 1e6, "us");
+  std::printf("  requests per idle frame: %lu\n", requests);
+  set_idle_wait(wait);
+  close_window(65535);
+}
+
 }  // namespace
 
 int main() {
@@ -96,6 +123,7 @@ int main() {
     XDestroyImage(image);
     close_window(65535);
   }
+  idle_frames();
   close_display();
   if (server > 0) {
     kill(server, SIGTERM);

@@ -1,11 +1,18 @@
-// Every way a frame reaches the server (a shared segment, the screen pixels
-// lent to the XImage, a converted copy) shows the same pixels, on Xvfb and on
-// Xorg with the dummy driver, at depths 24 and 16, before and after a resize.
+// Every way a frame reaches the server (the screen pixels living in a shared
+// segment, a copy converted into one, the screen pixels lent to the XImage, a
+// converted copy) shows the same pixels, on Xvfb and on Xorg with the dummy
+// driver, at depths 24 and 16, before and after a resize.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "image.h"
@@ -68,17 +75,25 @@ TEST_P(PresentPaths, EveryPathShowsTheSamePixelsAcrossAResize) {
   }
   for (INT_U8 shared : {1, 0}) {
     x11_shared_memory_allowed = shared;
-    const std::string expected = shared && has_shm ? "shared" : c.depth == 24 ? "borrowed" : "copied";
+    const std::string expected = shared && has_shm ? (c.depth == 24 ? "segment" : "shared")
+                                                   : c.depth == 24 ? "borrowed" : "copied";
+    // On the segment path the screen image draws straight into what the
+    // server reads: nothing is copied before a present.
+    auto drawn_in_place = [&] {
+      return expected != "segment" || reinterpret_cast<char*>(get_screen_image(0)->pixels) == x11.ximage->data;
+    };
     WINDOW_REQUEST r{"Paths", 203, 97, 0, NO, NO, NO, NO, 0};  // odd width: the pitch is wider
     ASSERT_TRUE(open_window(&r, 0));
     zt::pump_until([] { return false; }, 100);
     EXPECT_EQ(x11_presentation_kind(), expected);
+    EXPECT_TRUE(drawn_in_place());
     EXPECT_EQ(present_and_compare(probe, c.depth, 1), 0) << expected;
     r.width = 150;
     r.height = 121;
     ASSERT_TRUE(open_window(&r, 0));
     zt::pump_until([] { return false; }, 100);
     EXPECT_EQ(x11_presentation_kind(), expected);
+    EXPECT_TRUE(drawn_in_place());
     EXPECT_EQ(present_and_compare(probe, c.depth, 2), 0) << expected << " after the resize";
     EXPECT_EQ(present_and_compare(probe, c.depth, 3), 0) << expected << " a second frame";
     close_window(65535);
@@ -97,15 +112,58 @@ TEST(PresentPathsReconnect, ClosingTheDisplayUnderASharedWindowThenOpeningAgain)
   ASSERT_TRUE(probe.ok());
   WINDOW_REQUEST r{"Again", 64, 48, 0, NO, NO, NO, NO, 0};
   ASSERT_TRUE(open_window(&r, 0));
-  EXPECT_STREQ(x11_presentation_kind(), "shared");
+  EXPECT_STREQ(x11_presentation_kind(), "segment");
   close_display();
   EXPECT_STREQ(x11_presentation_kind(), "none");
   ASSERT_TRUE(open_window(&r, 0));
   zt::pump_until([] { return false; }, 100);
-  EXPECT_STREQ(x11_presentation_kind(), "shared");
+  EXPECT_STREQ(x11_presentation_kind(), "segment");
   EXPECT_EQ(present_and_compare(probe, 24, 4), 0);
   close_window(65535);
   close_display();
+}
+
+// Shared segments of a process, from the system's table.
+int segments_made_by(pid_t pid) {
+  std::ifstream table("/proc/sysvipc/shm");
+  std::string line;
+  std::getline(table, line);  // the heading
+  int count = 0;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    long key, id, perms, size, creator;
+    if (fields >> key >> id >> perms >> size >> creator && creator == pid) ++count;
+  }
+  return count;
+}
+
+// A program that ends (exit, static destructors) with its window open and
+// the screen image's pixels in a segment: it neither crashes nor leaves the
+// segment behind.
+TEST(PresentPathsExit, EndingTheProgramWithTheWindowOpen) {
+  std::unique_ptr<zt::XServer> server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  zt::XProbe probe;
+  ASSERT_TRUE(probe.ok());
+  const zt::ChildResult child = zt::run_in_child([] {
+    WINDOW_REQUEST r{"Ending", 203, 97, 0, NO, NO, NO, NO, 0};
+    if (!open_window(&r, 0)) return;
+    COLOUR c = 0xFF336699u;
+    get_screen_image(0)->clear(&c, 1);
+    swap_screens(-1);
+    printf("%s %d %d\n", x11_presentation_kind(), static_cast<int>(getpid()), segments_made_by(getpid()));
+    fflush(stdout);
+    exit(0);
+  });
+  EXPECT_EQ(child.status, 0) << child.err;
+  EXPECT_EQ(child.err, "");
+  int pid = 0, segments = 0;
+  char kind[16] = {0};
+  ASSERT_EQ(sscanf(child.out.c_str(), "%15s %d %d", kind, &pid, &segments), 3) << child.out;
+  EXPECT_STREQ(kind, "segment");
+  EXPECT_EQ(segments, 1);
+  // The server lets go of it when it sees the connection closed.
+  EXPECT_TRUE(zt::pump_until([pid] { return segments_made_by(pid) == 0; }, 10000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, PresentPaths,

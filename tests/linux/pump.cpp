@@ -1,7 +1,10 @@
 // The frame pump driven as a person would, with xdotool on a private Xvfb.
 #include <gtest/gtest.h>
 
+#include <X11/keysym.h>
+
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -294,5 +297,76 @@ TEST(PumpWithoutWindowManager, CtrlHeldOverTheWindowReadsDown) {
     ASSERT_TRUE(zt::xdotool("keyup Control_L"));
     close_window(65535);
   }
+  close_display();
+}
+
+// Where keys go is followed through focus and crossing events: each frame
+// asks the server for the key map and nothing else. Without a window manager
+// the focus starts as PointerRoot; the table walks it and the pointer through
+// the cases a person meets.
+TEST(PumpWithoutWindowManager, KeysFollowFocusAndPointerWithTheKeyMapTheOnlyRequest) {
+  auto server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  zt::XProbe probe;
+  Display* d = probe.display();
+  const KeyCode ctrl_server = XKeysymToKeycode(d, XK_Control_L);
+  const INT_S32 ctrl = 37;
+  auto server_holds_ctrl = [&] {
+    char keys[32];
+    XQueryKeymap(d, keys);
+    return ((static_cast<unsigned char>(keys[ctrl_server / 8]) >> (ctrl_server % 8)) & 1) != 0;
+  };
+  // Ctrl held as the server sees it, then whether a frame reads it as ours.
+  // Everything the server sent before the key went down has arrived by then:
+  // two frames take it in whichever way it was read.
+  auto ctrl_seen = [&] {
+    EXPECT_TRUE(zt::xdotool("keydown Control_L"));
+    EXPECT_TRUE(zt::pump_until(server_holds_ctrl, 10000));
+    update_platform();
+    update_platform();
+    const bool seen = KEYBOARD::is_key_down(ctrl) != 0;
+    EXPECT_TRUE(zt::xdotool("keyup Control_L"));
+    EXPECT_TRUE(zt::pump_until([&] { return !server_holds_ctrl(); }, 10000));
+    return seen;
+  };
+  auto focus_to = [&](Window w) {
+    XSetInputFocus(d, w, RevertToNone, CurrentTime);
+    XSync(d, False);
+  };
+  // The pointer waits where the window appears: it is inside from the start.
+  ASSERT_TRUE(zt::xdotool("mousemove --sync 512 384"));
+  WINDOW_REQUEST r = {"Keys", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
+  ASSERT_TRUE(open_window(&r, 0));
+  const std::string id = std::to_string(x11.window);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(d, &focus, &revert);
+  ASSERT_EQ(focus, static_cast<Window>(PointerRoot));
+  KEYBOARD keyboard;
+
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    bool seen;
+  } steps[] = {
+      {"focus PointerRoot, the pointer in from the start", [] {}, true},
+      {"the pointer out", [] { zt::xdotool("mousemove --sync 5 5"); }, false},
+      {"the window focused, the pointer out", [&] { zt::xdotool("windowfocus --sync " + id); }, true},
+      {"focus PointerRoot again, the pointer out", [&] { focus_to(PointerRoot); }, false},
+      {"the pointer in", [&] { zt::xdotool("mousemove --sync --window " + id + " 50 50"); }, true},
+      {"focus None, the pointer in", [&] { focus_to(None); }, false},
+      {"focus PointerRoot, the pointer in", [&] { focus_to(PointerRoot); }, true},
+      {"the pointer out again", [] { zt::xdotool("mousemove --sync 1000 700"); }, false},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.act();
+    EXPECT_EQ(ctrl_seen(), s.seen);
+    update_platform();  // nothing is pending now
+    const unsigned long before = XNextRequest(x11.display);
+    update_platform();
+    EXPECT_EQ(XNextRequest(x11.display) - before, 1u);
+  }
+  close_window(65535);
   close_display();
 }

@@ -47,6 +47,52 @@ static INT_U16 library_button(unsigned x_button) {
   }
 }
 
+static Window root_window() { return RootWindow(x11.display, DefaultScreen(x11.display)); }
+
+void start_focus_tracking() {
+  // Only root windows hear that the focus became PointerRoot or stopped
+  // being it; the window itself hears only of its own focus.
+  XSelectInput(x11.display, root_window(), FocusChangeMask);
+  // The pointer's crossings into the new window are on their way.
+  x11.pointer_inside = 0;
+  x11.focus_query_serial = NextRequest(x11.display);
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(x11.display, &focus, &revert);
+  x11.focus_pointer_root = focus == PointerRoot;
+  x11.window_focused = x11.window && focus == x11.window;
+}
+
+void stop_focus_tracking() {
+  if (x11.display) XSelectInput(x11.display, root_window(), NoEventMask);
+  x11.window_focused = 0;
+  x11.focus_pointer_root = 0;
+  x11.pointer_inside = 0;
+}
+
+// Grab and ungrab modes tell of keyboard grabs, which leave the focus where
+// it was; our own grab is recorded apart.
+static void follow_focus(const XFocusChangeEvent& e) {
+  if (e.mode == NotifyGrab || e.mode == NotifyUngrab || e.display != x11.display) return;
+  const INT_U8 in = e.type == FocusIn;
+  if (e.window == x11.window) {
+    // NotifyPointer: the focus is PointerRoot and the pointer is here, which
+    // the root's events and the crossings already tell.
+    if (e.detail != NotifyPointer) x11.window_focused = in;
+  } else if (e.window == root_window() && e.serial >= x11.focus_query_serial) {
+    if (e.detail == NotifyPointerRoot) x11.focus_pointer_root = in;
+    else if (e.detail == NotifyDetailNone && in) x11.focus_pointer_root = 0;
+  }
+}
+
+// Crossings of a grab's start are reported as if the pointer moved to the
+// grab window, which it did not; those of its end tell where it really is.
+static void follow_pointer(const XCrossingEvent& e) {
+  if (e.window != x11.window || e.mode == NotifyGrab) return;
+  // Into a child window is still inside ours.
+  x11.pointer_inside = e.type == EnterNotify || e.detail == NotifyInferior;
+}
+
 bool handle_window_event(XEvent* event) {
   if (event->type == MappingNotify) {
     // The keyboard changed: keep the keycode translation in step with it.
@@ -99,8 +145,13 @@ bool handle_window_event(XEvent* event) {
       }
       return true;
     }
+    case EnterNotify:
+    case LeaveNotify:
+      follow_pointer(event->xcrossing);
+      return false;
     case FocusIn:
     case FocusOut:
+      follow_focus(event->xfocus);
       // Our own grabs and ungrabs move the focus too (modes NotifyGrab and
       // NotifyUngrab): answering those with more grabs would never end.
       if (event->xfocus.mode == NotifyGrab || event->xfocus.mode == NotifyUngrab) return false;
@@ -140,15 +191,8 @@ bool handle_window_event(XEvent* event) {
 // manager nobody gives it the focus: with focus PointerRoot the keys go to
 // the window under the pointer, and a keyboard grab brings them here
 // whatever the focus. With focus None the server drops them.
-static INT_U8 keys_come_here(Window focus) {
-  if (focus == x11.window || x11.keyboard_grabbed) return 1;
-  if (focus != PointerRoot) return 0;
-  Window root = 0, child = 0;
-  int root_x = 0, root_y = 0, x = 0, y = 0;
-  unsigned mask = 0;
-  if (!XQueryPointer(x11.display, x11.window, &root, &child, &root_x, &root_y, &x, &y, &mask))
-    return 0;  // the pointer is on another screen
-  return x >= 0 && y >= 0 && x < get_screen_width(0) && y < get_screen_height(0);
+static INT_U8 keys_come_here() {
+  return x11.keyboard_grabbed || x11.window_focused || (x11.focus_pointer_root && x11.pointer_inside);
 }
 
 void update_platform() {
@@ -175,10 +219,7 @@ void update_platform() {
   char server_map[32];
   XQueryKeymap(x11.display, server_map);
   translate_key_map(server_map, key_map);
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(x11.display, &focus, &revert);
-  x11.key_map_focused = keys_come_here(focus);
+  x11.key_map_focused = keys_come_here();
   frame_activity = 0;
   update_sound();
 }

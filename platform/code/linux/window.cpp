@@ -240,11 +240,13 @@ static int mask_width(unsigned long mask) {
   return width;
 }
 
-// How frames reach the server. SHARED: converted into a segment the server
-// reads itself (XShmPutImage). BORROWED: the XImage lies over the screen
-// image's own pixels, whose layout is the server's (XPutImage, no copy).
-// COPIED: converted into the XImage's own buffer (XPutImage).
-enum PRESENTATION { PRESENT_COPIED, PRESENT_BORROWED, PRESENT_SHARED };
+// How frames reach the server. SEGMENT: the screen image's pixels live in a
+// segment the server reads itself, their layout being the server's
+// (XShmPutImage, no copy). SHARED: converted into such a segment.
+// BORROWED: the XImage lies over the screen image's own pixels, whose layout
+// is the server's (XPutImage, no copy). COPIED: converted into the XImage's
+// own buffer (XPutImage).
+enum PRESENTATION { PRESENT_COPIED, PRESENT_BORROWED, PRESENT_SHARED, PRESENT_SEGMENT };
 static PRESENTATION presentation = PRESENT_COPIED;
 static XShmSegmentInfo shm_segment;
 static int shm_opcode = 0;         // the extension's major opcode while an attach is checked
@@ -254,17 +256,63 @@ INT_U8 x11_shared_memory_allowed = 1;
 
 const char* x11_presentation_kind() {
   if (!x11.ximage) return "none";
-  return presentation == PRESENT_SHARED ? "shared" : presentation == PRESENT_BORROWED ? "borrowed" : "copied";
+  switch (presentation) {
+    case PRESENT_SEGMENT: return "segment";
+    case PRESENT_SHARED: return "shared";
+    case PRESENT_BORROWED: return "borrowed";
+    default: return "copied";
+  }
+}
+
+static INT_U32* segment_pixels() { return reinterpret_cast<INT_U32*>(shm_segment.shmaddr); }
+
+// The screen image's pixels are still the segment, rows as the XImage has them.
+static bool screen_in_segment() {
+  const IMAGE* s = platform_screen_image();
+  return presentation == PRESENT_SEGMENT && x11.ximage && segment_pixels() && s->pixels == segment_pixels() &&
+         x11.ximage->width == s->pitch && x11.ximage->height == s->height;
+}
+
+// Gives the screen image heap pixels again, with the segment's contents: the
+// image frees its pixels itself when it is resized or destroyed.
+static void take_back_screen_pixels() {
+  IMAGE* s = platform_screen_image();
+  if (!segment_pixels() || s->pixels != segment_pixels()) return;
+  const size_t bytes = static_cast<size_t>(s->pitch) * s->height * sizeof(INT_U32);
+  INT_U32* own = static_cast<INT_U32*>(malloc(bytes ? bytes : 1));
+  if (own) {
+    memcpy(own, s->pixels, bytes);
+  } else {
+    // No memory for them: the image is left empty rather than over memory
+    // that is about to go.
+    s->width = s->height = 0;
+    s->pitch = 0;
+    s->clip_left = s->clip_right = s->clip_top = s->clip_bottom = -1;
+  }
+  s->pixels = own;
+}
+
+// At exit the screen image's destructor frees its pixels: they must not be
+// the segment then. No request is made here (a forked child, or a
+// connection already gone); the server lets go of the segment when the
+// connection closes, and the segment, marked for removal, goes with it.
+static void release_segment_at_exit() {
+  if (presentation != PRESENT_SEGMENT || !segment_pixels()) return;
+  take_back_screen_pixels();
+  if (x11.ximage) x11.ximage->data = nullptr;
+  shmdt(shm_segment.shmaddr);
+  shm_segment.shmaddr = nullptr;
 }
 
 // Detaches what the XImage does not own, then destroys it.
 static void destroy_ximage() {
   if (!x11.ximage) return;
-  if (presentation == PRESENT_SHARED) {
+  if (presentation == PRESENT_SHARED || presentation == PRESENT_SEGMENT) {
+    if (presentation == PRESENT_SEGMENT) take_back_screen_pixels();
     XShmDetach(x11.display, &shm_segment);
     XSync(x11.display, False);  // the server lets go before the segment goes
     x11.ximage->data = nullptr;
-    shmdt(shm_segment.shmaddr);
+    if (shm_segment.shmaddr) shmdt(shm_segment.shmaddr);
     shm_segment = XShmSegmentInfo{};
   } else if (presentation == PRESENT_BORROWED) {
     x11.ximage->data = nullptr;  // the screen image's pixels: XDestroyImage would free them
@@ -303,8 +351,9 @@ static bool display_is_local() {
 }
 
 // An XImage in a shared segment the server has attached; null when the
-// extension is missing, refused or unusable here.
-static XImage* create_shared_image(Visual* visual, int depth, int width, int height) {
+// extension is missing, refused or unusable here, or when its rows would not
+// be `row_bytes` apart (0: any distance).
+static XImage* create_shared_image(Visual* visual, int depth, int width, int height, int row_bytes = 0) {
   int major = 0, minor = 0;
   Bool pixmaps = False;
   int opcode = 0, first_event = 0, first_error = 0;
@@ -320,6 +369,10 @@ static XImage* create_shared_image(Visual* visual, int depth, int width, int hei
   XImage* image = XShmCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment,
                                   static_cast<unsigned>(width), static_cast<unsigned>(height));
   if (!image) return nullptr;
+  if (row_bytes != 0 && image->bytes_per_line != row_bytes) {
+    XDestroyImage(image);
+    return nullptr;
+  }
   const size_t size = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height);
   segment.shmid = shmget(IPC_PRIVATE, size ? size : 1, IPC_CREAT | 0600);
   if (segment.shmid < 0) {
@@ -329,6 +382,7 @@ static XImage* create_shared_image(Visual* visual, int depth, int width, int hei
   segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
   if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
     shmctl(segment.shmid, IPC_RMID, nullptr);
+    segment = XShmSegmentInfo{};
     XDestroyImage(image);
     return nullptr;
   }
@@ -365,6 +419,31 @@ static bool layout_is_native(const XImage* image, int depth) {
          image->green_mask == 0x00FF00u && image->blue_mask == 0x0000FFu;
 }
 
+// The same, asked of an image without pixels.
+static bool server_layout_is_native(Visual* visual, int depth) {
+  XImage* probe =
+      XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr, 1, 1, 32, 0);
+  if (!probe) return false;
+  const bool native = layout_is_native(probe, depth);
+  XDestroyImage(probe);
+  return native;
+}
+
+// A segment the width of the screen image's rows (its pitch) that the screen
+// image's pixels move into; null when there is none to be had.
+static XImage* lend_screen_to_segment(Visual* visual, int depth) {
+  IMAGE* s = platform_screen_image();
+  XImage* image = create_shared_image(visual, depth, s->pitch, s->height, s->pitch * 4);
+  if (!image) return nullptr;
+  const size_t bytes = static_cast<size_t>(s->pitch) * s->height * sizeof(INT_U32);
+  static bool exit_handler = false;
+  if (!exit_handler) exit_handler = atexit(release_segment_at_exit) == 0;
+  memcpy(shm_segment.shmaddr, s->pixels, bytes);
+  free(s->pixels);
+  s->pixels = segment_pixels();
+  return image;
+}
+
 // The XImage that frames go through, and its pixel format.
 static void create_presentation(int width, int height) {
   free_presentation();
@@ -374,36 +453,40 @@ static void create_presentation(int width, int height) {
   int screen = DefaultScreen(x11.display);
   int depth = DefaultDepth(x11.display, screen);
   Visual* visual = DefaultVisual(x11.display, screen);
-  XImage* image = create_shared_image(visual, depth, width, height);
-  if (image) {
+  IMAGE* s = platform_screen_image();
+  const bool screen_fits = s->pixels && s->width == width && s->height == height;
+  const bool native = server_layout_is_native(visual, depth);
+  XImage* image = nullptr;
+  if (native && screen_fits && (image = lend_screen_to_segment(visual, depth))) {
+    presentation = PRESENT_SEGMENT;
+  } else if ((image = create_shared_image(visual, depth, width, height))) {
     presentation = PRESENT_SHARED;
   } else {
-    // The buffer is sized from the image's own row length, which follows the
-    // server's pixel size for the depth (16 bits for depth 15, say).
-    image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
-    if (image && layout_is_native(image, depth)) {
-      IMAGE* s = platform_screen_image();
-      if (s->pixels && s->width == width && s->height == height) {
-        // Over the screen pixels, rows as far apart as the screen's.
-        XDestroyImage(image);
-        image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                             reinterpret_cast<char*>(s->pixels), static_cast<unsigned>(width),
-                             static_cast<unsigned>(height), 32, s->pitch * 4);
-        if (image) presentation = PRESENT_BORROWED;
-      }
+    if (native && screen_fits) {
+      // Over the screen pixels, rows as far apart as the screen's.
+      image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                           reinterpret_cast<char*>(s->pixels), static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 32, s->pitch * 4);
+      if (image) presentation = PRESENT_BORROWED;
     }
-    if (image && presentation == PRESENT_COPIED) {
-      image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height)));
-      if (!image->data) {
-        XDestroyImage(image);
-        image = nullptr;
+    if (!image) {
+      // The buffer is sized from the image's own row length, which follows
+      // the server's pixel size for the depth (16 bits for depth 15, say).
+      image = XCreateImage(x11.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                           static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+      if (image) {
+        image->data =
+            static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height)));
+        if (!image->data) {
+          XDestroyImage(image);
+          image = nullptr;
+        }
       }
     }
   }
   if (!image) report_fatal_error(0x10, nullptr);
   // Pixels are written in this machine's byte order; Xlib converts when the
-  // server's differs (the shared path is only taken when it does not).
+  // server's differs (the shared paths are only taken when it does not).
   image->byte_order = LSBFirst;
   x11.ximage = image;
   if (image->bits_per_pixel == 16) {
@@ -423,6 +506,8 @@ static void create_presentation(int width, int height) {
 }
 
 static void resize_screen_image(int width, int height) {
+  // The image frees its old pixels: they must be its own again first.
+  if (presentation == PRESENT_SEGMENT) destroy_ximage();
   IMAGE* screen = platform_screen_image();
   screen->fixed_size = 0;
   screen->create(static_cast<INT_S16>(width), static_cast<INT_S16>(height));
@@ -505,9 +590,12 @@ bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
     set_window_icon();
     Atom protocols[1] = {wm_delete_window_atom()};
     XSetWMProtocols(x11.display, x11.window, protocols, 1);
-    XSelectInput(x11.display, x11.window, 0x3A804D);
+    // Crossings besides the usual events: whether keys typed with focus
+    // PointerRoot come here is followed through them.
+    XSelectInput(x11.display, x11.window, 0x3A804D | EnterWindowMask | LeaveWindowMask);
     XMapWindow(x11.display, x11.window);
     XMoveResizeWindow(x11.display, x11.window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    start_focus_tracking();
     static const char zeros[8] = {0};
     x11.blank_bitmap = XCreateBitmapFromData(x11.display, x11.window, zeros, 8, 8);
     XColor black = {}, white = {};
@@ -537,7 +625,9 @@ bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
     COLOUR black = 0xFF000000u;
     screen->clear(&black, 0);
   }
-  create_presentation(width, height);
+  // A segment that holds the screen's pixels still serves a window of the
+  // same size: the screen image keeps them.
+  if (!screen_in_segment()) create_presentation(width, height);
   return true;
 }
 
@@ -568,6 +658,7 @@ void close_window(INT_U16 display) {
   XUngrabPointer(x11.display, CurrentTime);
   XUngrabKeyboard(x11.display, CurrentTime);
   x11.keyboard_grabbed = 0;
+  stop_focus_tracking();
   XUnmapWindow(x11.display, x11.window);
   if (x11.decoration_hints) delete_decoration_hints();
   XDestroyWindow(x11.display, x11.window);
@@ -606,6 +697,7 @@ void close_display() {
   x11.window = 0;
   x11.gc = nullptr;
   x11.keyboard_grabbed = 0;
+  x11.window_focused = x11.focus_pointer_root = x11.pointer_inside = 0;
   reset_keycode_map();
 }
 
@@ -624,17 +716,25 @@ void swap_screens(INT_S16 display) {
       screen->dirty_bottom == 65535)
     return;
   if (!x11.ximage || !screen->pixels) return;
-  // Borrowed pixels must still be the screen's (an image recreated under us
-  // would leave the XImage over freed memory).
-  if (presentation == PRESENT_BORROWED &&
-      (x11.ximage->data != reinterpret_cast<char*>(screen->pixels) || x11.ximage->width != screen->width ||
-       x11.ximage->height != screen->height || x11.ximage->bytes_per_line != screen->pitch * 4))
+  // Borrowed or lent pixels must still be the screen's (an image recreated
+  // under us would leave the XImage over other memory).
+  if ((presentation == PRESENT_BORROWED &&
+       (x11.ximage->data != reinterpret_cast<char*>(screen->pixels) || x11.ximage->width != screen->width ||
+        x11.ximage->height != screen->height || x11.ximage->bytes_per_line != screen->pitch * 4)) ||
+      (presentation == PRESENT_SEGMENT && !screen_in_segment()))
     create_presentation(screen->width, screen->height);
   XImage* out = x11.ximage;
-  if (presentation == PRESENT_BORROWED) {
-    XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, static_cast<unsigned>(out->width),
-              static_cast<unsigned>(out->height));
-    XFlush(x11.display);
+  if (presentation == PRESENT_BORROWED || presentation == PRESENT_SEGMENT) {
+    const unsigned width = static_cast<unsigned>(screen->width), height = static_cast<unsigned>(screen->height);
+    if (presentation == PRESENT_SEGMENT) {
+      XShmPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, width, height, False);
+      // The server reads the segment while it handles the request: once it
+      // has answered, drawing into the screen image may go on.
+      XSync(x11.display, False);
+    } else {
+      XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, width, height);
+      XFlush(x11.display);
+    }
     frame_activity = 1;
     screen->dirty_left = screen->dirty_right = screen->dirty_top = screen->dirty_bottom = 65535;
     return;

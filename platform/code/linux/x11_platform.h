@@ -35,10 +35,20 @@ struct X11_PLATFORM {
   INT_S32 gl_buffer_width, gl_buffer_height;
   int glx_opcode;             // major opcode of GLX on this server; 0 = none
   // The window held the input focus when the key map was read (the keys
-  // count only then); read with the key map, once a frame.
+  // count only then); worked out with the key map, once a frame.
   INT_U8 key_map_focused;
   // The window holds the keyboard grab: keys come here whatever the focus.
   INT_U8 keyboard_grabbed;
+  // Where keys go, followed through focus and crossing events rather than
+  // asked each frame: the window has the focus itself; the focus is
+  // PointerRoot (keys go to the window under the pointer); the pointer is in
+  // the window.
+  INT_U8 window_focused;
+  INT_U8 focus_pointer_root;
+  INT_U8 pointer_inside;
+  // The request that asked for the focus when the window was made: root
+  // focus events from before it are older than its answer.
+  unsigned long focus_query_serial;
 };
 
 extern X11_PLATFORM x11;
@@ -59,7 +69,9 @@ IMAGE* platform_screen_image();
 // Presentation through the shared-memory extension where the server offers
 // it; tests clear it before a window opens to take the plain path.
 extern INT_U8 x11_shared_memory_allowed;
-// "shared", "borrowed" (the screen pixels themselves), "copied" or "none".
+// "segment" (the screen pixels live in a shared segment), "shared"
+// (converted into one), "borrowed" (the screen pixels themselves), "copied"
+// or "none".
 const char* x11_presentation_kind();
 
 // Event dispatch of the frame pump.
@@ -68,6 +80,10 @@ Bool accept_any_event(Display* display, XEvent* event, XPointer arg);
 // The clipboard's share of the event dispatch.
 void handle_selection_clear(XSelectionClearEvent* event);
 void handle_selection_request(XSelectionRequestEvent* event);
+// Focus tracking of a new window: starts following the root window's focus
+// and asks for the focus once; stopped when the window closes.
+void start_focus_tracking();
+void stop_focus_tracking();
 // Grabs of a full-screen window.
 void grab_input();
 void release_input();
