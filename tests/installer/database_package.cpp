@@ -114,18 +114,21 @@ TEST_F(DatabasePackage, NoDatabaseEntryLeavesTheDefaultsEvenAfterAGoodPackage) {
   EXPECT_STREQ(db.target_folder, "$ROOT0");
 }
 
-TEST_F(DatabasePackage, AnIncompleteRecordFails) {
-  const std::string dir = zt::make_temp_dir("cfg");
+// A package in `dir` whose "database.bin" is a record one byte short.
+void write_cut_record_package(const std::string& dir) {
   const std::string work = zt::make_temp_dir("work");
   const dbt::Bytes record = dbt::record(dbt::Spec());
   zt::write_bytes(work + "/database.bin", dbt::Bytes(record.begin(), record.end() - 1));
-  {
-    FOLDER out, scratch;
-    out.set_if_directory(dir.c_str());
-    scratch.set_if_directory(work.c_str());
-    PACKAGE package(&out, "installer.pkg", 1, 1024, 0);
-    ASSERT_TRUE(package.store_file(&scratch, "database.bin"));
-  }
+  FOLDER out, scratch;
+  out.set_if_directory(dir.c_str());
+  scratch.set_if_directory(work.c_str());
+  PACKAGE package(&out, "installer.pkg", 1, 1024, 0);
+  ASSERT_TRUE(package.store_file(&scratch, "database.bin"));
+}
+
+TEST_F(DatabasePackage, AnIncompleteRecordFails) {
+  const std::string dir = zt::make_temp_dir("cfg");
+  ASSERT_NO_FATAL_FAILURE(write_cut_record_package(dir));
   DATABASE db;
   EXPECT_FALSE(open(db, dir));
   EXPECT_NE(db.package, nullptr);
@@ -145,16 +148,7 @@ TEST_F(DatabasePackage, AFailureSaysWhichPackageAndWhy) {
   ASSERT_EQ(mkdir((folder + "/installer.pkg").c_str(), 0755), 0);
   zt::write_text(empty + "/installer.pkg", "");
   zt::write_text(junk + "/installer.pkg", std::string(5000, 'j'));
-  {
-    const std::string work = zt::make_temp_dir("work");
-    const dbt::Bytes record = dbt::record(dbt::Spec());
-    zt::write_bytes(work + "/database.bin", dbt::Bytes(record.begin(), record.end() - 1));
-    FOLDER out, scratch;
-    out.set_if_directory(cut.c_str());
-    scratch.set_if_directory(work.c_str());
-    PACKAGE package(&out, "installer.pkg", 1, 1024, 0);
-    ASSERT_TRUE(package.store_file(&scratch, "database.bin"));
-  }
+  ASSERT_NO_FATAL_FAILURE(write_cut_record_package(cut));
   struct Case {
     std::string dir, why;
   } cases[] = {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,11 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs pkgtool with the arguments, each quoted for the shell.
+// Runs pkgtool with the arguments, each quoted for the shell. A run that
+// never ends (a damaged package read in a loop) is stopped and fails on its
+// status, however slow the machine.
 ToolRun pkgtool(const std::vector<std::string>& args) {
-  std::string command = "'" ZORV_BUILD_DIR "/pkgtool'";
+  std::string command = "timeout 300 '" ZORV_BUILD_DIR "/pkgtool'";
   for (const std::string& a : args) {
     std::string q = "'";
     for (char c : a) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -134,9 +135,8 @@ TEST(Pkgtool, DamagedPackagesAndFullDisks) {
     std::copy(c.value.begin(), c.value.end(), bad.begin() + c.offset);
     if (c.cut) bad.resize(c.cut);
     zt::write_bytes(d + "/bad.pkg", bad);
-    auto start = std::chrono::steady_clock::now();
     ToolRun r = pkgtool({"extract", d + "/bad.pkg", "a", d + "/out"});
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.what;
+    EXPECT_EQ(r.status, 1) << c.what;
     expect_error(r, "");
     if (zt::file_exists(d + "/out")) {
       EXPECT_LE(zt::read_bytes(d + "/out").size(), 3u) << c.what;
