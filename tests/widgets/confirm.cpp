@@ -188,3 +188,46 @@ TEST_F(Confirm, CloseOnClickClosesOnRelease) {
   EXPECT_EQ(box->load_text(nullptr, "none.txt"), 0);
   delete box;
 }
+
+namespace {
+int page_clicks = 0;
+INT_S32 count_page_click(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+  ++page_clicks;
+  return 0;
+}
+}  // namespace
+
+// A box whose focused button closes it, answered by Return and by Return
+// again while it slides away: it still goes, and the page button under it
+// then takes a click.
+TEST_F(Confirm, AnsweredTwiceByReturnStillCloses) {
+  const INT_S32 kReturn = 36, kTab = 23;
+  const COLOUR face = 0xFFC0C0C0u, ink = 0xFF000000u;
+  page_clicks = 0;
+  add(new WM_BUTTON(120, 100, 199, 129, &face, &ink, "Page", 0, 0, 15, count_page_click, 0, 0, 1,
+                    BUTTON_EVENT_RELEASE));
+  WM_CONFIRM* box =
+      new WM_CONFIRM(200, 120, "Note", 1, WM_CONFIRM::close_on_click, 0, 60, 60, 1, 20, nullptr);
+  root()->add_popup(box, 0);
+  box->first_button->focusable = 1;
+  frames(40);
+  press_key(kTab);
+  frame(16);
+  ASSERT_EQ(wm_focus_object, box->first_button);
+  for (int answer = 0; answer < 2; ++answer) {
+    key_down(kReturn);
+    frames(2);
+    key_up(kReturn);
+    frames(2);
+  }
+  for (int n = 0; n < 60 && box->visible; ++n) frame(16);
+  EXPECT_EQ(box->visible, 0);
+  EXPECT_EQ(box->get_y(), 60);
+  move_to(160, 115);
+  frame(16);
+  left_down();
+  frames(2);
+  left_up();
+  frames(2);
+  EXPECT_EQ(page_clicks, 1);
+}

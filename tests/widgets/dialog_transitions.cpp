@@ -1,6 +1,7 @@
 // Dialog transitions: slide timings, fades, closing, moves and hides in
 // mid-slide, and the blending render.
 #include "dialog_test_env.h"
+#include "wm_button.h"
 
 using namespace dgt;
 
@@ -309,4 +310,179 @@ TEST_F(DialogTest, FadingRenderKeepsTheFramesDirtyRectangle) {
   EXPECT_EQ(screen->dirty_top, 10);
   EXPECT_EQ(screen->dirty_right, 220);
   EXPECT_EQ(screen->dirty_bottom, 170);
+}
+
+namespace {
+
+int page_clicks = 0;
+INT_S32 count_page_click(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+  ++page_clicks;
+  return 0;
+}
+
+bool action3_due = false;
+INT_S32 page_process() {
+  if (!action3_due) return 0;
+  action3_due = false;
+  return PAGE_ACTION_CLOSE_DIALOGS;
+}
+
+}  // namespace
+
+// Closes that find nothing (more) to slide: a second close or the page
+// manager's action 3 while a screen-edge closing slide runs, and effects
+// that ask for a closing slide in no direction. Each ends within a bounded
+// number of frames, hidden (deleted when asked), and the page button under
+// the dialog then gets the click it could not get while the dialog was up.
+TEST_F(DialogTest, ClosesThatFindNothingToSlideStillEnd) {
+  enum HOW { SECOND_CLOSE, ACTION_3, ONE_CLOSE };
+  struct Case {
+    const char* name;
+    INT_U32 flags;
+    HOW how;
+    INT_U8 destroy;
+  } cases[] = {
+      {"second close(0)", 0x047C, SECOND_CLOSE, 0},
+      {"second close(1)", 0x047C, SECOND_CLOSE, 1},
+      {"action 3 during the closing slide", 0x047C, ACTION_3, 0},
+      {"slide bit, no direction", 0x20, ONE_CLOSE, 1},
+      {"both slide bits, no direction", 0x30, ONE_CLOSE, 1},
+      {"no direction, kept", 0x30, ONE_CLOSE, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    log().clear();
+    page_clicks = 0;
+    const COLOUR face = 0xFFC0C0C0u, ink = 0xFF000000u;
+    WM_BUTTON* page_button = add(new WM_BUTTON(80, 90, 159, 119, &face, &ink, "Page", 0, 0, 15,
+                                               count_page_click, 0, 0, 1, BUTTON_EVENT_RELEASE));
+    const DIALOG_EFFECTS fx = {c.flags, 300, 1000, 192};
+    WM_DIALOG* d = open(make(50, 60, 200, 100, "T", &fx));
+    d->add_child(new PROBE("content", 0, 0, 5, 5), 1);
+    frames(40);
+    ASSERT_EQ(d->y, 60);
+    ASSERT_EQ(d->visible, 1);
+
+    d->close(c.destroy);
+    if (c.how != ONE_CLOSE) {
+      frames(4);
+      ASSERT_LT(d->y, 60);  // on its way up
+      if (c.how == SECOND_CLOSE) {
+        d->close(c.destroy);
+      } else {
+        pm().areas[0].history[pm().areas[0].current].process = page_process;
+        action3_due = true;
+      }
+    }
+    const bool deleted = c.destroy || c.how == ACTION_3;
+    int n = 0;
+    while (n < 60 && (deleted ? is_popup(d) : d->visible != 0)) {
+      frame(16);
+      ++n;
+    }
+    EXPECT_LT(n, 60);
+    if (deleted) {
+      EXPECT_FALSE(is_popup(d));
+      EXPECT_EQ(joined_log(), "~content");
+    } else {
+      EXPECT_EQ(d->visible, 0);
+      EXPECT_EQ(d->y, 60);  // hidden at its resting position
+    }
+
+    move_to(100, 100);
+    frame(16);
+    left_down();
+    frames(2);
+    left_up();
+    frames(2);
+    EXPECT_EQ(page_clicks, 1);
+    pm().areas[0].history[pm().areas[0].current].process = nullptr;
+    if (!deleted) root()->remove_popup(d, 1, 0);
+    root()->remove_child(page_button, 1, 0);
+  }
+}
+
+// A content callback that hides its dialog: shown again, the dialog opens
+// again, and its content takes input.
+namespace {
+WM_DIALOG* hidden_dialog = nullptr;
+INT_S32 hide_dialog(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+  hidden_dialog->hide(0, 0);
+  return 0;
+}
+}  // namespace
+
+TEST_F(DialogTest, HiddenByItsContentOpensAgainWhenShown) {
+  WM_DIALOG* d = hidden_dialog = open(make(50, 60, 200, 100, "T", nullptr));
+  const COLOUR face = 0xFFC0C0C0u, ink = 0xFF000000u;
+  WM_BUTTON* b = new WM_BUTTON(10, 10, 89, 39, &face, &ink, "Hide", 0, 0, 15, hide_dialog, 0, 0,
+                               1, BUTTON_EVENT_RELEASE);
+  d->add_child(b, 1);
+  frames(40);
+  ASSERT_EQ(d->y, 60);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    move_to(static_cast<INT_S16>(b->x + 5), static_cast<INT_S16>(b->y + 5));
+    frame(16);
+    left_down();
+    frames(2);
+    left_up();
+    frames(2);
+    EXPECT_EQ(d->visible, 0);
+    frames(40);
+    d->show();
+    frames(40);
+    EXPECT_EQ(d->visible, 1);
+    EXPECT_EQ(d->y, 60);
+    EXPECT_EQ(d->alpha, 255);
+  }
+}
+
+// While a dialog slides away its content takes no input: a click on its
+// button as it goes calls nothing.
+TEST_F(DialogTest, ContentTakesNoInputWhileClosing) {
+  page_clicks = 0;
+  WM_DIALOG* d = open(make(50, 60, 200, 100, "T", nullptr));
+  const COLOUR face = 0xFFC0C0C0u, ink = 0xFF000000u;
+  WM_BUTTON* b = new WM_BUTTON(10, 10, 189, 79, &face, &ink, "Go", 0, 0, 15, count_page_click, 0,
+                               0, 1, BUTTON_EVENT_RELEASE | BUTTON_EVENT_PRESS);
+  d->add_child(b, 1);
+  frames(40);
+  d->close(0);
+  frame(16);
+  move_to(static_cast<INT_S16>(b->x + 90), static_cast<INT_S16>(b->y + 30));
+  for (int i = 0; i < 2; ++i) {
+    left_down();
+    frame(0);
+    frame(0);
+    left_up();
+    frame(0);
+    frame(0);
+  }
+  EXPECT_EQ(page_clicks, 0);
+}
+
+// The page manager's action 3 while the user drags a fading dialog: letting
+// go does not bring it back, it fades out and is deleted.
+TEST_F(DialogTest, ClosedWhileDraggedStillEnds) {
+  const DIALOG_EFFECTS fades = {0xF, 300, 1000, 192};
+  WM_DIALOG* d = open(make(50, 60, 200, 100, "T", &fades));
+  frames(40);
+  ASSERT_EQ(d->alpha, 255);
+  move_to(60, 64);  // on the frame's caption
+  frame(16);
+  left_down();
+  frames(2);
+  move_to(70, 70);
+  frames(2);
+  ASSERT_EQ(d->dragging, 1);
+  pm().close_dialogs(0);
+  frames(2);
+  left_up();
+  frame(16);
+  EXPECT_EQ(d->target_alpha, 0);  // no fade back up
+  int n = 0;
+  for (; n < 200 && is_popup(d); ++n) frame(16);
+  EXPECT_LT(n, 200);
+  EXPECT_FALSE(is_popup(d));
 }

@@ -6,6 +6,7 @@
 #include "wm_button.h"
 #include "wm_globals.h"
 #include "wm_script.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -106,6 +107,8 @@ void WM_BUTTON::hint_step(INT_S16 px, INT_S16 py, INT_U8 left) {
 // ---- drag and drop ----------------------------------------------------------------
 
 INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, INT_U8 right) {
+  // The drag callback may delete the button (a drop that consumes its source).
+  const widgets::DELETION_WATCH watch(this);
   const bool by_right = right_button_drags != 0;
   const bool held = left || (by_right && right);
   const bool running = drag_x != -1 && drag_y != -1;
@@ -135,6 +138,7 @@ INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, I
       if (drag_events & DRAG_EVENT_START)
         result = drag_callback(this, page_object_at(px, py), px, py, DRAG_EVENT_START, drag_arg1,
                                drag_arg2);
+      if (watch.deleted()) return result;
     }
     show();
     return result;
@@ -155,6 +159,7 @@ INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, I
         result = drag_callback(this, target, px, py, static_cast<INT_S32>(event), drag_arg1,
                                drag_arg2);
     }
+    if (watch.deleted()) return result;
     drag_x = drag_y = -1;
     drag_shown = 0;
     return result;

@@ -70,14 +70,17 @@ INT_S32 WM_BUTTON::handle_input() {
     }
   }
 
-  // 5. Pop-ups, children and the base click.
+  // 5. Pop-ups, children and the base click. From here on callbacks may
+  // delete the button (or its grid row, or its grid): nothing of it is
+  // touched after that.
+  const widgets::DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (result || !visible) return result;
+  if (watch.deleted() || result || !visible) return result;
 
   // 6, 7. Drag and drop, hint.
   if (drag_callback) {
     result = drag_step(px, py, over, left, right);
-    if (result) return result;
+    if (watch.deleted() || result) return result;
   }
   if (hint) hint_step(px, py, left);
 
@@ -147,8 +150,9 @@ INT_S32 WM_BUTTON::handle_input() {
           (event == BUTTON_EVENT_RELEASE || event == BUTTON_EVENT_RELEASE_OUTSIDE) ? 1 : 0;
       widgets::play_click_sound();
       if (action_callback) result = action_callback(this, action_arg1, action_arg2);
-      released = 0;
       if (result == WM_ACTION_NONE) result = WM_ACTION_HANDLED;
+      if (watch.deleted()) return result;
+      released = 0;
     }
     if (state_callback) state = state_callback(this, state_callback_arg);
     if (visible) show();

@@ -12,6 +12,7 @@
 #include "window.h"
 #include "wm_globals.h"
 #include "wm_script.h"
+#include "widget_shared.h"
 
 DIALOG_EFFECTS wm_dialog_effects = {0x047C, 300, 1000, 192};
 INT_U8 wm_dialog_live_drag = 1;
@@ -181,6 +182,7 @@ void WM_DIALOG::apply_style_skin() {
 }
 
 WM_DIALOG::~WM_DIALOG() {
+  widgets::DELETION_WATCH::object_deleted(this);
   settle_slide();
   WM_SCREEN_OBJECT::hide(0, 0);
   frame_skin.release();
@@ -301,7 +303,8 @@ INT_S32 WM_DIALOG::handle_input() {
   if (!left) {
     if (dragging) {
       dragging = 0;
-      set_fade(255);
+      // A dialog closed while dragged keeps fading out.
+      if (!close_pending) set_fade(255);
       if (!wm_dialog_live_drag) {
         draw_drag_outline(outline_x, outline_y);
         set_position(outline_x, outline_y);
@@ -330,8 +333,12 @@ INT_S32 WM_DIALOG::handle_input() {
   if (dragging || fade_running() || slide_running()) wm_focus_changed = 1;
   button_was_down = left;
 
-  if (dragging || !visible || target == 0) return 0;
+  // A closing dialog's content takes no input: it is on its way out.
+  if (dragging || !visible || target == 0 || close_pending) return 0;
+  // A content callback may delete the dialog: nothing of it is touched after.
+  const widgets::DELETION_WATCH watch(this);
   const INT_S32 r = WM_SCREEN_OBJECT::handle_input();
+  if (watch.deleted()) return r;
   if (r == WM_ACTION_CLOSE) {
     close(0);
     return 0;

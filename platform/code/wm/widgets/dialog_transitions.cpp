@@ -34,10 +34,24 @@ void WM_DIALOG::set_fade(INT_U8 new_alpha) {
 }
 
 void WM_DIALOG::start_transition(INT_U8 open) {
-  close_pending = open ? 0 : 1;
-  if (from_x != to_x || from_y != to_y) WM_SCREEN_OBJECT::set_position(to_x, to_y);
+  // A slide still running is finished at the resting position: for a
+  // closing slide that is where it started, not the far end it was heading
+  // for (a close from there would find nothing left to slide).
+  const bool closing_slide = !opening && slide_running();
+  if (from_x != to_x || from_y != to_y) WM_SCREEN_OBJECT::set_position(get_x(), get_y());
   from_x = to_x = x;
   from_y = to_y = y;
+  if (!open && !visible) {
+    // Already hidden: nothing to close, and showing it opens it again.
+    close_pending = 0;
+    return;
+  }
+  close_pending = open ? 0 : 1;
+  if (!open && closing_slide) {
+    // Closed again on its way out: it ends at once, on the next update.
+    alpha = target_alpha = 0;
+    return;
+  }
   if (immediate) return;
   if (!(effects.flags & (open ? DIALOG_SLIDE_OPEN : DIALOG_SLIDE_CLOSE))) return;
   transition_start = 0;
@@ -70,6 +84,9 @@ void WM_DIALOG::start_transition(INT_U8 open) {
     from_x = static_cast<INT_S16>(ox);
     from_y = static_cast<INT_S16>(oy);
   } else {
+    // No direction bit, or already at the end point: nothing to slide, and
+    // the close ends with the fade (at once without one).
+    if (ox == x && oy == y) return;
     to_x = static_cast<INT_S16>(ox);
     to_y = static_cast<INT_S16>(oy);
     // A dialog that dropped to opacity 0 at once still shows its slide.
@@ -115,7 +132,9 @@ INT_S32 WM_DIALOG::update(INT_U8 popups) {
   }
 
   if (!fade_running() && !slide_running()) {
-    const bool at_rest = alpha != 0 && ((x == from_x && y == from_y) || opening);
+    // A dialog with a close pending is never at rest as an open one.
+    const bool at_rest =
+        !close_pending && alpha != 0 && ((x == from_x && y == from_y) || opening);
     if (!at_rest) {
       // Faded out, or a closing slide has arrived: back to the resting
       // position, hidden, and deleted when asked.

@@ -12,6 +12,7 @@
 #include "wm_border.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -190,6 +191,7 @@ void WM_GRID::construct() {
 }
 
 WM_GRID::~WM_GRID() {
+  widgets::DELETION_WATCH::object_deleted(this);
   clear_rows(0);
   scroll.free_string(&scroll.value);
   alternate_frame.release();

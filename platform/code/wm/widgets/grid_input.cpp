@@ -9,6 +9,7 @@
 #include "input.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -58,21 +59,26 @@ INT_S32 WM_GRID::pass_cells(INT_U8 input, INT_U8 popups) {
   pass_targets(*this, targets, input);
   // A cell's callback may refill the grid: once the cells changed, an
   // object of the snapshot is reached only while the grid still holds it.
+  // It may also delete the grid itself, which ends the walk.
+  const widgets::DELETION_WATCH watch(this);
   const unsigned generation = cell_generation_;
   for (WM_SCREEN_OBJECT* o : targets) {
     INT_U16 r, c;
     if (generation != cell_generation_ && !find_cell(o, &r, &c, 1)) continue;
     const INT_S32 result = input ? o->handle_input() : o->update(popups);
-    if (result) return result;
+    if (result || watch.deleted()) return result;
   }
   return 0;
 }
 
 INT_S32 WM_GRID::update(INT_U8 popups) {
   if (!visible) return 0;
+  const widgets::DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::update(popups);
+  if (watch.deleted()) return result;
   if (!result && scrollbar) result = scrollbar->update(popups);
   if (!result) result = pass_cells(0, popups);
+  if (watch.deleted()) return result;
   sync_scroll();
   return result;
 }
@@ -130,12 +136,16 @@ void WM_GRID::handle_keys() {
 
 INT_S32 WM_GRID::handle_input() {
   if (!visible) return 0;
+  // A cell's callback may delete the grid: nothing of it is touched after.
+  const widgets::DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
+  if (watch.deleted()) return result;
   if (scrollbar && scrollbar != wm_wheel_target && is_over(mouse_state.x, mouse_state.y))
     scrollbar->take_wheel();
   if (keyboard_navigation) handle_keys();
   if (!result && scrollbar) result = scrollbar->handle_input();
   if (!result) result = pass_cells(1, 0);
+  if (watch.deleted()) return result;
   sync_scroll();
   return result;
 }

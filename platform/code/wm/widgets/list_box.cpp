@@ -9,6 +9,7 @@
 #include "wm_globals.h"
 #include "wm_grid.h"
 #include "wm_list_box.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -217,7 +218,9 @@ INT_S32 WM_LIST_BOX::handle_input() {
     if (report_changes && chosen_callback) {
       const INT_U8 saved = was_left_down;
       was_left_down = 1;
+      const widgets::DELETION_WATCH watch(this);  // the callback may delete the box
       r = chosen_callback(this, chosen_arg1, chosen_arg2);
+      if (watch.deleted()) return r;
       was_left_down = saved;
     }
     reported = selected;

@@ -8,6 +8,7 @@
 #include "page_manager.h"
 #include "wm_globals.h"
 #include "../wm_platform.h"
+#include "widget_shared.h"
 
 namespace {
 
@@ -22,9 +23,11 @@ bool is_typeable(INT_U8 c) { return c >= kFirstPrintable && c != kDel; }
 
 }  // namespace
 
+// The callbacks below may delete the box: nothing of it is touched after.
 void WM_TEXT_EDIT::changed(INT_S32* result) {
+  const widgets::DELETION_WATCH watch(this);
   if (notify_on_change) *result = notify(0);
-  show();
+  if (!watch.deleted()) show();
 }
 
 bool WM_TEXT_EDIT::delete_selection() {
@@ -93,20 +96,24 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       wm_take_key();
       bool deleted = delete_selection();
       if (!deleted && cursor < len) deleted = text.erase(cursor, cursor);
+      const widgets::DELETION_WATCH watch(this);
       if (deleted && notify_on_change) *result = notify(1);
-      show();
+      if (!watch.deleted()) show();
       return 1;
     }
-    case KEYCODE_RETURN:
+    case KEYCODE_RETURN: {
       // Acts once released; the code stays pending while the key is held.
       if (wm_key_is_down(KEYCODE_RETURN)) return 1;
       wm_take_key();
       KEYBOARD::end_text_entry();
       return_pressed = 1;
+      const widgets::DELETION_WATCH watch(this);
       *result = notify(1);
+      if (watch.deleted()) return 1;
       return_pressed = 0;
       show();
       return 1;
+    }
     default:
       return 0;
   }
@@ -194,8 +201,9 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     drag_x = -1;
     return 0;
   }
+  const widgets::DELETION_WATCH watch(this);
   const INT_S32 base = WM_SCREEN_OBJECT::handle_input();
-  if (base) return base;
+  if (base || watch.deleted()) return base;
 
   const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();
   const bool over = is_over(px, py);
@@ -230,8 +238,9 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     const bool shift = wm_key_is_down(KEYCODE_SHIFT_LEFT) || wm_key_is_down(KEYCODE_SHIFT_RIGHT);
     const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
     handle_key(wm_last_key(), shift, ctrl, &result);
-    // A callback's action (a closing dialog) ends the pass.
-    if (!result) handle_char(KEYBOARD::pop_char(), ctrl, &result);
+    // A callback's action (a closing dialog), or the box's deletion, ends
+    // the pass.
+    if (!result && !watch.deleted()) handle_char(KEYBOARD::pop_char(), ctrl, &result);
   }
   if (over && wm_page_manager) wm_page_manager->set_cursor_shape(kTextCursorShape);
   return result;
