@@ -389,12 +389,7 @@ TEST_F(DialogTest, ClosesThatFindNothingToSlideStillEnd) {
       EXPECT_EQ(d->y, 60);  // hidden at its resting position
     }
 
-    move_to(100, 100);
-    frame(16);
-    left_down();
-    frames(2);
-    left_up();
-    frames(2);
+    click(100, 100);
     EXPECT_EQ(page_clicks, 1);
     pm().areas[0].history[pm().areas[0].current].process = nullptr;
     if (!deleted) root()->remove_popup(d, 1, 0);
@@ -422,12 +417,7 @@ TEST_F(DialogTest, HiddenByItsContentOpensAgainWhenShown) {
   ASSERT_EQ(d->y, 60);
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    move_to(static_cast<INT_S16>(b->x + 5), static_cast<INT_S16>(b->y + 5));
-    frame(16);
-    left_down();
-    frames(2);
-    left_up();
-    frames(2);
+    click(static_cast<INT_S16>(b->x + 5), static_cast<INT_S16>(b->y + 5));
     EXPECT_EQ(d->visible, 0);
     frames(40);
     d->show();

@@ -125,15 +125,6 @@ class MenuTest : public WidgetTest {
     }
   }
 
-  // A click as a person gives it: press, two frames, release, two frames.
-  void click(INT_S16 px, INT_S16 py) {
-    move_to(px, py);
-    frame(16);
-    left_down();
-    frames(2);
-    left_up();
-    frames(2);
-  }
   void press_key(INT_S32 code) {
     keyboard_state.last_keycode = code;
     key_down(code);

@@ -65,17 +65,8 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       if (d == o) return true;
     return false;
   }
-  // A person's click: onto the point, press, hold, let go.
-  void click_at(INT_S16 px, INT_S16 py) {
-    move_to(px, py);
-    frame(16);
-    left_down();
-    frames(2);
-    left_up();
-    frames(2);
-  }
   void click_on(const WM_SCREEN_OBJECT* o) {
-    click_at(static_cast<INT_S16>(o->x + o->width / 2), static_cast<INT_S16>(o->y + o->height / 2));
+    click(static_cast<INT_S16>(o->x + o->width / 2), static_cast<INT_S16>(o->y + o->height / 2));
   }
   // Deletes an object of the page.
   std::function<void()> remove(WM_SCREEN_OBJECT* o) {
@@ -137,7 +128,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       w->add_text("A tagged line", "tag", &kInk, 1, 1);
       g_delete = remove(w);
       frame(16);
-      click_at(60, static_cast<INT_S16>(w->y + w->top_gap + w->line_height() / 2));
+      click(60, static_cast<INT_S16>(w->y + w->top_gap + w->line_height() / 2));
       return w;
     }
     if (name == "ImageClick") {
@@ -237,7 +228,7 @@ TEST_P(SelfDeletingCallback, NothingIsTouchedAfterTheCallback) {
   const WM_SCREEN_OBJECT* gone = run_case(GetParam());
   EXPECT_EQ(g_calls, 1);
   EXPECT_TRUE(destroyed(gone));
-  click_at(300, 220);
+  click(300, 220);
   frames(3);
   EXPECT_EQ(g_calls, 1);
 }

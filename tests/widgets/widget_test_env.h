@@ -106,6 +106,16 @@ class WidgetTest : public ::testing::Test {
   static void left_up() { mouse_state.buttons &= ~1u; }
   static void right_down() { mouse_state.buttons |= 2u; }
   static void right_up() { mouse_state.buttons &= ~2u; }
+  // A click as a person gives it: onto the point, press, two frames, let go,
+  // two frames.
+  void click(INT_S16 px, INT_S16 py) {
+    move_to(px, py);
+    frame(16);
+    left_down();
+    frames(2);
+    left_up();
+    frames(2);
+  }
   static void wheel(INT_S32 steps) { mouse_state.wheel += steps; }
   static void key_down(INT_S32 code) { keys_down().insert(code); }
   static void key_up(INT_S32 code) { keys_down().erase(code); }
