@@ -139,6 +139,18 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(i);
       return i;
     }
+    if (name == "PictureDeletesItsParent") {
+      // The picture's callback returns 0: the parent's walk over its children
+      // must end with the parent, not go on to the next child.
+      PROBE* parent = add(new PROBE("parent", 20, 20, 200, 100));
+      WM_IMAGE* i = new WM_IMAGE(40, 40, 60, 40, 1, deleting_action, 0, 0, IMAGE_CLICK_RELEASE);
+      parent->add_child(i, 1);
+      parent->add_child(new PROBE("sibling", 120, 40, 60, 40), 1);
+      g_delete = remove(parent);
+      frame(16);
+      click_on(i);
+      return parent;
+    }
     if (name == "DragStartDeletesTheSource" || name == "DropDeletesTheSource") {
       WM_BUTTON* b = add(new WM_BUTTON(40, 40, 119, 69, &kFace, &kInk, "Drag", 0, 0, 15, nullptr,
                                        0, 0, 1, BUTTON_EVENT_RELEASE));
@@ -235,7 +247,7 @@ TEST_P(SelfDeletingCallback, NothingIsTouchedAfterTheCallback) {
 
 INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                          ::testing::Values("ButtonClick", "ButtonByFocusKey", "CheckBoxToggle",
-                                           "TextWindowTagClick", "ImageClick",
+                                           "TextWindowTagClick", "ImageClick", "PictureDeletesItsParent",
                                            "DragStartDeletesTheSource", "DropDeletesTheSource",
                                            "GridButtonClearsTheGrid", "GridButtonDeletesItsRow",
                                            "GridButtonRemovesTheGrid",

@@ -77,11 +77,14 @@ INT_S32 WM_SCREEN_OBJECT::handle_input() {
 
   if (!visible) return 0;
   {
+    // A child's callback may delete this object (its parent): then the walk
+    // and the object's own click end there.
+    const WM_DELETION_WATCH watch(this);
     WM_SNAPSHOT kids(children, false);
     for (size_t i = 0; i < kids.size(); ++i) {
       if (!kids.still_listed(i)) continue;
       INT_S32 result = kids.at(i)->handle_input();
-      if (result) return result;
+      if (result || watch.deleted()) return result;
     }
   }
   if (!click_callback) return 0;

@@ -69,7 +69,23 @@ WM_SCREEN_OBJECT::WM_SCREEN_OBJECT(INT_U8 vis, WM_ACTION_CALLBACK callback, INT_
   if (!wm_surface) wm_surface = wm_screen_image(0);
 }
 
+namespace {
+WM_DELETION_WATCH* innermost_watch = nullptr;
+}  // namespace
+
+WM_DELETION_WATCH::WM_DELETION_WATCH(const WM_SCREEN_OBJECT* object) : object_(object), outer_(innermost_watch) {
+  innermost_watch = this;
+}
+
+WM_DELETION_WATCH::~WM_DELETION_WATCH() { innermost_watch = outer_; }
+
+void WM_DELETION_WATCH::object_deleted(const WM_SCREEN_OBJECT* object) {
+  for (WM_DELETION_WATCH* w = innermost_watch; w; w = w->outer_)
+    if (w->object_ == object) w->object_ = nullptr;
+}
+
 WM_SCREEN_OBJECT::~WM_SCREEN_OBJECT() {
+  WM_DELETION_WATCH::object_deleted(this);
   // Nothing may keep pointing at a dead object: the pop-up list may hold it
   // (even twice), and so may a parent when it is deleted directly.
   wm_list_remove_all(wm_popup_list, this);

@@ -46,6 +46,24 @@ class WM_SNAPSHOT {
   std::vector<WM_SCREEN_OBJECT*> heap_;
 };
 
+// Watches an object across a call that may delete it (a callback may delete
+// its widget, the widget's grid row or grid, or the widget's parent): every
+// object's destructor flags the watches on it, and the caller then touches
+// nothing of it. Watches live on the stack and nest.
+class WM_DELETION_WATCH {
+ public:
+  explicit WM_DELETION_WATCH(const WM_SCREEN_OBJECT* object);
+  ~WM_DELETION_WATCH();
+  WM_DELETION_WATCH(const WM_DELETION_WATCH&) = delete;
+  WM_DELETION_WATCH& operator=(const WM_DELETION_WATCH&) = delete;
+  bool deleted() const { return object_ == nullptr; }
+  static void object_deleted(const WM_SCREEN_OBJECT* object);
+
+ private:
+  const WM_SCREEN_OBJECT* object_;
+  WM_DELETION_WATCH* outer_;
+};
+
 // Tick helpers.
 INT_U8 wm_compute_flash_phase(INT_U32 ms);
 

@@ -217,7 +217,6 @@ void WM_BUTTON::init(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const char*
 }
 
 WM_BUTTON::~WM_BUTTON() {
-  widgets::DELETION_WATCH::object_deleted(this);
   if (wm_idle_click_button == this) {
     if (wm_page_manager) {
       wm_page_manager->pointer_override_x = -1;

@@ -108,7 +108,7 @@ void WM_BUTTON::hint_step(INT_S16 px, INT_S16 py, INT_U8 left) {
 
 INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, INT_U8 right) {
   // The drag callback may delete the button (a drop that consumes its source).
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   const bool by_right = right_button_drags != 0;
   const bool held = left || (by_right && right);
   const bool running = drag_x != -1 && drag_y != -1;

@@ -73,7 +73,7 @@ INT_S32 WM_BUTTON::handle_input() {
   // 5. Pop-ups, children and the base click. From here on callbacks may
   // delete the button (or its grid row, or its grid): nothing of it is
   // touched after that.
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
   if (watch.deleted() || result || !visible) return result;
 

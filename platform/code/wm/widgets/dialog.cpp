@@ -182,7 +182,6 @@ void WM_DIALOG::apply_style_skin() {
 }
 
 WM_DIALOG::~WM_DIALOG() {
-  widgets::DELETION_WATCH::object_deleted(this);
   settle_slide();
   WM_SCREEN_OBJECT::hide(0, 0);
   frame_skin.release();
@@ -336,7 +335,7 @@ INT_S32 WM_DIALOG::handle_input() {
   // A closing dialog's content takes no input: it is on its way out.
   if (dragging || !visible || target == 0 || close_pending) return 0;
   // A content callback may delete the dialog: nothing of it is touched after.
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   const INT_S32 r = WM_SCREEN_OBJECT::handle_input();
   if (watch.deleted()) return r;
   if (r == WM_ACTION_CLOSE) {

@@ -191,7 +191,6 @@ void WM_GRID::construct() {
 }
 
 WM_GRID::~WM_GRID() {
-  widgets::DELETION_WATCH::object_deleted(this);
   clear_rows(0);
   scroll.free_string(&scroll.value);
   alternate_frame.release();

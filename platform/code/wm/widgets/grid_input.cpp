@@ -60,7 +60,7 @@ INT_S32 WM_GRID::pass_cells(INT_U8 input, INT_U8 popups) {
   // A cell's callback may refill the grid: once the cells changed, an
   // object of the snapshot is reached only while the grid still holds it.
   // It may also delete the grid itself, which ends the walk.
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   const unsigned generation = cell_generation_;
   for (WM_SCREEN_OBJECT* o : targets) {
     INT_U16 r, c;
@@ -73,7 +73,7 @@ INT_S32 WM_GRID::pass_cells(INT_U8 input, INT_U8 popups) {
 
 INT_S32 WM_GRID::update(INT_U8 popups) {
   if (!visible) return 0;
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::update(popups);
   if (watch.deleted()) return result;
   if (!result && scrollbar) result = scrollbar->update(popups);
@@ -137,7 +137,7 @@ void WM_GRID::handle_keys() {
 INT_S32 WM_GRID::handle_input() {
   if (!visible) return 0;
   // A cell's callback may delete the grid: nothing of it is touched after.
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
   if (watch.deleted()) return result;
   if (scrollbar && scrollbar != wm_wheel_target && is_over(mouse_state.x, mouse_state.y))

@@ -27,7 +27,7 @@ WM_IMAGE::WM_IMAGE(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, INT_U8 vis,
   if (wm_object_created_hook) wm_object_created_hook(this, wm_object_created_hook_arg);
 }
 
-WM_IMAGE::~WM_IMAGE() { widgets::DELETION_WATCH::object_deleted(this); }
+WM_IMAGE::~WM_IMAGE() {}
 
 bool WM_IMAGE::size_unset() const { return width == 0 || width == -1 || height == 0 || height == -1; }
 
@@ -45,7 +45,7 @@ INT_S32 WM_IMAGE::fire(INT_S16 px, INT_S16 py) {
   click_y = static_cast<INT_S16>(py - y);
   widgets::play_click_sound();
   INT_S32 result = 0;
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   if (action_callback) result = action_callback(this, action_arg1, action_arg2);
   if (!watch.deleted()) click_x = click_y = -1;
   return result;
@@ -53,7 +53,7 @@ INT_S32 WM_IMAGE::fire(INT_S16 px, INT_S16 py) {
 
 INT_S32 WM_IMAGE::handle_input() {
   // Callbacks may delete the picture: nothing of it is touched after that.
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
   if (watch.deleted() || result || !visible) return result;
 

@@ -218,7 +218,7 @@ INT_S32 WM_LIST_BOX::handle_input() {
     if (report_changes && chosen_callback) {
       const INT_U8 saved = was_left_down;
       was_left_down = 1;
-      const widgets::DELETION_WATCH watch(this);  // the callback may delete the box
+      const WM_DELETION_WATCH watch(this);  // the callback may delete the box
       r = chosen_callback(this, chosen_arg1, chosen_arg2);
       if (watch.deleted()) return r;
       was_left_down = saved;

@@ -71,7 +71,6 @@ WM_TEXT_EDIT::WM_TEXT_EDIT(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 max_len, c
 }
 
 WM_TEXT_EDIT::~WM_TEXT_EDIT() {
-  widgets::DELETION_WATCH::object_deleted(this);
   background_frame.release();
 }
 

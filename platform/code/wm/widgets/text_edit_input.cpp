@@ -25,7 +25,7 @@ bool is_typeable(INT_U8 c) { return c >= kFirstPrintable && c != kDel; }
 
 // The callbacks below may delete the box: nothing of it is touched after.
 void WM_TEXT_EDIT::changed(INT_S32* result) {
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   if (notify_on_change) *result = notify(0);
   if (!watch.deleted()) show();
 }
@@ -96,7 +96,7 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       wm_take_key();
       bool deleted = delete_selection();
       if (!deleted && cursor < len) deleted = text.erase(cursor, cursor);
-      const widgets::DELETION_WATCH watch(this);
+      const WM_DELETION_WATCH watch(this);
       if (deleted && notify_on_change) *result = notify(1);
       if (!watch.deleted()) show();
       return 1;
@@ -107,7 +107,7 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       wm_take_key();
       KEYBOARD::end_text_entry();
       return_pressed = 1;
-      const widgets::DELETION_WATCH watch(this);
+      const WM_DELETION_WATCH watch(this);
       *result = notify(1);
       if (watch.deleted()) return 1;
       return_pressed = 0;
@@ -201,7 +201,7 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     drag_x = -1;
     return 0;
   }
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   const INT_S32 base = WM_SCREEN_OBJECT::handle_input();
   if (base || watch.deleted()) return base;
 

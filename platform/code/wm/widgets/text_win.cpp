@@ -165,7 +165,6 @@ void WM_TEXT_WIN::init(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 c
 }
 
 WM_TEXT_WIN::~WM_TEXT_WIN() {
-  widgets::DELETION_WATCH::object_deleted(this);
   clear();
   delete[] paragraphs;
   delete[] lines;
@@ -551,14 +550,14 @@ INT_S32 WM_TEXT_WIN::click(INT_S16 py) {
     play_sound_file(sound.handle, sound.channel, &sound.folder, sound.name, sound.volume, sound.pan,
                     0);
   INT_S32 result = 0;
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   if (action_callback) result = action_callback(this, action_arg1, action_arg2);
   if (!watch.deleted()) clicked_tag = nullptr;
   return result;
 }
 
 INT_S32 WM_TEXT_WIN::handle_input() {
-  const widgets::DELETION_WATCH watch(this);
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
   if (watch.deleted() || result || !visible) return result;
   if (!selectable && sel_start_line != -1) clear_selection();

@@ -25,22 +25,6 @@ void play_click_sound() {
   play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
 }
 
-namespace {
-DELETION_WATCH* innermost_watch = nullptr;
-}  // namespace
-
-DELETION_WATCH::DELETION_WATCH(const WM_SCREEN_OBJECT* object)
-    : object_(object), outer_(innermost_watch) {
-  innermost_watch = this;
-}
-
-DELETION_WATCH::~DELETION_WATCH() { innermost_watch = outer_; }
-
-void DELETION_WATCH::object_deleted(const WM_SCREEN_OBJECT* object) {
-  for (DELETION_WATCH* w = innermost_watch; w; w = w->outer_)
-    if (w->object_ == object) w->object_ = nullptr;
-}
-
 bool flash_phase_changed(const TYPED_VALUE& flashing_text, INT_U8 visible, INT_U8 mask, INT_U8* showing) {
   if (flashing_text.tag != TV_TEXT || !flashing_text.value.text || !*flashing_text.value.text || !visible)
     return false;

@@ -5,6 +5,7 @@
 
 #include "image.h"
 #include "skin_frame.h"
+#include "../wm_internal.h"
 #include "typed_value.h"
 #include "wm_globals.h"
 #include "wm_screen_object.h"
@@ -16,25 +17,6 @@ inline bool is_set(COLOUR c) { return (c >> 24) != 0; }
 
 // Plays the click sound when one is loaded.
 void play_click_sound();
-
-// Watches a widget across a call that may delete it (its own callback may
-// delete it, its grid row or its grid): the widget's destructor flags every
-// watch on it, and the caller then touches nothing of it. Watches live on
-// the stack and nest.
-class DELETION_WATCH {
- public:
-  explicit DELETION_WATCH(const WM_SCREEN_OBJECT* object);
-  ~DELETION_WATCH();
-  DELETION_WATCH(const DELETION_WATCH&) = delete;
-  DELETION_WATCH& operator=(const DELETION_WATCH&) = delete;
-  bool deleted() const { return object_ == nullptr; }
-  // Called by the destructor of every widget that watches itself.
-  static void object_deleted(const WM_SCREEN_OBJECT* object);
-
- private:
-  const WM_SCREEN_OBJECT* object_;
-  DELETION_WATCH* outer_;
-};
 
 // Flashing text shows in the phases `mask` selects; true when `showing`
 // changed and the widget has to be shown again.
