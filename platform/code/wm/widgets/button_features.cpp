@@ -6,7 +6,7 @@
 #include "wm_button.h"
 #include "wm_globals.h"
 #include "wm_script.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 

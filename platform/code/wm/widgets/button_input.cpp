@@ -3,6 +3,7 @@
 #include "page_manager.h"
 #include "wm_button.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 #include "widget_shared.h"
 
 namespace {

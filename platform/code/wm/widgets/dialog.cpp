@@ -12,7 +12,7 @@
 #include "window.h"
 #include "wm_globals.h"
 #include "wm_script.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 DIALOG_EFFECTS wm_dialog_effects = {0x047C, 300, 1000, 192};
 INT_U8 wm_dialog_live_drag = 1;

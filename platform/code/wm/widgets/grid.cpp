@@ -12,7 +12,6 @@
 #include "wm_border.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
-#include "widget_shared.h"
 
 namespace {
 

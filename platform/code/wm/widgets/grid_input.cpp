@@ -9,7 +9,7 @@
 #include "input.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 

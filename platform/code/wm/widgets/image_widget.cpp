@@ -6,6 +6,7 @@
 #include "colour.h"
 #include "page_manager.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 #include "widget_shared.h"
 
 namespace {

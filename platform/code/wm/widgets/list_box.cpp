@@ -9,7 +9,7 @@
 #include "wm_globals.h"
 #include "wm_grid.h"
 #include "wm_list_box.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "style_set.h"
 #include "wm_globals.h"
 #include "../wm_platform.h"
-#include "widget_shared.h"
 
 namespace {
 
@@ -70,9 +69,7 @@ WM_TEXT_EDIT::WM_TEXT_EDIT(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 max_len, c
   if (is_set(style->highlight_colour)) highlight_colour = style->highlight_colour;
 }
 
-WM_TEXT_EDIT::~WM_TEXT_EDIT() {
-  background_frame.release();
-}
+WM_TEXT_EDIT::~WM_TEXT_EDIT() { background_frame.release(); }
 
 void WM_TEXT_EDIT::init(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 max_len, const char* txt,
                         const COLOUR* text_col, const COLOUR* back_col, INT_U8 fnt, INT_S16 fw,

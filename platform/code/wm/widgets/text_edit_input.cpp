@@ -8,7 +8,7 @@
 #include "page_manager.h"
 #include "wm_globals.h"
 #include "../wm_platform.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
 #include "wm_text_win.h"
-#include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 
 #include "image.h"
 #include "skin_frame.h"
-#include "../wm_internal.h"
 #include "typed_value.h"
 #include "wm_globals.h"
 #include "wm_screen_object.h"
