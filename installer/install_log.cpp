@@ -1,4 +1,8 @@
 // The installation log and the checks of the record texts the run uses.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +18,12 @@ namespace {
 
 const char kLogHeader[] = "Installed Files\n---------------\n\nLanguage: ";
 const INT_S32 kWriteMode = 1;
-const INT_S32 kAppendMode = 2;
+
+// The log as created: a file of that name made afterwards is not the run's.
+dev_t log_device = 0;
+ino_t log_inode = 0;
+
+std::string log_path() { return install_log_folder.native_path_text(INSTALL_LOG_NAME); }
 
 bool is_control(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
@@ -53,16 +62,37 @@ bool create_install_log(const char* language_name, std::string* reason) {
     if (reason) *reason = std::strerror(write_error ? write_error : (errno ? errno : EIO));
     return false;
   }
+  struct stat st;
+  if (stat(log_path().c_str(), &st) == 0) {
+    log_device = st.st_dev;
+    log_inode = st.st_ino;
+  } else {
+    log_device = 0;
+    log_inode = 0;
+  }
   return true;
 }
 
 void append_install_log(const std::string& line) {
   if (!install_log_present) return;
-  TEXT_FILE* log = open_text_file(&install_log_folder, INSTALL_LOG_NAME, kAppendMode, 0);
-  if (!log) return;
-  log->utf8 = 0;
-  log->write_string(line.c_str());
-  close_text_file(&log);
+  const int fd = ::open(log_path().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return;
+  const char* data = line.data();
+  size_t left = line.size();
+  while (left > 0) {
+    const ssize_t put = ::write(fd, data, left);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    data += put;
+    left -= static_cast<size_t>(put);
+  }
+  ::close(fd);
+}
+
+bool install_log_intact() {
+  struct stat st;
+  return stat(log_path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == log_device &&
+         st.st_ino == log_inode;
 }
 
 bool is_install_folder_text(const char* text) {

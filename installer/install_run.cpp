@@ -62,6 +62,7 @@ bool same_folder(const TARGET_IDENTITY& known) {
 }
 
 const char kTargetRemoved[] = "the target folder was removed";
+const char kLogRemoved[] = "the log was removed";
 
 DATABASE& db() { return installer_database; }
 char* text(int n) { return const_cast<char*>(installer_database.language_text(n)); }
@@ -386,6 +387,18 @@ void complete_run(INSTALL_DIALOG* dialog) {
   set_idle_wait(kRestingIdleWait);
 }
 
+// The log taken away during the run (an rm -rf of the target that lost its
+// race with the run leaves the folder, so only the log shows it): nothing
+// more goes into the target; the run counts one failure and ends.
+bool run_log_lost() {
+  if (!install_log_present || install_log_intact()) return false;
+  const std::string path = install_log_folder.native_path_text(INSTALL_LOG_NAME);
+  install_log_present = 0;
+  skip_to_completion();
+  count_failure(path, kLogRemoved);
+  return true;
+}
+
 bool run_unfinished() { return install_step_count >= 1 && install_step_count <= install_step_limit + 1; }
 
 }  // namespace
@@ -417,9 +430,11 @@ void DATABASE::install_step(INSTALL_DIALOG* dialog) {
       count_failure(run_target.path, kTargetRemoved);
       return;
     }
+    if (run_log_lost()) return;
     install_file(dialog, items[selected_item].files[install_step_count - 1]);
     ++install_step_count;
   } else if (install_step_count == install_step_limit) {
+    if (run_log_lost()) return;
     make_shortcuts(dialog);
     ++install_step_count;
   } else if (install_step_count == install_step_limit + 1) {

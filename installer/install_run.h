@@ -30,8 +30,12 @@ std::string install_log_text(const char* text);
 // name, control characters escaped). False with errno's text in *reason when
 // it could not be created or written.
 bool create_install_log(const char* language_name, std::string* reason);
-// Appends one whole line (it ends in "\n") byte for byte; nothing without a log.
+// Appends one whole line (it ends in "\n") byte for byte; nothing without a
+// log. The log is never created here: a log taken away during the run does
+// not start again without its header.
 void append_install_log(const std::string& line);
+// The log the run created is still there, the same file.
+bool install_log_intact();
 
 // A path text of a record as the run accepts it: a leading '$' segment naming
 // a known variable, or a leading "..", and no ".." segment climbing above the

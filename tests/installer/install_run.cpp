@@ -617,23 +617,29 @@ TEST_F(InstallRunTest, AMissingTargetOfAShortcutNotAskedForIsNoFailure) {
   EXPECT_EQ(log(), header() + "Installation completed without any errors.\n");
 }
 
-// The target folder taken away during the run, or put back anew: the next
-// file step does not make it again; the run counts one failure and ends.
-TEST_F(InstallRunTest, ATargetFolderRemovedDuringTheRunIsAFailure) {
+// The target folder taken away during the run, put back anew, or emptied
+// under the run (its log gone with its files): the next file step makes
+// neither the folder nor the log again; the run counts one failure and ends.
+TEST_F(InstallRunTest, ATargetFolderRemovedOrEmptiedDuringTheRunIsAFailure) {
   store("e/a", "a");
   set_files({{"a", "$APP", "e/a", PLATFORM_ANY, nullptr},
              {"b", "$APP/sub", "e/a", PLATFORM_ANY, nullptr},
              {"c", "$APP", "e/a", PLATFORM_ANY, nullptr}});
   add_shortcut(SHORTCUT_APPLICATION, "a", "A Tool");
+  const std::string folder_gone = target + ": the target folder was removed";
   const struct {
     const char* what;
     std::string change;
+    std::string box;
     bool folder_after;
   } cases[] = {
-      {"removed", "rm -rf '" + target + "'", false},
+      {"removed", "rm -rf '" + target + "'", folder_gone, false},
       // Made before the old one goes, so it cannot get the same inode.
       {"replaced", "mkdir '" + target + ".new' && rm -rf '" + target + "' && mv '" + target + ".new' '" + target + "'",
-       true},
+       folder_gone, true},
+      // An rm -rf that lost its race with the run: the folder stays.
+      {"emptied", "rm -f '" + target + "/install_log.txt' '" + target + "/a'",
+       target + "/install_log.txt: the log was removed", true},
   };
   show_page(INSTALL_PAGE_TARGET);
   for (const auto& c : cases) {
@@ -648,13 +654,14 @@ TEST_F(InstallRunTest, ATargetFolderRemovedDuringTheRunIsAFailure) {
     ASSERT_FALSE(zt::file_exists(target + "/c"));
     ASSERT_EQ(zt::sh(c.change), 0);
     ASSERT_FALSE(run());
-    EXPECT_NE(box_text(failure_box()).find("T8|" + target + ": the target folder was removed|"), std::string::npos)
-        << box_text(failure_box());
+    EXPECT_NE(box_text(failure_box()).find("T8|" + c.box + "|"), std::string::npos) << box_text(failure_box());
     go_on();
     ASSERT_TRUE(run());
     EXPECT_EQ(install_error_count, 1);
     EXPECT_EQ(shown().back(), (SHOWN{100, "T7 (1)"}));
     EXPECT_EQ(zt::file_exists(target), c.folder_after);
+    // No log starts again without its header.
+    EXPECT_FALSE(zt::file_exists(target + "/install_log.txt"));
     EXPECT_FALSE(zt::file_exists(target + "/sub"));
     EXPECT_FALSE(zt::file_exists(target + "/c"));
     EXPECT_FALSE(zt::file_exists(home + "/Desktop/A_Tool.desktop"));
