@@ -229,6 +229,9 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   std::string reason;
   bool installed = false;
   PACKAGE_ENTRY entry;
+  // A package rewritten since its directory was read: each name must reach
+  // its own blocks, not whatever now lies where its blocks were.
+  if (d.package) d.package->refresh_directory();
   if (!text_ok || !name_ok) {
     reason = kNameRefused;
   } else if (!folder_ok) {

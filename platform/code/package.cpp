@@ -458,10 +458,23 @@ PACKAGE::~PACKAGE() {
 
 // ---------------------------------------------------------------- directory
 
+bool PACKAGE::stamp_file(FILE_STAMP* out) {
+  struct stat st;
+  if (!file || !file->stream || fstat(fileno(file->stream), &st) != 0) return false;
+  out->size = st.st_size;
+  out->modified_s = st.st_mtim.tv_sec;
+  out->modified_ns = st.st_mtim.tv_nsec;
+  out->changed_s = st.st_ctim.tv_sec;
+  out->changed_ns = st.st_ctim.tv_nsec;
+  return true;
+}
+
 void PACKAGE::load_directory() {
   free_directory();
   directory_damaged = 0;
   if (!file) return;
+  // Taken before the walk: a change made while it reads is seen next time.
+  if (!stamp_file(&loaded_stamp_)) loaded_stamp_ = FILE_STAMP();
   INT_U32 position = root.first_entry;
   INT_U64 limit = data_length() / ENTRY_FIXED_SIZE + 1;
   std::unordered_set<INT_U32> seen;
@@ -495,6 +508,26 @@ void PACKAGE::keep_directory() {
   load_directory();
 }
 
+bool PACKAGE::refresh_directory() {
+  if (!file || !cache || changed) return false;
+  FILE_STAMP now;
+  if (!stamp_file(&now) || now == loaded_stamp_) return false;
+  // Nothing the data file holds of the earlier contents is read again.
+  sync_file();
+  file->file_size = static_cast<INT_U32>(std::min<INT_S64>(now.size, 0xFFFFFFFFll));
+  const PACKAGE_HEADER old_header = header;
+  if (!read_header() || header.block_size == 0 || header.block_size > DATA_FILE_MAX_BUFFER || !read_root()) {
+    // No longer a package that can be read: every lookup says so.
+    header = old_header;
+    free_directory();
+    directory_damaged = 1;
+    loaded_stamp_ = now;
+    return true;
+  }
+  load_directory();
+  return true;
+}
+
 void PACKAGE::write_directory() {
   if (!file || read_only) return;
   write_header();
@@ -510,10 +543,9 @@ void PACKAGE::free_directory() {
 }
 
 bool PACKAGE::find_entry(const char* name, PACKAGE_ENTRY* out) {
-  lookup_damaged_ = false;
+  lookup_damaged_ = cache && directory_damaged;
   if (!file || !name || !out || root.first_entry == 0) return false;
   if (cache) {
-    lookup_damaged_ = directory_damaged != 0;
     const auto found = cached_index.find(name);
     if (found == cached_index.end()) return false;
     const PACKAGE_ENTRY* entry = found->second;
@@ -589,7 +621,6 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
-  const char* wanted = entry.name ? entry.name : "";
   // The output is a plain copy of the stored bytes: they move from the
   // package file to the output without passing through the data files'
   // buffers (and inside the kernel where it can copy between files).
@@ -632,7 +663,8 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
   if (!damaged && !write_failed && total != entry.size) damaged = true;
   if (fclose(output) != 0) write_failed = true;
   if (damaged) {
-    PACKAGE_ERROR(4103, wanted);
+    // What could not be read is the package, not the entry.
+    PACKAGE_ERROR(4103, name_);
     return false;
   }
   if (write_failed) {

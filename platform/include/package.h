@@ -143,6 +143,12 @@ class PACKAGE {
   // Holds the directory in memory from now until the package is deleted
   // (loads it when the package was opened without it).
   void keep_directory();
+  // A held directory is read again, with the header and the root, when the
+  // package file was changed by someone else since it was loaded (one fstat):
+  // each name then reaches the blocks it has in the file as it is now. True
+  // when it was read again. A package changed through this object keeps its
+  // own directory.
+  bool refresh_directory();
   void write_directory();
   void free_directory();
 
@@ -150,6 +156,18 @@ class PACKAGE {
   char name_[256];  // the package's file name, for messages
   // The last find_entry ended on a directory it could not read to its end.
   bool lookup_damaged_ = false;
+  // The package file's size, modification and change times (nanoseconds) when
+  // the directory was loaded.
+  struct FILE_STAMP {
+    INT_S64 size = -1, modified_s = 0, modified_ns = 0, changed_s = 0, changed_ns = 0;
+    bool operator==(const FILE_STAMP& o) const {
+      return size == o.size && modified_s == o.modified_s && modified_ns == o.modified_ns &&
+             changed_s == o.changed_s && changed_ns == o.changed_ns;
+    }
+  };
+  FILE_STAMP loaded_stamp_;
+
+  bool stamp_file(FILE_STAMP* out);
 
   INT_U64 data_length();
   bool block_fits(INT_U32 position);

@@ -765,24 +765,79 @@ TEST_F(InstallRunPackageTest, TheRunLeavesThePackageAsItWas) {
   EXPECT_EQ(zt::read_bytes(package_path()), bytes);
 }
 
-// A package cut short inside its directory: the files whose entries lie
-// beyond the cut say the package could not be read, not that it lacks them.
-TEST_F(InstallRunPackageTest, ADirectoryCutShortIsAReadErrorNotAMissingEntry) {
-  make_entries(3);
-  PACKAGE_ENTRY last;
-  ASSERT_TRUE(installer_database.package->find_entry("e/2", &last));
-  // Into the name of the last record (file offset = data position + 1).
-  ASSERT_EQ(truncate(package_path().c_str(), static_cast<off_t>(last.position) + 1 + 6), 0);
+// A package cut short during the run, inside the directory or inside the
+// last entry's data: the file of that entry says the package could not be
+// read (not that it lacks the entry, nor that the entry could not be read).
+TEST_F(InstallRunPackageTest, APackageCutShortIsAReadErrorOfThePackage) {
+  const struct {
+    const char* what;
+    bool in_directory;
+  } cases[] = {{"directory", true}, {"data", false}};
+  show_page(INSTALL_PAGE_TARGET);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    zt::sh("rm -rf '" + target + "'");
+    make_entries(3);
+    PACKAGE_ENTRY last;
+    ASSERT_TRUE(installer_database.package->find_entry("e/2", &last));
+    // File offset = data position + 1: into the name of the last record, or
+    // into its block's data.
+    const off_t cut = c.in_directory ? static_cast<off_t>(last.position) + 1 + 6
+                                     : static_cast<off_t>(last.first_block) + 1 + 4 + 2;
+    shown().clear();
+    rebuild(INSTALL_PAGE_TARGET);
+    frame();
+    rebuild(INSTALL_PAGE_PROGRESS);
+    for (int i = 0; i < 20 && install_step_count < 2 && !failure_box(); ++i) frame();  // step 0, the first file
+    ASSERT_EQ(install_step_count, 2);
+    ASSERT_EQ(truncate(package_path().c_str(), cut), 0);
+    ASSERT_FALSE(run());
+    EXPECT_EQ(box_text(failure_box()), "T8|" + target + "/2: Error: Unable to read from file installer.pkg.|");
+    go_on();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(install_error_count, 1);
+    EXPECT_EQ(zt::read_text(target + "/1"), "body 1");
+    EXPECT_FALSE(zt::file_exists(target + "/2"));
+    EXPECT_EQ(log(), header() + "Installed \"" + target + "/0\"\nInstalled \"" + target + "/1\"\n\"" + target +
+                         "/2\" failed to unpack (e/2)\nInstallation completed with 1 errors.\n");
+  }
+}
+
+// installer.pkg rewritten in place during the run (the same size and inode,
+// the same entries in another order, other bytes): every file unpacked after
+// it holds what its entry holds in the package as it is now.
+TEST_F(InstallRunPackageTest, APackageRewrittenDuringTheRunGivesEachFileItsOwnBytes) {
+  const int kFiles = 10;  // names of one length: both orders have one layout
+  make_entries(kFiles);
+  // Older than the rewrite, which then cannot keep the package's times.
+  struct timeval old_times[2] = {{1000, 0}, {1000, 0}};
+  ASSERT_EQ(utimes(package_path().c_str(), old_times), 0);
+  const std::string scratch = zt::make_temp_dir("rewrite");
+  FOLDER folder;
+  folder.set(("$ROOT2" + scratch).c_str());
+  {
+    PACKAGE writer(&folder, "installer.pkg", 1, 64, 1);
+    ASSERT_TRUE(writer.file);
+    for (int i = kFiles - 1; i >= 0; --i) {
+      zt::write_text(scratch + "/src", "BODY " + std::to_string(i));
+      ASSERT_TRUE(writer.store_file(&folder, "src", ("e/" + std::to_string(i)).c_str()));
+    }
+  }
+  const std::vector<uint8_t> rewritten = zt::read_bytes(scratch + "/installer.pkg");
+  struct stat before, after;
+  ASSERT_EQ(stat(package_path().c_str(), &before), 0);
+  ASSERT_EQ(rewritten.size(), static_cast<size_t>(before.st_size));
+
   show_page(INSTALL_PAGE_PROGRESS);
-  ASSERT_FALSE(run());
-  EXPECT_EQ(box_text(failure_box()),
-            "T8|" + target + "/2: Error: Unable to read from file installer.pkg.|");
-  go_on();
+  for (int i = 0; i < 20 && install_step_count < 4 && !failure_box(); ++i) frame();  // step 0, three files
+  ASSERT_EQ(install_step_count, 4);
+  zt::write_bytes(package_path(), rewritten);
+  ASSERT_EQ(stat(package_path().c_str(), &after), 0);
+  ASSERT_EQ(after.st_ino, before.st_ino);
   ASSERT_TRUE(run());
-  EXPECT_EQ(install_error_count, 1);
-  EXPECT_EQ(zt::read_text(target + "/1"), "body 1");
-  EXPECT_EQ(log(), header() + "Installed \"" + target + "/0\"\nInstalled \"" + target + "/1\"\n\"" + target +
-                       "/2\" failed to unpack (e/2)\nInstallation completed with 1 errors.\n");
+  EXPECT_EQ(install_error_count, 0);
+  for (int i = 0; i < kFiles; ++i)
+    EXPECT_EQ(zt::read_text(target + "/" + std::to_string(i)), (i < 3 ? "body " : "BODY ") + std::to_string(i)) << i;
 }
 
 }  // namespace
