@@ -97,10 +97,16 @@ void DATABASE::note_package_problem(const char* why) {
 
 bool DATABASE::open_package() {
   package_problem[0] = 0;
-  DATA_FILE* probe = open_data_file(&config_folder, kPackageName, DATA_FILE_READ, DATA_FILE_HEADER, 0);
+  char path[FOLDER_PATH_SIZE + sizeof kPackageName];
+  snprintf(path, sizeof path, "%s/%s", config_folder.path, kPackageName);
+  // Only a regular file is opened: the open of a FIFO or a device waits for
+  // a writer, and the "Please Wait" window keeps a signal from ending that.
+  struct stat st;
+  const bool regular_or_missing = stat(path, &st) != 0 || S_ISREG(st.st_mode);
+  DATA_FILE* probe =
+      regular_or_missing ? open_data_file(&config_folder, kPackageName, DATA_FILE_READ, DATA_FILE_HEADER, 0) : nullptr;
   if (!probe) {
-    char path[FOLDER_PATH_SIZE + sizeof kPackageName], why[256];
-    snprintf(path, sizeof path, "%s/%s", config_folder.path, kPackageName);
+    char why[256];
     why_unreadable(path, why, sizeof why);
     note_package_problem(why);
     return false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "folder.h"
@@ -36,24 +37,29 @@ static bool format_path(char* out, const char* format, const char* a, const char
   return n >= 0 && n < FOLDER_PATH_SIZE;
 }
 
-// A folder below the shared temporary root: every level must be a real
-// directory (not a link) that belongs to this user and that nobody else can
-// write, because anyone may create names there. Missing levels are made
-// private when creation is allowed.
-static bool checked_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
+// A folder only this user can change: a real directory (not a link) that
+// belongs to them and that nobody else can write.
+static bool private_directory(const char* path) {
+  struct stat st;
+  return lstat(path, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & 022);
+}
+
+// A folder below base, where anyone may create names: every level of name
+// must be a private directory. Missing levels are made private when creation
+// is allowed. An empty name is base itself when allow_base.
+static bool checked_folder_below(FOLDER* f, const char* base, const char* name, INT_U8 create,
+                                 bool allow_base = false) {
   char path[FOLDER_PATH_SIZE], rest[FOLDER_PATH_SIZE];
-  if (!copy_path(path, shared_temp_root) || !copy_path(rest, name)) return false;
-  bool any = false;
+  if (!copy_path(path, base) || !copy_path(rest, name)) return false;
+  bool any = allow_base;
   char* save = nullptr;
   for (char* seg = strtok_r(rest, "/", &save); seg; seg = strtok_r(nullptr, "/", &save)) {
     if (strcmp(seg, ".") == 0 || strcmp(seg, "..") == 0) return false;
     char next[FOLDER_PATH_SIZE];
     if (!join(next, path, seg)) return false;
     struct stat st;
-    if (lstat(next, &st) != 0) {
-      if (!create || mkdir(next, 0700) != 0 || lstat(next, &st) != 0) return false;
-    }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & 022)) return false;
+    if (lstat(next, &st) != 0 && (!create || mkdir(next, 0700) != 0)) return false;
+    if (!private_directory(next)) return false;
     strcpy(path, next);
     any = true;
   }
@@ -62,19 +68,72 @@ static bool checked_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
   return true;
 }
 
+// The folder that stands in for "<root>/<first>-<uid>" when someone else
+// holds both that name and "<root>/<first>": a fresh one of a random name,
+// made once and kept for the process, because "$TEMP" is resolved many times
+// and must name the same folder each time. Plain static storage: the
+// clean-up of a termination signal reads it.
+struct TEMP_STAND_IN {
+  char path[FOLDER_PATH_SIZE];   // empty = none made
+  char first[FOLDER_PATH_SIZE];  // the first level of the name it stands in for
+  pid_t owner;                   // only the process that made it removes it
+};
+static TEMP_STAND_IN temp_stand_in;
+
+void folder_detail::remove_temp_stand_in() {
+  TEMP_STAND_IN& s = temp_stand_in;
+  if (s.path[0] && s.owner == getpid()) remove_tree(s.path);
+  s.path[0] = 0;
+}
+
+// The stand-in made for the same first level, while it is still private.
+static bool kept_stand_in(FOLDER* f, const char* name, size_t first, INT_U8 create) {
+  const TEMP_STAND_IN& s = temp_stand_in;
+  return s.path[0] && strlen(s.first) == first && strncmp(s.first, name, first) == 0 &&
+         private_directory(s.path) && checked_folder_below(f, s.path, name + first, create, true);
+}
+
+static bool new_stand_in(FOLDER* f, const char* name, size_t first, INT_U8 create) {
+  TEMP_STAND_IN& s = temp_stand_in;
+  const bool same_name = s.path[0] && strlen(s.first) == first && strncmp(s.first, name, first) == 0;
+  if (!create || (s.path[0] && !same_name)) return false;  // one stand-in per process
+  s.path[0] = 0;  // one that is gone or changed hands is no longer ours to remove
+  char pattern[FOLDER_PATH_SIZE];
+  int n = snprintf(pattern, sizeof pattern, "%s/%.*s-%lu-XXXXXX", shared_temp_root, static_cast<int>(first), name,
+                   static_cast<unsigned long>(geteuid()));
+  if (n < 0 || n >= FOLDER_PATH_SIZE) return false;
+  {
+    TERMINATION_SIGNALS_HELD held;
+    if (!mkdtemp(pattern)) return false;
+    if (!private_directory(pattern) || chmod(pattern, 0700) != 0) {
+      rmdir(pattern);
+      return false;
+    }
+    strcpy(s.path, pattern);
+    snprintf(s.first, sizeof s.first, "%.*s", static_cast<int>(first), name);
+    s.owner = getpid();
+  }
+  static bool registered = false;
+  if (!registered) registered = atexit(remove_temp_stand_in) == 0;
+  return checked_folder_below(f, s.path, name + first, create, true);
+}
+
 // <root>/<name>, shared by every user who runs the program under that name.
 // The first user to run it owns that folder, so anyone else (or anyone who
 // finds the name taken by something unsafe) gets "<first>-<uid>" in place of
-// the first level of the name, a folder of their own under the same root.
+// the first level of the name, a folder of their own under the same root;
+// when that name is taken too, a stand-in of a random name, kept from then on.
 static bool private_shared_folder(FOLDER* f, const char* name, INT_U8 create) {
-  if (checked_shared_folder(f, name, create)) return true;
   const size_t first = strcspn(name, "/");
+  if (kept_stand_in(f, name, first, create)) return true;
+  if (checked_folder_below(f, shared_temp_root, name, create)) return true;
   if (first == 0 || strncmp(name, ".", first) == 0 || strncmp(name, "..", first) == 0) return false;
   char own[FOLDER_PATH_SIZE];
   int n = snprintf(own, sizeof own, "%.*s-%lu%s", static_cast<int>(first), name,
                    static_cast<unsigned long>(geteuid()), name + first);
   if (n < 0 || n >= FOLDER_PATH_SIZE) return false;
-  return checked_shared_folder(f, own, create);
+  if (checked_folder_below(f, shared_temp_root, own, create)) return true;
+  return new_stand_in(f, name, first, create);
 }
 
 bool FOLDER::set_platform_default(INT_U32 kind, const char* name, INT_U8 create) {

@@ -2,6 +2,8 @@
 #ifndef ZORV_FOLDER_INTERNAL_H
 #define ZORV_FOLDER_INTERNAL_H
 
+#include <signal.h>
+
 #include "folder.h"
 
 namespace folder_detail {
@@ -20,6 +22,26 @@ bool is_home(const char* path);
 void temp_folder(FOLDER* out);
 // Name part of the running executable (empty text when unknown).
 bool executable_path(char* out);
+
+// Removes a folder and everything below it, links as links, with calls a
+// signal handler may make; a name that is no folder is only unlinked.
+void remove_tree(const char* path);
+// Removes the stand-in for the shared temporary folder that this process
+// made, if any (safe in a signal handler).
+void remove_temp_stand_in();
+
+// Termination signals wait while this lives, so their handler never sees a
+// folder made but not yet recorded.
+class TERMINATION_SIGNALS_HELD {
+ public:
+  TERMINATION_SIGNALS_HELD();
+  ~TERMINATION_SIGNALS_HELD();
+  TERMINATION_SIGNALS_HELD(const TERMINATION_SIGNALS_HELD&) = delete;
+  TERMINATION_SIGNALS_HELD& operator=(const TERMINATION_SIGNALS_HELD&) = delete;
+
+ private:
+  sigset_t previous;
+};
 
 }  // namespace folder_detail
 

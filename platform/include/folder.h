@@ -177,7 +177,8 @@ DRIVE_TYPE get_drive_type(INT_U16 n);
 bool is_known_path_variable(const char* name);
 
 // The process's private folder in "$TEMP": made on first use, exclusively,
-// mode 0700, one per process. Removing it takes its content with it.
+// mode 0700, one per process. Removing it takes its content with it, and a
+// stand-in for "$TEMP" this process made; it is safe in a signal handler.
 bool get_private_temp_folder(FOLDER* out);
 void remove_private_temp_folder();
 

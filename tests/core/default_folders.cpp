@@ -110,6 +110,7 @@ std::pair<long, unsigned> owner_and_mode(const std::string& path) {
 TEST_F(DefaultFolders, SharedTemporaryFolderThatIsNotOursGivesOneOfOurOwn) {
   const std::string uid = std::to_string(geteuid());
   const std::string planted = box + "/elsewhere";
+  std::string listing;
   mkdirs(planted);
   struct Case {
     const char* what;
@@ -133,12 +134,39 @@ TEST_F(DefaultFolders, SharedTemporaryFolderThatIsNotOursGivesOneOfOurOwn) {
     EXPECT_TRUE(f.set_platform_default(6, c.name.c_str(), 0)) << c.what << ": found again";
     EXPECT_EQ(c.expected, std::string(f.path)) << c.what;
   }
-  // Our own folder is checked as strictly: a link there is refused too.
+  // Our own folder is checked as strictly: a link there is refused too, and
+  // a stand-in of a random name takes its place. It is made once: every
+  // later resolution finds it again, until it goes with the private folder.
   ASSERT_EQ(0, system(("rm -rf '" + shared + "'/* && touch '" + shared + "/tool' && ln -s '" + planted + "' '" +
                        shared + "/tool-" + uid + "'")
                           .c_str()));
   FOLDER f(FOLDER::UNSET{});
-  EXPECT_FALSE(f.set_platform_default(6, "tool", 1));
+  EXPECT_FALSE(f.set_platform_default(6, "tool", 0)) << "nothing made without creation";
+  ASSERT_TRUE(f.set_platform_default(6, "tool", 1));
+  const std::string stand_in = f.path, prefix = shared + "/tool-" + uid + "-";
+  EXPECT_EQ(stand_in.rfind(prefix, 0), 0u) << stand_in;
+  EXPECT_EQ(stand_in.size(), prefix.size() + 6) << stand_in;
+  EXPECT_EQ(owner_and_mode(stand_in), (std::pair<long, unsigned>{static_cast<long>(geteuid()), 0700u}));
+  for (INT_U8 create : {0, 1}) {
+    FOLDER again(FOLDER::UNSET{});
+    EXPECT_TRUE(again.set_platform_default(6, "tool", create));
+    EXPECT_EQ(stand_in, std::string(again.path));
+  }
+  // Kept even when our own name is free again: "$TEMP" does not move.
+  ASSERT_EQ(unlink((shared + "/tool-" + uid).c_str()), 0);
+  FOLDER kept(FOLDER::UNSET{});
+  EXPECT_TRUE(kept.set_platform_default(6, "tool", 1));
+  EXPECT_EQ(stand_in, std::string(kept.path));
+  ASSERT_EQ(symlink(planted.c_str(), (shared + "/tool-" + uid).c_str()), 0);
+  FOLDER nested(FOLDER::UNSET{});
+  EXPECT_TRUE(nested.set_platform_default(6, "tool/sub", 1));
+  EXPECT_EQ(stand_in + "/sub", std::string(nested.path));
+  zt::write_text(stand_in + "/sub/font.ttf", "x");
+  remove_private_temp_folder();
+  EXPECT_FALSE(ft::is_dir(stand_in));
+  EXPECT_EQ(zt::sh("ls -A '" + shared + "' | tr '\\n' ' '", &listing), 0);
+  EXPECT_EQ(listing, "tool tool-" + uid + " ") << "what others hold stays";
+  EXPECT_TRUE(ft::is_dir(planted));
   // Names that are no folder name get no stand-in either.
   for (const char* name : {"..", ".", "./x"}) EXPECT_FALSE(f.set_platform_default(6, name, 1)) << name;
   EXPECT_FALSE(ft::is_dir(shared + "/..-" + uid));

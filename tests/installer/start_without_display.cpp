@@ -1,6 +1,8 @@
 // The installer program where no window can be opened: without a display it
 // says so in one line and ends with status 1; a termination signal ends it
-// while no window is open. Run as a user starts it over ssh or from a service.
+// while no window is open; a package it cannot use, or a shared temporary
+// folder others hold, does not hold it. Run as a user starts it over ssh or
+// from a service.
 #include <sys/stat.h>
 
 #include "x_program.h"
@@ -45,46 +47,139 @@ TEST(StartWithoutDisplay, EndsWithStatusOneAndOneLine) {
   }
 }
 
-// True once the process catches signal `sig` (its handler is in place and
-// not set aside, as a shell command run through system() sets SIGINT aside).
-bool catches(pid_t pid, int sig) {
-  const std::string status = zt::read_text("/proc/" + std::to_string(pid) + "/status");
-  const size_t at = status.find("SigCgt:\t");
-  if (at == std::string::npos) return false;
-  const unsigned long long mask = std::stoull(status.substr(at + 8, 16), nullptr, 16);
-  return (mask >> (sig - 1)) & 1u;
+// ---- a start-up held at a chosen moment -----------------------------------------
+
+// The library the held runs preload (see hold_at_open.c).
+const std::string kHoldLibrary = ZORV_BUILD_DIR "/zorv_hold_at_open.so";
+
+// The environment of a run held at the first file it opens for writing below
+// its private temporary folder (one of the package's fonts): the path held
+// is written to `ready`. A sanitized program accepts a library preloaded
+// before its runtime.
+std::vector<std::string> held_at_private_folder(const std::string& ready) {
+  const char* asan = getenv("ASAN_OPTIONS");
+  return {"LD_PRELOAD=" + kHoldLibrary, "ZORV_HOLD_AT_OPEN=/zorv-%p-", "ZORV_HOLD_READY=" + ready,
+          "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"};
 }
 
-// True while the process waits in the open of a FIFO for a writer, with its
-// handler for `sig` in place.
-bool waits_for_writer(pid_t pid, int sig) {
-  const std::string proc = "/proc/" + std::to_string(pid);
-  const bool waits = zt::read_text(proc + "/wchan") == "wait_for_partner" ||
-                     zt::read_text(proc + "/syscall").rfind("257 ", 0) == 0;  // openat, x86-64
-  return waits && catches(pid, sig);
+// The path the run is held at, once it is there ("" when it ended first or
+// did not get there in time).
+std::string wait_until_held(ProgramRun& run, const std::string& ready) {
+  for (int waited = 0; waited < 20000 && run.running(); waited += 20) {
+    if (zt::file_exists(ready)) return zt::read_text(ready);
+    usleep(20000);
+  }
+  return "";
 }
 
-// A package that never arrives (a FIFO nobody writes stands for a hung
-// medium) holds the start-up before any window exists.
-TEST(StartWithoutDisplay, ATerminationSignalEndsTheProgramBeforeAnyWindow) {
-  const std::string dir = zt::make_temp_dir("slow");
-  ASSERT_EQ(mkfifo((dir + "/installer.pkg").c_str(), 0644), 0);
+std::string folder_of(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+// A start-up held while the package's fonts are unpacked (as a slow medium
+// holds it) ends on a termination signal before any window exists, and the
+// half-written font goes with the private folder.
+TEST(StartWithoutDisplay, ATerminationSignalEndsTheProgramBeforeAnyWindowAndLeavesNothing) {
+  const std::string dir = zt::make_temp_dir("demo");
+  ASSERT_TRUE(make_demo_package(dir));
+  const std::string temp = std::string(getenv("HOME")) + "/tmp";
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     SCOPED_TRACE(sig);
-    ProgramRun run("/usr/bin/env", {"-u", "DISPLAY", installer_path(), "-x", "$ROOT2" + dir + "/installer.xml"});
-    bool ready = false;
-    for (int waited = 0; !ready && waited < 20000 && run.running(); waited += 20) {
-      ready = waits_for_writer(run.pid(), sig);
-      if (!ready) usleep(20000);
-    }
-    ASSERT_TRUE(ready) << run.err();
+    const std::string ready = dir + "/held-" + std::to_string(sig);
+    std::vector<std::string> args = {"-u", "DISPLAY"};
+    for (const std::string& a : held_at_private_folder(ready)) args.push_back(a);
+    for (const std::string& a : {installer_path(), std::string("-x"), "$ROOT2" + dir + "/installer.xml"})
+      args.push_back(a);
+    ProgramRun run("/usr/bin/env", args);
+    const std::string held = wait_until_held(run, ready);
+    ASSERT_NE(held, "") << run.err();
+    const std::string own = folder_of(held);
+    ASSERT_EQ(own.rfind(temp + "/", 0), 0u) << held;
+    ASSERT_TRUE(zt::file_exists(held)) << "the font being unpacked";
     // The window-size change is no termination request.
     run.signal(SIGWINCH);
     usleep(200000);
     EXPECT_TRUE(run.running());
     run.signal(sig);
     EXPECT_EQ(run.wait_exit(10000), 1) << run.err();
+    struct stat st;
+    EXPECT_NE(lstat(own.c_str(), &st), 0) << own << " is left behind";
+    EXPECT_EQ(files_below(temp), "");
   }
+}
+
+// A package that is no regular file (a FIFO nobody writes would hold the
+// open for ever) is refused at once, with the line of every other refusal.
+TEST(StartWithoutDisplay, APackageThatIsNoRegularFileIsRefusedAtOnce) {
+  const std::string fifo = zt::make_temp_dir("fifo"), link = zt::make_temp_dir("link");
+  ASSERT_EQ(mkfifo((fifo + "/installer.pkg").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((fifo + "/installer.pkg").c_str(), (link + "/installer.pkg").c_str()), 0);
+  for (const std::string& dir : {fifo, link}) {
+    SCOPED_TRACE(dir);
+    ProgramRun run("/usr/bin/env", {"-u", "DISPLAY", installer_path(), "-x", "$ROOT2" + dir + "/installer.xml"});
+    EXPECT_EQ(run.wait_exit(10000), 255) << "still waiting in the open";
+    EXPECT_EQ(run.err(), "installer: no installation data: " + dir + "/installer.pkg: it is no regular file\n");
+  }
+}
+
+// ---- another user holds the shared temporary folder's names ----------------------
+
+// Both names of the shared temporary folder ("<root>/<name>", then
+// "<root>/<name>-<uid>") taken by another user: the installer still starts,
+// in a stand-in folder of a random name, and leaves nothing behind, whether
+// it ends by itself or on a signal.
+TEST(StartWithoutDisplay, AnotherUsersFoldersInTheSharedTemporaryFolderLockNobodyOut) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to plant as one user and run as another";
+  // A tree the unprivileged user can read, with the sandbox of installer_e2e
+  // (its shared temporary root is <sandbox>/temp, open to all like /tmp).
+  char pattern[] = "/tmp/zorv-stand-in.XXXXXX";
+  ASSERT_TRUE(mkdtemp(pattern));
+  const std::string tree = pattern, sandbox = tree + "/e2e", shared = sandbox + "/temp", home = tree + "/home",
+                    package = tree + "/package", held_dir = tree + "/held";
+  ASSERT_EQ(zt::sh("chmod 0755 " + quoted(tree) + " && mkdir " + quoted(home) + " " + quoted(package) + " " +
+                   quoted(held_dir) + " && chown 65534:65534 " + quoted(home) + " && chmod 0777 " +
+                   quoted(held_dir)),
+            0);
+  ASSERT_TRUE(make_e2e_sandbox(sandbox));
+  ASSERT_TRUE(make_demo_package(package));
+  const std::string name = shared + "/installer_e2e", own = name + "-65534";
+  struct Plant {
+    const char* what;
+    std::string command;
+  } plants[] = {
+      {"a folder of theirs", "mkdir " + quoted(own)},
+      {"a link", "ln -s " + quoted(home) + " " + quoted(own)},
+      {"a file", "touch " + quoted(own)},
+      {"a folder open to all", "mkdir " + quoted(own) + " && chmod 0777 " + quoted(own)},
+  };
+  int round = 0;
+  for (const Plant& p : plants) {
+    SCOPED_TRACE(p.what);
+    ASSERT_EQ(zt::sh("rm -rf " + quoted(shared) + "/* && mkdir -m 0700 " + quoted(name) + " && " + p.command), 0);
+    for (bool signalled : {false, true}) {
+      SCOPED_TRACE(signalled ? "ended by a signal" : "ended by itself");
+      const std::string ready = held_dir + "/" + std::to_string(round++);
+      std::vector<std::string> args = {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/env", "-u",
+                                       "DISPLAY", "HOME=" + home};
+      if (signalled)
+        for (const std::string& a : held_at_private_folder(ready)) args.push_back(a);
+      for (const std::string& a : {installer_e2e_path(), std::string("-x"), "$ROOT2" + package + "/installer.xml"})
+        args.push_back(a);
+      ProgramRun run("/usr/bin/setpriv", args);
+      if (signalled) {
+        const std::string held = wait_until_held(run, ready);
+        ASSERT_NE(held, "") << run.err();
+        EXPECT_EQ(held.rfind(own + "-", 0), 0u) << held;
+        run.signal(SIGTERM);
+        EXPECT_EQ(run.wait_exit(10000), 1) << run.err();
+      } else {
+        EXPECT_EQ(run.wait_exit(20000), 1) << run.err();
+        EXPECT_EQ(run.err(), "installer_e2e: cannot open the display: DISPLAY is not set\n");
+      }
+      std::string left;
+      zt::sh("ls -A " + quoted(shared), &left);
+      EXPECT_EQ(left, "installer_e2e\ninstaller_e2e-65534\n") << "only what the other user made stays";
+    }
+  }
+  zt::sh("rm -rf " + quoted(tree));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app.h"
+#include "folder.h"
 #include "fonts.h"
 #include "image.h"
 #include "input.h"
@@ -44,7 +45,12 @@ void handle_signal(INT_S32 signal_number) {
   // window-size change, included) is ignored. The callback may open a
   // dialog, so it is asked later on the main thread.
   if (!(signal_number > 0 && signal_number < 16 && ((0xA00Eu >> signal_number) & 1u))) return;
-  if (quit_signal_ends_windowless && !x11.window) _exit(1);
+  if (quit_signal_ends_windowless && !x11.window) {
+    // The immediate end skips every clean-up but this one: nothing of the
+    // process (a half-unpacked font) stays in the temporary folder.
+    remove_private_temp_folder();
+    _exit(1);
+  }
   quit_signal_pending = 1;
 }
 
