@@ -220,6 +220,21 @@ TEST(ImageSurface, SetClipOrdersAndClampsIntoTheImage) {
   }
 }
 
+// A rectangle wholly beside the image, even touching the clip's edge row or
+// column once clamped, leaves nothing to draw.
+TEST(ImageSurface, IntersectClipWithARectangleOffTheImageEmptiesIt) {
+  const Rect off[] = {{120, 519, -300, -1}, {-50, -1, 0, 19}, {20, 40, 0, 19}, {0, 19, 20, 25}};
+  for (const Rect& c : off) {
+    IMAGE im(20, 20);
+    im.intersect_clip(static_cast<INT_S16>(c.l), static_cast<INT_S16>(c.t), static_cast<INT_S16>(c.r),
+                      static_cast<INT_S16>(c.b));
+    EXPECT_EQ(clip_of(im), kNoClip) << c;
+    COLOUR white = 0xFFFFFFFF;
+    im.fill_rect(0, 0, 19, 19, &white, 0);
+    EXPECT_EQ(*im.pixel_at(0, 0), 0u);
+  }
+}
+
 TEST(ImageSurface, IntersectClipNarrowsAndEmptiesForGood) {
   IMAGE im(20, 20);
   im.set_clip(5, 5, 15, 15);

@@ -56,6 +56,15 @@ inline Bytes written(DATA_DEVICE_CLIENT& client) {
 inline Bytes empty_image() {
   return B().raw({'z', 'o', 'r', 'v', 'r', 'a', 'w', 'i', 'm', 'g'}).u8(1).u16(0).u16(0).b;
 }
+// A raw image of w x h pixels, pixel (x, y) giving each colour.
+template <typename PIXEL>
+Bytes raw_image(unsigned w, unsigned h, PIXEL pixel) {
+  B r;
+  r.raw({'z', 'o', 'r', 'v', 'r', 'a', 'w', 'i', 'm', 'g'}).u8(1).u16(w).u16(h);
+  for (unsigned y = 0; y < h; y++)
+    for (unsigned x = 0; x < w; x++) r.u32(pixel(x, y));
+  return r.b;
+}
 // An empty image cache: version 2, no entries.
 inline Bytes empty_cache() { return B().u8(2).u32(0).b; }
 inline Bytes default_style_set() {
@@ -79,6 +88,9 @@ struct Spec {
   unsigned dialog_w = 480, dialog_h = 360;
   unsigned quit_w = 210, quit_h = 160;
   unsigned error_w = 410, error_h = 310;
+  unsigned error_x = 7, error_y = 8;  // 0xFFFF: centred
+  Bytes background = empty_image();
+  unsigned effect_flags = 0x0013, open_delay = 111;
   std::string application_name = "demo";
   struct Item {
     std::string name = "A";
@@ -102,7 +114,7 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   const int v = s.version > 7 ? 7 : s.version < 1 ? 1 : s.version;
   B r;
   if (header != 256) r.u8(header);
-  r.u8(s.version).raw(s.cache).raw(empty_image());
+  r.u8(s.version).raw(s.cache).raw(s.background);
   r.u8(0);                             // show_frame_rate
   if (v >= 2) r.u8(s.show_whole_path);  // show_whole_path
   if (v >= 3) r.u8(s.show_folder_part); // show_folder_part
@@ -112,7 +124,7 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   if (v >= 4) {
     r.u8(0);                                           // dialog_draggable
     r.u16(5).u16(6).u16(s.quit_w).u16(s.quit_h).u8(0);
-    r.u16(7).u16(8).u16(s.error_w).u16(s.error_h).u8(0);
+    r.u16(s.error_x).u16(s.error_y).u16(s.error_w).u16(s.error_h).u8(0);
     r.u16(0xFFFF).u16(0xFFFF).u16(300).u16(200).u8(1).u8(0);  // browser
     r.u16(0xFFFF).u16(0xFFFF).u16(250).u16(150).u8(0);        // about
   } else {
@@ -124,7 +136,7 @@ inline Bytes record(const Spec& s, unsigned header = 0) {
   for (int n : {7, 8, 9, 10, 11, 12, 13, 1, 6, 4, 5, 0, 2, 3}) r.raw(style_set_with_shading(100 + n));
   for (int i = 0; i < DATABASE_ICON_COUNT; i++) r.raw(empty_image());
   for (int i = 0; i < 4; i++) r.raw(style_set_with_shading(200 + i));
-  if (v >= 4) r.u16(0x0013).u32(111).u32(222).u8(99);
+  if (v >= 4) r.u16(s.effect_flags).u32(s.open_delay).u32(222).u8(99);
   if (v >= 5) r.u16(3).u16(4).u16(5);
   r.str("extra").u32(0xFFFFFFFE).str(s.application_name);
   const bool e = s.empty_texts;
@@ -176,7 +188,8 @@ inline void fill(DATABASE& db, const Spec& s) {
   db.dialog_draggable = 0;
   db.quit_box = {5, 6, static_cast<INT_S16>(s.quit_w), static_cast<INT_S16>(s.quit_h)};
   db.quit_box_draggable = 0;
-  db.error_box = {7, 8, static_cast<INT_S16>(s.error_w), static_cast<INT_S16>(s.error_h)};
+  db.error_box = {static_cast<INT_S16>(s.error_x), static_cast<INT_S16>(s.error_y),
+                  static_cast<INT_S16>(s.error_w), static_cast<INT_S16>(s.error_h)};
   db.error_box_draggable = 0;
   db.browser_box = {-1, -1, 300, 200};
   db.browser_prompt_on_box = 1;
@@ -198,8 +211,8 @@ inline void fill(DATABASE& db, const Spec& s) {
   set_dialog_title_style(&globals[1]);
   set_dialog_button_style(&globals[2]);
   wm_button_hint_style = globals[3];
-  wm_dialog_effects.flags = 0x0013;
-  wm_dialog_effects.open_delay = 111;
+  wm_dialog_effects.flags = s.effect_flags;
+  wm_dialog_effects.open_delay = s.open_delay;
   wm_dialog_effects.display_delay = 222;
   wm_dialog_effects.dragging_alpha = 99;
   db.progress_rate_x = 3;

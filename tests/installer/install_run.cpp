@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "clock.h"
+#include "database_bytes.h"
 #include "desktop.h"
 #include "install_dialog_env.h"
 
@@ -668,6 +669,105 @@ TEST_F(InstallRunTest, ATargetFolderRemovedOrEmptiedDuringTheRunIsAFailure) {
     EXPECT_EQ(get_idle_wait(), 50u);
   }
 }
+
+// A failure box that slides in from above the screen and out again leaves
+// the page as it was: every pixel beside the box and the dialog (the
+// background, black where the picture does not reach) is the page's at every
+// frame. The database is a stored record: a window of 640 x 480, the box
+// 400 x 300 centred, sliding from the screen's top edge; the background
+// picture smaller than the window, smaller in one direction, or larger.
+struct BACKGROUND_SIZE {
+  unsigned width, height;
+};
+class SlidingBoxTest : public InstallRunTest, public ::testing::WithParamInterface<BACKGROUND_SIZE> {};
+
+TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
+  const BACKGROUND_SIZE b = GetParam();
+  dbt::Spec spec;
+  spec.window_w = kScreenW;
+  spec.window_h = kScreenH;
+  spec.error_w = 400;
+  spec.error_h = 300;
+  spec.error_x = spec.error_y = 0xFFFF;
+  spec.effect_flags = 0x47C;
+  spec.open_delay = 300;
+  spec.background = dbt::raw_image(b.width, b.height, [](unsigned x, unsigned y) {
+    return 0xFF000000u | ((x * 37 + y * 11) & 0xFF) << 16 | 0x4080u;
+  });
+  DATABASE& d = installer_database;
+  d.reset();
+  MEMORY_DEVICE record = dbt::device_of(dbt::record(spec));
+  ASSERT_TRUE(d.get_from_data_device(&record));
+  ASSERT_EQ(wm_dialog_effects.flags & 0xFFFF, 0x47Cu);
+  make_package("0", "0");
+  std::snprintf(d.target_folder, FOLDER_PATH_SIZE, "$ROOT0/target");
+  store("e/a", "a");
+  set_files({{"m", "$APP", "e/missing", PLATFORM_ANY, nullptr}, {"a", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_TRUE(install_dialog);
+  const INSTALL_DIALOG* dialog = install_dialog;
+
+  // The page as it stands in the frame before the box opens.
+  IMAGE before(kScreenW, kScreenH);
+  for (int i = 0; i < 100 && !failure_box(); ++i) {
+    before.blit(screen, 0, 0, 0, 0, kScreenW, kScreenH, BLIT_COPY);
+    frame();
+  }
+  WM_CONFIRM* box = failure_box();
+  ASSERT_TRUE(box);
+  const INT_S16 rest_x = (kScreenW - 400) / 2, rest_y = (kScreenH - 300) / 2;
+  auto inside = [](int x, int y, int left, int top, int w, int h) {
+    return x >= left && x < left + w && y >= top && y < top + h;
+  };
+  // Pixels beside the box where it stands now and beside the dialog.
+  auto trail = [&]() {
+    int n = 0;
+    for (int y = 0; y < kScreenH; ++y)
+      for (int x = 0; x < kScreenW; ++x)
+        if (!inside(x, y, dialog->x, dialog->y, dialog->width, dialog->height) &&
+            !(box && inside(x, y, box->x, box->y, box->width, box->height)) &&
+            *screen->pixel_at(x, y) != *before.pixel_at(x, y))
+          ++n;
+    return n;
+  };
+  int frames = 0;
+  for (; frames < 100 && (box->y != rest_y || frames < 25); ++frames) {
+    frame();
+    ASSERT_EQ(trail(), 0) << "sliding in, box at " << box->x << "," << box->y;
+  }
+  ASSERT_EQ(box->x, rest_x);
+  ASSERT_EQ(box->y, rest_y);
+  ASSERT_GT(frames, 5);  // it slid
+
+  WM_BUTTON* go_on = box->first_button;
+  const INT_S16 cx = static_cast<INT_S16>(go_on->x + go_on->width / 2);
+  const INT_S16 cy = static_cast<INT_S16>(go_on->y + go_on->height / 2);
+  pointer(cx, cy, 0);
+  frame();
+  pointer(cx, cy, 1);
+  frame();
+  pointer(cx, cy, 0);
+  frame();
+  pointer(-1, -1, 0);
+  for (int i = 0; i < 100 && failure_box(); ++i) {
+    frame();
+    if (failure_box()) {
+      ASSERT_EQ(trail(), 0) << "sliding out, box at " << box->x << "," << box->y;
+    }
+  }
+  ASSERT_FALSE(failure_box());
+  box = nullptr;
+  for (int i = 0; i < 10; ++i) frame(1000);
+  EXPECT_EQ(trail(), 0) << "after the slide";
+  EXPECT_EQ(install_error_count, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, SlidingBoxTest,
+                         ::testing::Values(BACKGROUND_SIZE{2, 1}, BACKGROUND_SIZE{2, 480},
+                                           BACKGROUND_SIZE{640, 1}, BACKGROUND_SIZE{800, 600}),
+                         [](const ::testing::TestParamInfo<BACKGROUND_SIZE>& p) {
+                           return std::to_string(p.param.width) + "x" + std::to_string(p.param.height);
+                         });
 
 // Package reads counted through the package's read seam.
 long package_reads = 0;

@@ -125,6 +125,13 @@ void IMAGE::intersect_clip(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2) {
     return;
   }
   int left = x, right = x + width - 1, top = y, bottom = y + height - 1;
+  // A rectangle wholly off the image leaves nothing to draw; clamped, it
+  // would become the image's edge row or column.
+  if (std::max(x1, x2) < left || std::min(x1, x2) > right || std::max(y1, y2) < top ||
+      std::min(y1, y2) > bottom) {
+    clip_left = clip_right = clip_top = clip_bottom = -1;
+    return;
+  }
   int a = std::min(std::max<int>(std::min(x1, x2), left), right);
   int b = std::min(std::max<int>(std::max(x1, x2), left), right);
   int c = std::min(std::max<int>(std::min(y1, y2), top), bottom);
