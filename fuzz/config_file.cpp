@@ -7,16 +7,13 @@
 #include <string>
 
 #include "config_file.h"
+#include "fuzz_work_folder.h"
 #include "text_file.h"
 
 namespace {
 
 const std::string& work_dir() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/fuzz-config.XXXXXX";
-    const char* made = mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp");
-  }();
+  static const std::string dir = fuzz_work_folder("config");
   return dir;
 }
 

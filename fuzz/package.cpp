@@ -7,16 +7,13 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz_work_folder.h"
 #include "package.h"
 
 namespace {
 
 const std::string& work_dir() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/fuzz-package.XXXXXX";
-    const char* made = mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp");
-  }();
+  static const std::string dir = fuzz_work_folder("package");
   return dir;
 }
 

@@ -9,16 +9,13 @@
 
 #include "config_file.h"
 #include "folder.h"
+#include "fuzz_work_folder.h"
 #include "style_set.h"
 
 namespace {
 
 const std::string& work_dir() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/fuzz-style.XXXXXX";
-    const char* made = mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp");
-  }();
+  static const std::string dir = fuzz_work_folder("style");
   return dir;
 }
 

@@ -32,7 +32,7 @@ namespace {
 
 const char kUsage[] =
     "usage: make_demo_package OUTDIR [--variant missing-entry|missing-shortcut-target|hostile|big] "
-    "[--block-size N] [--count N] [--size BYTES]";
+    "[--block-size N] [--count N] [--size BYTES] | --help";
 const char kPackageName[] = "installer.pkg";
 const char kDatabaseEntry[] = "database.bin";
 
@@ -49,11 +49,19 @@ const INT_U64 kDataSeed = 0x5A0F2D1E9C3B4A77ull;
 
 enum VARIANT { STANDARD, MISSING_ENTRY, MISSING_SHORTCUT_TARGET, HOSTILE, BIG };
 
+// Arguments that cannot be used end the run with status 1; an option that
+// does not exist, with the status that names a misuse of the command.
+const int kStatusFailure = 1;
+const int kStatusUnknownOption = 2;
+
 struct FAILURE {
   std::string message;
+  int status;
 };
 
-[[noreturn]] void fail(const std::string& message) { throw FAILURE{message}; }
+[[noreturn]] void fail(const std::string& message, int status = kStatusFailure) {
+  throw FAILURE{message, status};
+}
 
 // xorshift64*: the payload's bytes are the same on every machine.
 struct RANDOM_BYTES {
@@ -804,13 +812,27 @@ long long number_option(const char* text, long long low, long long high, const c
 }
 
 int run(int argc, char** argv) {
-  if (argc < 2 || !*argv[1]) fail(kUsage);
+  for (int i = 1; i < argc; i++) {
+    if (strcmp(argv[i], "--help") == 0) {
+      printf("%s\n", kUsage);
+      return 0;
+    }
+  }
+  const char* out_dir = nullptr;
   VARIANT variant = STANDARD;
   INT_S32 block_size = -1;
   bool shaped = false;
-  for (int i = 2; i < argc; i += 2) {
+  for (int i = 1; i < argc; i++) {
+    const std::string option = argv[i];
+    if (option.empty() || option[0] != '-') {
+      if (out_dir) fail("one output folder only: " + option + " after " + out_dir);
+      out_dir = argv[i];
+      continue;
+    }
+    if (option != "--variant" && option != "--block-size" && option != "--count" && option != "--size")
+      fail("unknown option " + option + " (see --help)", kStatusUnknownOption);
     if (i + 1 >= argc) fail(kUsage);
-    const std::string option = argv[i], value = argv[i + 1];
+    const std::string value = argv[++i];
     if (option == "--variant") {
       if (value == "missing-entry") variant = MISSING_ENTRY;
       else if (value == "missing-shortcut-target") variant = MISSING_SHORTCUT_TARGET;
@@ -818,25 +840,24 @@ int run(int argc, char** argv) {
       else if (value == "big") variant = BIG;
       else fail("unknown variant " + value + " (missing-entry, missing-shortcut-target, hostile or big)");
     } else if (option == "--block-size") {
-      block_size = static_cast<INT_S32>(number_option(argv[i + 1], 1, DATA_FILE_MAX_BUFFER, "block size"));
+      block_size = static_cast<INT_S32>(number_option(argv[i], 1, DATA_FILE_MAX_BUFFER, "block size"));
     } else if (option == "--count") {
-      big_file_count = static_cast<int>(number_option(argv[i + 1], 1, kBigFileCountMax, "count"));
-      shaped = true;
-    } else if (option == "--size") {
-      big_file_size = static_cast<INT_U32>(number_option(argv[i + 1], 0, kBigFileSizeMax, "size"));
+      big_file_count = static_cast<int>(number_option(argv[i], 1, kBigFileCountMax, "count"));
       shaped = true;
     } else {
-      fail(kUsage);
+      big_file_size = static_cast<INT_U32>(number_option(argv[i], 0, kBigFileSizeMax, "size"));
+      shaped = true;
     }
   }
+  if (!out_dir || !*out_dir) fail(kUsage);
   if (shaped && variant != BIG) fail("--count and --size shape the big variant only");
   if (variant == BIG && block_size < 0) block_size = kBigBlockSize;
 
-  if (mkdir(argv[1], 0755) != 0 && errno != EEXIST) fail(std::string("cannot create ") + argv[1]);
+  if (mkdir(out_dir, 0755) != 0 && errno != EEXIST) fail(std::string("cannot create ") + out_dir);
   char resolved[PATH_MAX];
   FOLDER out{FOLDER::UNSET()};
-  if (!realpath(argv[1], resolved) || !out.set_if_directory(resolved))
-    fail(std::string(argv[1]) + " is no folder");
+  if (!realpath(out_dir, resolved) || !out.set_if_directory(resolved))
+    fail(std::string(out_dir) + " is no folder");
   // Always a new package: entries are never added to an old one.
   struct stat st;
   const std::string target = std::string(resolved) + "/" + kPackageName;
@@ -857,6 +878,6 @@ int main(int argc, char** argv) {
     return run(argc, argv);
   } catch (const FAILURE& failure) {
     fprintf(stderr, "make_demo_package: %s\n", failure.message.c_str());
-    return 1;
+    return failure.status;
   }
 }

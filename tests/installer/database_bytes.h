@@ -79,7 +79,7 @@ inline Bytes style_set_with_shading(unsigned shading) {
 
 // What a hand-built record holds; the builder writes the fields the version
 // stores.
-struct Spec {
+struct RecordContents {
   int version = 7;
   unsigned show_whole_path = 1, show_folder_part = 1;
   Bytes cache = empty_cache();
@@ -110,7 +110,7 @@ inline std::string text_of(const std::string& language, int n) {
   return n == 0 ? language : language + "-" + std::to_string(n);
 }
 
-inline Bytes record(const Spec& s, unsigned header = 0) {
+inline Bytes record(const RecordContents& s, unsigned header = 0) {
   const int v = s.version > 7 ? 7 : s.version < 1 ? 1 : s.version;
   B r;
   if (header != 256) r.u8(header);
@@ -174,7 +174,7 @@ inline void set_text(char* field, const std::string& text) {
 
 // A database and the window-manager globals holding what record(spec)
 // stores (version 7, no files or shortcuts).
-inline void fill(DATABASE& db, const Spec& s) {
+inline void fill(DATABASE& db, const RecordContents& s) {
   db.reset();
   set_text(db.default_language, s.default_language);
   db.show_whole_path = static_cast<INT_U8>(s.show_whole_path);

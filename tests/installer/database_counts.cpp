@@ -17,7 +17,7 @@ class DatabaseCounts : public ::testing::Test {
   void SetUp() override { database_system_info_reader = dbt::quiet_system_info; }
 };
 
-bool read_into(DATABASE& db, const dbt::Spec& spec) {
+bool read_into(DATABASE& db, const dbt::RecordContents& spec) {
   MEMORY_DEVICE m = dbt::device_of(dbt::record(spec));
   return db.get_from_data_device(&m);
 }
@@ -25,10 +25,10 @@ bool read_into(DATABASE& db, const dbt::Spec& spec) {
 TEST_F(DatabaseCounts, SmallestRecordsReadInEveryVersionBand) {
   for (int version : {1, 2, 3, 5, 6, 7}) {
     SCOPED_TRACE(version);
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.version = version;
     spec.empty_texts = true;
-    spec.items = {dbt::Spec::Item(), dbt::Spec::Item(), dbt::Spec::Item()};
+    spec.items = {dbt::RecordContents::Item(), dbt::RecordContents::Item(), dbt::RecordContents::Item()};
     spec.items[0].files = 3;
     spec.items[2].shortcuts = 2;
     spec.items[2].files = 1;
@@ -66,14 +66,14 @@ TEST_F(DatabaseCounts, HugeCountsWithLittleDataAreRefused) {
   }
   DATABASE db;
   {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.claimed_items = 32767;
     ASSERT_FALSE(read_into(db, spec));
     EXPECT_EQ(db.items, nullptr);
     EXPECT_EQ(db.item_count, 0);
   }
   {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.claimed_languages = 32767;
     ASSERT_FALSE(read_into(db, spec));
     EXPECT_EQ(db.item_count, 1);
@@ -81,7 +81,7 @@ TEST_F(DatabaseCounts, HugeCountsWithLittleDataAreRefused) {
     EXPECT_EQ(db.language_count, 0);
   }
   {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.items[0].claimed_files = 32767;
     ASSERT_FALSE(read_into(db, spec));
     ASSERT_EQ(db.item_count, 1);
@@ -89,7 +89,7 @@ TEST_F(DatabaseCounts, HugeCountsWithLittleDataAreRefused) {
     EXPECT_EQ(db.items[0].file_count, 0);
   }
   {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.items[0].claimed_shortcuts = 32767;
     ASSERT_FALSE(read_into(db, spec));
     ASSERT_EQ(db.item_count, 1);
@@ -97,7 +97,7 @@ TEST_F(DatabaseCounts, HugeCountsWithLittleDataAreRefused) {
   }
   {
     // Counts above 32767 do not fit the tables' counts, whatever follows.
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.claimed_items = 40000;
     ASSERT_FALSE(read_into(db, spec));
     EXPECT_EQ(db.items, nullptr);

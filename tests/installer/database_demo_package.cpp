@@ -21,8 +21,10 @@ namespace {
 const std::string kTool = std::string(ZORV_BUILD_DIR) + "/make_demo_package";
 const std::string kPkgtool = std::string(ZORV_BUILD_DIR) + "/pkgtool";
 
-zt::ChildResult run_program(const std::vector<std::string>& args) {
-  return zt::run_in_child([args] {
+// Runs the program with the arguments given, in `cwd` when one is named.
+zt::ChildResult run_program(const std::vector<std::string>& args, const std::string& cwd = "") {
+  return zt::run_in_child([args, cwd] {
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -243,6 +245,50 @@ TEST_F(DemoPackage, BadArgumentsGiveOneLineAndNoPackage) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
   EXPECT_FALSE(zt::file_exists(dir + "/a/installer.pkg"));
+}
+
+// What `dir` holds, one name a line.
+std::string listing(const std::string& dir) {
+  std::string out;
+  zt::sh("cd '" + dir + "' && find . -mindepth 1 | LC_ALL=C sort", &out);
+  return out;
+}
+
+TEST_F(DemoPackage, HelpPrintsTheUsageAndWritesNothing) {
+  const std::string dir = zt::make_temp_dir("help");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{kTool, "--help"},
+                                                std::vector<std::string>{kTool, "out", "--help"},
+                                                std::vector<std::string>{kTool, "out", "--variant", "big", "--help"}}) {
+    const zt::ChildResult r = run_program(args, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("usage: make_demo_package OUTDIR ", 0), 0u) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_EQ(listing(dir), "");
+}
+
+// An argument that begins with '-' and names no option is refused before
+// anything is written, wherever it stands.
+TEST_F(DemoPackage, UnknownOptionsAreRefusedWithOneLine) {
+  const std::string dir = zt::make_temp_dir("unknown");
+  const std::vector<std::vector<std::string>> cases = {
+      {kTool, "--frob"},
+      {kTool, "-h"},
+      {kTool, "-"},
+      {kTool, "--HELP"},
+      {kTool, "out", "--varient", "big"},
+      {kTool, "--help=1", "out"},
+      {kTool, "out", "--variant", "big", "-x", "1"},
+  };
+  for (const auto& args : cases) {
+    const zt::ChildResult r = run_program(args, dir);
+    EXPECT_EQ(r.status, 2) << args[1];
+    EXPECT_EQ(r.err.rfind("make_demo_package: unknown option -", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(listing(dir), "");
 }
 
 }  // namespace

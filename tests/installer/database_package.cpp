@@ -59,10 +59,10 @@ class DatabasePackage : public ::testing::Test {
 
   // A record with one item per default folder.
   static void fill_items(DATABASE& db, const std::vector<std::string>& folders) {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.items.clear();
     for (const std::string& f : folders) {
-      dbt::Spec::Item item;
+      dbt::RecordContents::Item item;
       item.default_folder = f;
       spec.items.push_back(item);
     }
@@ -117,7 +117,7 @@ TEST_F(DatabasePackage, NoDatabaseEntryLeavesTheDefaultsEvenAfterAGoodPackage) {
 // A package in `dir` whose "database.bin" is a record one byte short.
 void write_cut_record_package(const std::string& dir) {
   const std::string work = zt::make_temp_dir("work");
-  const dbt::Bytes record = dbt::record(dbt::Spec());
+  const dbt::Bytes record = dbt::record(dbt::RecordContents());
   zt::write_bytes(work + "/database.bin", dbt::Bytes(record.begin(), record.end() - 1));
   FOLDER out, scratch;
   out.set_if_directory(dir.c_str());

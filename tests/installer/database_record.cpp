@@ -30,7 +30,7 @@ bool read_bytes_into(DATABASE& db, const Bytes& with_header) {
 }
 
 TEST_F(DatabaseRecord, GoldenVersion7) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   DATABASE db;
   dbt::fill(db, spec);
   db.config_folder.set_if_directory(zt::make_temp_dir("idx").c_str());
@@ -49,7 +49,7 @@ TEST_F(DatabaseRecord, GoldenVersion7) {
 
   // The item record, literally: "A", no second folders, empty default
   // folder, no files, no shortcuts.
-  dbt::Spec bare = spec;
+  dbt::RecordContents bare = spec;
   bare.items[0].default_folder = "";
   dbt::fill(db, bare);
   MEMORY_DEVICE m;
@@ -63,7 +63,7 @@ TEST_F(DatabaseRecord, GoldenVersion7) {
 }
 
 TEST_F(DatabaseRecord, ItemRecordWithoutSecondFolders) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.items[0].default_folder = "";
   DATABASE db;
   dbt::fill(db, spec);
@@ -77,7 +77,7 @@ TEST_F(DatabaseRecord, ItemRecordWithoutSecondFolders) {
 }
 
 TEST_F(DatabaseRecord, SwappedCopyReadsBackEqual) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   DATABASE db;
   dbt::fill(db, spec);
   MEMORY_DEVICE plain, swapped;
@@ -101,7 +101,7 @@ TEST_F(DatabaseRecord, SwappedCopyReadsBackEqual) {
 }
 
 TEST_F(DatabaseRecord, Version1) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.version = 1;
   DATABASE db;
   db.progress_rate_x = 41;
@@ -143,7 +143,7 @@ TEST_F(DatabaseRecord, Version1) {
 }
 
 TEST_F(DatabaseRecord, Version3And6) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.version = 3;
   spec.show_whole_path = spec.show_folder_part = 0;
   DATABASE db;
@@ -180,7 +180,7 @@ TEST_F(DatabaseRecord, Version3And6) {
 }
 
 TEST_F(DatabaseRecord, Version9ReadsAsVersion7AndVersion0AsVersion1) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   DATABASE seven, nine;
   ASSERT_TRUE(read_bytes_into(seven, dbt::record(spec)));
   spec.version = 9;
@@ -200,7 +200,7 @@ TEST_F(DatabaseRecord, Version9ReadsAsVersion7AndVersion0AsVersion1) {
 }
 
 TEST_F(DatabaseRecord, EffectBitsBeyondTheStoredOnesStay) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   DATABASE db;
   wm_dialog_effects = {0xABCD0000u | 0x047C, 300, 1000, 0x1200 | 192};
   ASSERT_TRUE(read_bytes_into(db, dbt::record(spec)));
@@ -210,8 +210,8 @@ TEST_F(DatabaseRecord, EffectBitsBeyondTheStoredOnesStay) {
 
 TEST_F(DatabaseRecord, WriteThenReadKeepsEveryStoredField) {
   DATABASE db;
-  dbt::Spec spec;
-  spec.items.push_back(dbt::Spec::Item());
+  dbt::RecordContents spec;
+  spec.items.push_back(dbt::RecordContents::Item());
   spec.languages.push_back("Deutsch");
   dbt::fill(db, spec);
   db.show_frame_rate = 1;
@@ -312,7 +312,7 @@ TEST_F(DatabaseRecord, WriteThenReadKeepsEveryStoredField) {
 }
 
 TEST_F(DatabaseRecord, LongTextIsCutAndTheRestConsumed) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.application_name = std::string(300, 'n');
   DATABASE db;
   ASSERT_TRUE(read_bytes_into(db, dbt::record(spec)));
@@ -322,7 +322,7 @@ TEST_F(DatabaseRecord, LongTextIsCutAndTheRestConsumed) {
 }
 
 TEST_F(DatabaseRecord, EmptyTextIsFourZeroBytes) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.application_name = "";
   spec.items.clear();
   DATABASE db;
@@ -335,7 +335,7 @@ TEST_F(DatabaseRecord, EmptyTextIsFourZeroBytes) {
 }
 
 TEST_F(DatabaseRecord, LastLanguageMatchingTheDefaultWins) {
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.languages = {"English", "Deutsch", "English", "Francais"};
   DATABASE db;
   ASSERT_TRUE(read_bytes_into(db, dbt::record(spec)));
@@ -347,8 +347,8 @@ TEST_F(DatabaseRecord, LastLanguageMatchingTheDefaultWins) {
 
 // A small record: no cache images, empty background and icons.
 Bytes small_record() {
-  dbt::Spec spec;
-  spec.items = {dbt::Spec::Item(), dbt::Spec::Item()};
+  dbt::RecordContents spec;
+  spec.items = {dbt::RecordContents::Item(), dbt::RecordContents::Item()};
   spec.items[0].files = 1;
   spec.items[1].shortcuts = 2;
   spec.languages = {"English", "Deutsch"};
@@ -443,7 +443,7 @@ TEST_F(DatabaseRecord, StyleImagesComeOnlyFromTheRecordsCache) {
   on_disk.free_state_images();
 
   DATABASE db;
-  dbt::fill(db, dbt::Spec());
+  dbt::fill(db, dbt::RecordContents());
   db.styles[STYLE_CHECK_BOX] = on_disk;
   wm_skin_cache.free_all();
   MEMORY_DEVICE m;
@@ -461,7 +461,7 @@ TEST_F(DatabaseRecord, IndexFile) {
   DATABASE db;
   db.config_folder.set_if_directory(zt::make_temp_dir("idx").c_str());
   EXPECT_FALSE(db.load_index());
-  dbt::fill(db, dbt::Spec());
+  dbt::fill(db, dbt::RecordContents());
   ASSERT_TRUE(db.save_index());
   DATABASE back;
   back.config_folder = db.config_folder;
@@ -480,9 +480,9 @@ TEST_F(DatabaseRecord, FuzzSeedsReadWhole) {
   const std::string corpus = std::string(ZORV_SOURCE_DIR) + "/fuzz/corpus/database_record";
   const char* write_to = getenv("ZORV_WRITE_FUZZ_SEEDS");
   for (int version = 1; version <= 7; version++) {
-    dbt::Spec spec;
+    dbt::RecordContents spec;
     spec.version = version;
-    spec.items.push_back(dbt::Spec::Item());
+    spec.items.push_back(dbt::RecordContents::Item());
     spec.items[0].files = 1;
     spec.items[1].shortcuts = 2;
     spec.languages = {"English", "Deutsch"};

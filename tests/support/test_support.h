@@ -15,7 +15,8 @@
 namespace zt {
 
 // The sandbox folder made by run_test.sh (HOME is its "home", the working
-// folder its "work"); outside run_test.sh a fresh folder is made on demand.
+// folder its "work"). Every test program runs in one (test_main.cpp); a
+// program without that main gets a fresh folder on demand.
 std::string sandbox();
 // A new empty folder inside the sandbox.
 std::string make_temp_dir(const std::string& hint = "t");
