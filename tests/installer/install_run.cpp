@@ -683,7 +683,7 @@ class SlidingBoxTest : public InstallRunTest, public ::testing::WithParamInterfa
 
 TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   const BACKGROUND_SIZE b = GetParam();
-  dbt::Spec spec;
+  dbt::RecordContents spec;
   spec.window_w = kScreenW;
   spec.window_h = kScreenH;
   spec.error_w = 400;
