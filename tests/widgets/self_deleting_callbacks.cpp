@@ -412,23 +412,32 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(file);
       return file;
     }
-    if (name == "RingOpenDeletesTheBar") {
+    if (name == "RingOpenDeletesTheBar" || name == "RingOpenDeletesItsDialog") {
       // Pointing at the other member of an open ring opens its menu from
-      // the tick of the first; the callback deletes the bar holding both.
-      PROBE* strip = add(new PROBE("bar", 0, 0, 240, 20));
+      // the tick of the first; the callback deletes the bar (or the dialog)
+      // holding both.
+      WM_SCREEN_OBJECT* holder;
+      if (name == "RingOpenDeletesTheBar") {
+        holder = add(new PROBE("bar", 0, 0, 240, 20));
+        g_delete = remove(holder);
+      } else {
+        const DIALOG_EFFECTS none = {0, 300, 1000, 192};
+        holder = new WM_DIALOG(0, 0, 240, 120, "Dialog", nullptr, nullptr, nullptr, &none);
+        root()->add_popup(holder, 0);
+        g_delete = [this, holder] { root()->remove_popup(holder, 1, 0); };
+      }
       WM_MENU* file = menu_button(0, "File");
       WM_MENU* edit = menu_button(60, "Edit");
-      strip->add_child(file, 0);
-      strip->add_child(edit, 0);
+      holder->add_child(file, 1);
+      holder->add_child(edit, 1);
       edit->link(file);
       edit->open_callback = deleting_open;
-      g_delete = remove(strip);
-      frame(16);
+      frames(2);
       click_on(file);
       EXPECT_TRUE(file->menu->visible);
-      move_to(90, 10);
+      move_to(static_cast<INT_S16>(edit->x + 30), static_cast<INT_S16>(edit->y + 10));
       frames(3);
-      return strip;
+      return holder;
     }
     if (name == "PopUpReplacedAtItsAddress") {
       // The button deletes its dialog, opens a new one (at the freed
@@ -511,6 +520,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "ListBoxRightClickDeletesTheBox",
                                            "ScrollbarRightClickDeletesTheBar",
                                            "MenuOpenDeletesTheButton", "RingOpenDeletesTheBar",
+                                           "RingOpenDeletesItsDialog",
                                            "PopUpReplacedAtItsAddress",
                                            "FocusedTextEditDeletedByReturn"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
