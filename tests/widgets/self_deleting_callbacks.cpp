@@ -1,9 +1,12 @@
 // Widgets deleted by their own callbacks: real widgets on a page, driven by
-// pointer and keys through the page manager's frames, whose callback deletes
-// the widget, its grid row or the whole grid. Nothing of a deleted widget may
-// be read or written afterwards (the AddressSanitizer build checks that), and
-// the frames after it go on as usual.
+// pointer and keys through the page manager's frames, whose callback (a
+// click, a focus change, a menu opening) deletes the widget, its grid row,
+// the whole grid or its parent. Nothing of a deleted widget may be read or
+// written afterwards (the AddressSanitizer build checks that), and the
+// frames after it go on as usual.
+#include <cstddef>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "wm_check_box.h"
 #include "wm_dialog.h"
 #include "wm_image_widget.h"
+#include "wm_scrollbar.h"
 #include "wm_text_edit.h"
 #include "wm_text_win.h"
 
@@ -29,11 +33,55 @@ std::vector<const WM_SCREEN_OBJECT*> g_destroyed;
 
 void on_destroyed(WM_SCREEN_OBJECT* object, INT_WORD) { g_destroyed.push_back(object); }
 
-INT_S32 deleting_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+// Returns its first argument as the action code.
+INT_S32 deleting_action(WM_SCREEN_OBJECT*, INT_WORD code, INT_WORD) {
+  ++g_calls;
+  g_delete();
+  return static_cast<INT_S32>(code);
+}
+// Acts once, on the change it is set for: the gain (argument 1) or the loss
+// (argument 0) of the focus.
+void deleting_focus(WM_SCREEN_OBJECT* o, INT_WORD on_gain) {
+  if (!g_delete || (wm_focus_object == o) != (on_gain != 0)) return;
+  ++g_calls;
+  const std::function<void()> once = g_delete;
+  g_delete = nullptr;
+  once();
+}
+INT_S32 no_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) { return 0; }
+INT_U32 deleting_open(WM_MENU*, INT_WORD, INT_WORD) {
   ++g_calls;
   g_delete();
   return 0;
 }
+// A focus callback that reads the text box it is given.
+std::string g_focus_text;
+void reading_focus(WM_SCREEN_OBJECT* o, INT_WORD) {
+  const WM_TEXT_EDIT* e = static_cast<WM_TEXT_EDIT*>(o);
+  g_focus_text = e->text.text ? e->text.text : "";
+}
+
+// A dialog that is always allocated at the same address while that is free,
+// as the allocator of the normal build does for a new object of a freed
+// one's size.
+alignas(std::max_align_t) unsigned char g_dialog_slot[sizeof(WM_DIALOG)];
+bool g_dialog_slot_taken = false;
+
+class RECYCLED_DIALOG : public WM_DIALOG {
+ public:
+  using WM_DIALOG::WM_DIALOG;
+  static void* operator new(std::size_t n) {
+    if (g_dialog_slot_taken || n > sizeof(g_dialog_slot)) return ::operator new(n);
+    g_dialog_slot_taken = true;
+    return g_dialog_slot;
+  }
+  static void operator delete(void* p) {
+    if (p == static_cast<void*>(g_dialog_slot))
+      g_dialog_slot_taken = false;
+    else
+      ::operator delete(p);
+  }
+};
 INT_S32 deleting_drag(WM_BUTTON*, WM_SCREEN_OBJECT*, INT_S32, INT_S32, INT_S32, INT_WORD,
                       INT_WORD) {
   ++g_calls;
@@ -52,6 +100,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     MenuTest::SetUp();
     g_calls = 0;
     g_destroyed.clear();
+    g_focus_text.clear();
     wm_object_destroyed_hook = on_destroyed;
     KEYBOARD::resize_queue(10);
   }
@@ -65,8 +114,56 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       if (d == o) return true;
     return false;
   }
+  int times_destroyed(const WM_SCREEN_OBJECT* o) const {
+    int n = 0;
+    for (const WM_SCREEN_OBJECT* d : g_destroyed) n += d == o;
+    return n;
+  }
   void click_on(const WM_SCREEN_OBJECT* o) {
     click(static_cast<INT_S16>(o->x + o->width / 2), static_cast<INT_S16>(o->y + o->height / 2));
+  }
+  // The right button, which drives the objects' own clicks.
+  void right_click_on(const WM_SCREEN_OBJECT* o) {
+    move_to(static_cast<INT_S16>(o->x + o->width / 2), static_cast<INT_S16>(o->y + o->height / 2));
+    frame(16);
+    right_down();
+    frames(2);
+    right_up();
+    frames(2);
+  }
+  // A focusable button on a panel, which the page's focus repair gives the
+  // focus first.
+  WM_BUTTON* focus_holder() {
+    PROBE* panel = add(new PROBE("panel", 190, 170, 100, 50));
+    WM_BUTTON* a = new WM_BUTTON(200, 180, 279, 209, &kFace, &kInk, "First", 0, 0, 15, nullptr,
+                                 0, 0, 1, BUTTON_EVENT_RELEASE);
+    panel->add_child(a, 0);
+    a->focusable = 1;
+    frames(2);
+    EXPECT_EQ(wm_focus_object, a);
+    return a;
+  }
+  WM_BUTTON* plain_button() {
+    WM_BUTTON* b = add(new WM_BUTTON(40, 40, 119, 69, &kFace, &kInk, "OK", 0, 0, 15, nullptr, 0,
+                                     0, 1, BUTTON_EVENT_RELEASE));
+    b->focusable = 1;
+    return b;
+  }
+  WM_SCROLLBAR* bar() {
+    bar_value.tag = TV_S32;
+    bar_value.min.s32 = 0;
+    bar_value.max.s32 = 100;
+    bar_value.value.s32 = 50;
+    return add(new WM_SCROLLBAR(20, 100, 219, 115, 20, 15, &bar_value, SB_HORIZONTAL_BUTTONS, 0,
+                                &kFace, &kInk, &kFace, &kInk, 1, nullptr, 0, 0));
+  }
+  WM_MENU* menu_button(INT_S16 x, const char* label) {
+    WM_MENU* m = new WM_MENU(x, 0, static_cast<INT_S16>(x + 59), 19, label, MENU_BELOW,
+                             &even_style, &frame_style, &even_style, &odd_style, nullptr, nullptr,
+                             nullptr, &kInstant, nullptr);
+    m->menu->add_item("Rebuild", deleting_action, 0, 0, 0);
+    m->menu->add_item("Other", nullptr, 0, 0, 0);
+    return m;
   }
   // Deletes an object of the page.
   std::function<void()> remove(WM_SCREEN_OBJECT* o) {
@@ -226,10 +323,169 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(b);
       return d;
     }
+    if (name == "MenuItemRebuildsTheMenuBar") {
+      WM_MENU* file = add(menu_button(0, "File"));
+      g_delete = [this, file] {
+        root()->remove_child(file, 1, 0);
+        add(new WM_MENU(0, 0, 59, 19, "File", MENU_BELOW, &even_style, &frame_style, &even_style,
+                        &odd_style, nullptr, nullptr, nullptr, &kInstant, nullptr));
+      };
+      frame(16);
+      click_on(file);
+      EXPECT_TRUE(file->menu->visible);
+      INT_S16 px, py;
+      row_centre(file->menu, 0, &px, &py);
+      click(px, py);
+      return file;
+    }
+    if (name == "FocusLossDeletesTheNewFocus" || name == "FocusRepairLossDeletesTheNext") {
+      WM_BUTTON* a = focus_holder();
+      a->focus_callback = deleting_focus;
+      a->focus_arg = 0;
+      WM_BUTTON* b = plain_button();
+      g_delete = remove(b);
+      frame(16);
+      if (name == "FocusLossDeletesTheNewFocus") {
+        click_on(b);
+      } else {
+        a->get_parent()->hide(0, 0);  // the repair passes the focus on to b
+        frames(2);
+      }
+      return b;
+    }
+    if (name == "ButtonFocusDeletesTheButton") {
+      focus_holder();
+      WM_BUTTON* b = plain_button();
+      b->focus_callback = deleting_focus;
+      b->focus_arg = 1;
+      g_delete = remove(b);
+      frame(16);
+      click_on(b);
+      return b;
+    }
+    if (name == "ScrollbarFocusDeletesTheBar") {
+      focus_holder();
+      WM_SCROLLBAR* s = bar();
+      s->focusable = 1;
+      s->focus_callback = deleting_focus;
+      s->focus_arg = 1;
+      g_delete = remove(s);
+      frame(16);
+      click(30, 107);  // on the end button
+      return s;
+    }
+    if (name == "ObjectFocusDeletesTheObject") {
+      focus_holder();
+      PROBE* p = add(new PROBE("object", 40, 40, 80, 30));
+      p->focusable = 1;
+      p->click_callback = no_action;
+      p->focus_callback = deleting_focus;
+      p->focus_arg = 1;
+      g_delete = remove(p);
+      frame(16);
+      right_click_on(p);
+      return p;
+    }
+    if (name == "ListBoxRightClickDeletesTheBox") {
+      WM_LIST_BOX* box = add(new WM_LIST_BOX(20, 20, 139, 39, 0, 3, kThree, 1, &even_style,
+                                             &frame_style, 0, &even_style, &odd_style, nullptr,
+                                             nullptr, nullptr, 0, 0, &kInstant));
+      box->click_callback = deleting_action;
+      g_delete = remove(box);
+      frame(16);
+      right_click_on(box);
+      return box;
+    }
+    if (name == "ScrollbarRightClickDeletesTheBar") {
+      WM_SCROLLBAR* s = bar();
+      s->click_callback = deleting_action;
+      g_delete = remove(s);
+      frame(16);
+      right_click_on(s);
+      return s;
+    }
+    if (name == "MenuOpenDeletesTheButton") {
+      WM_MENU* file = add(menu_button(0, "File"));
+      file->open_callback = deleting_open;
+      g_delete = remove(file);
+      frame(16);
+      click_on(file);
+      return file;
+    }
+    if (name == "RingOpenDeletesTheBar" || name == "RingOpenDeletesItsDialog") {
+      // Pointing at the other member of an open ring opens its menu from
+      // the tick of the first; the callback deletes the bar (or the dialog)
+      // holding both.
+      WM_SCREEN_OBJECT* holder;
+      if (name == "RingOpenDeletesTheBar") {
+        holder = add(new PROBE("bar", 0, 0, 240, 20));
+        g_delete = remove(holder);
+      } else {
+        const DIALOG_EFFECTS none = {0, 300, 1000, 192};
+        holder = new WM_DIALOG(0, 0, 240, 120, "Dialog", nullptr, nullptr, nullptr, &none);
+        root()->add_popup(holder, 0);
+        g_delete = [this, holder] { root()->remove_popup(holder, 1, 0); };
+      }
+      WM_MENU* file = menu_button(0, "File");
+      WM_MENU* edit = menu_button(60, "Edit");
+      holder->add_child(file, 1);
+      holder->add_child(edit, 1);
+      edit->link(file);
+      edit->open_callback = deleting_open;
+      frames(2);
+      click_on(file);
+      EXPECT_TRUE(file->menu->visible);
+      move_to(static_cast<INT_S16>(edit->x + 30), static_cast<INT_S16>(edit->y + 10));
+      frames(3);
+      return holder;
+    }
+    if (name == "PopUpReplacedAtItsAddress") {
+      // The button deletes its dialog, opens a new one (at the freed
+      // address) and answers with the delete code: the new one stays.
+      const DIALOG_EFFECTS none = {0, 300, 1000, 192};
+      WM_DIALOG* d = new RECYCLED_DIALOG(40, 40, 200, 120, "Dialog", nullptr, nullptr, nullptr,
+                                         &none);
+      root()->add_popup(d, 0);
+      WM_BUTTON* b = new WM_BUTTON(10, 10, 89, 39, &kFace, &kInk, "Go", 0, 0, 15,
+                                   deleting_action, WM_ACTION_DELETE, 0, 1, BUTTON_EVENT_RELEASE);
+      d->add_child(b, 1);
+      WM_DIALOG* fresh = nullptr;
+      g_delete = [this, d, &fresh, none] {
+        root()->remove_popup(d, 1, 0);
+        fresh = new RECYCLED_DIALOG(40, 40, 200, 120, "Next", nullptr, nullptr, nullptr, &none);
+        root()->add_popup(fresh, 0);
+      };
+      frames(2);
+      click_on(b);
+      EXPECT_EQ(fresh, d);
+      EXPECT_EQ(times_destroyed(d), 1);
+      EXPECT_TRUE(is_popup(fresh));
+      EXPECT_EQ(find_popup(0), fresh);
+      return d;
+    }
+    if (name == "FocusedTextEditDeletedByReturn") {
+      // Its focus callback is told of the loss while the box is whole.
+      edit_style = even_style;
+      edit_style.font_id = kFont;
+      edit_style.font_x_sz = edit_style.font_y_sz = kFontSize;
+      WM_TEXT_EDIT* e = add(new WM_TEXT_EDIT(20, 20, 200, 20, "text", &edit_style,
+                                             deleting_action, 0, 0));
+      e->focus_callback = reading_focus;
+      g_delete = remove(e);
+      frame(16);
+      click_on(e);
+      EXPECT_EQ(wm_focus_object, e);
+      g_focus_text.clear();
+      press_key(kReturn);
+      frames(2);
+      EXPECT_EQ(g_focus_text, "text");
+      return e;
+    }
     ADD_FAILURE() << "no such case " << name;
     return nullptr;
   }
   WM_STYLE_SET edit_style;
+  TYPED_VALUE bar_value;
 };
 
 }  // namespace
@@ -254,7 +510,19 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridPictureRemovesTheGrid",
                                            "ListBoxChoiceDeletesTheBox",
                                            "TextEditReturnDeletesTheBox",
-                                           "DialogButtonDeletesTheDialog"),
+                                           "DialogButtonDeletesTheDialog",
+                                           "MenuItemRebuildsTheMenuBar",
+                                           "FocusLossDeletesTheNewFocus",
+                                           "FocusRepairLossDeletesTheNext",
+                                           "ButtonFocusDeletesTheButton",
+                                           "ScrollbarFocusDeletesTheBar",
+                                           "ObjectFocusDeletesTheObject",
+                                           "ListBoxRightClickDeletesTheBox",
+                                           "ScrollbarRightClickDeletesTheBar",
+                                           "MenuOpenDeletesTheButton", "RingOpenDeletesTheBar",
+                                           "RingOpenDeletesItsDialog",
+                                           "PopUpReplacedAtItsAddress",
+                                           "FocusedTextEditDeletedByReturn"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param);
                          });

@@ -38,20 +38,25 @@ INT_S32 WM_SCREEN_OBJECT::update(INT_U8 popups) {
     for (size_t i = 0; i < pops.size(); ++i) {
       if (!pops.still_listed(i)) continue;
       WM_SCREEN_OBJECT* p = pops.at(i);
+      const WM_DELETION_WATCH pop_watch(p);
       result = p->update(0);
       if (result == WM_ACTION_DELETE) {
-        remove_popup(p, 1, 0);
+        // One that deleted itself is gone already, and its address may
+        // since have been given to a new pop-up.
+        if (!pop_watch.deleted()) remove_popup(p, 1, 0);
         result = 0;
         continue;
       }
       if (result) break;
     }
   } else if (visible) {
+    // A child's tick may delete this object (its parent): the walk ends there.
+    const WM_DELETION_WATCH watch(this);
     WM_SNAPSHOT kids(children, false);
     for (size_t i = 0; i < kids.size(); ++i) {
       if (!kids.still_listed(i)) continue;
       result = kids.at(i)->update(0);
-      if (result) break;
+      if (result || watch.deleted()) break;
     }
   }
   wm_tick_armed = armed_on_entry;
@@ -65,10 +70,13 @@ INT_S32 WM_SCREEN_OBJECT::handle_input() {
     if (WM_SCREEN_OBJECT* p = find_popup(0)) {
       wm_popup_pass_armed = 0;
       if (p->layer >= 0) p->set_layer(static_cast<INT_S16>(-2 - layer));
+      const WM_DELETION_WATCH pop_watch(p);
       INT_S32 result = p->handle_input();
       wm_popup_pass_armed = 1;
       if (result == WM_ACTION_DELETE) {
-        remove_popup(p, 1, 0);  // does nothing when p already left the list
+        // One that deleted itself is gone already, and its address may
+        // since have been given to a new pop-up.
+        if (!pop_watch.deleted()) remove_popup(p, 1, 0);
         return 0;
       }
       return result;
@@ -109,7 +117,9 @@ INT_S32 WM_SCREEN_OBJECT::own_click() {
     if (wm_pressed_object) return 0;
     if (!is_over(px, py)) return 0;
     wm_pressed_object = this;
+    const WM_DELETION_WATCH watch(this);  // a focus callback may delete it
     take_focus();
+    if (watch.deleted()) return WM_ACTION_HANDLED;
     if (click_mode == CLICK_ON_PRESS || click_mode == CLICK_ON_BOTH)
       return click_callback(this, click_arg1, click_arg2);
     return 0;

@@ -56,11 +56,16 @@ void WM_SCREEN_OBJECT::take_focus() {
   if (!can_focus() || wm_focus_object == this || !visible) return;
   WM_SCREEN_OBJECT* old = wm_focus_object;
   wm_focus_object = this;
+  // The old owner's callback may delete this object, and so may its own:
+  // nothing of it is touched after that. Callers watch it too.
+  const WM_DELETION_WATCH watch(this);
   if (old) {
     if (old->visible) old->show();
     if (old->focus_callback) old->focus_callback(old, old->focus_arg);
   }
-  if (visible) show();
-  if (focus_callback) focus_callback(this, focus_arg);
+  if (!watch.deleted()) {
+    if (visible) show();
+    if (focus_callback) focus_callback(this, focus_arg);
+  }
   wm_focus_changed = 1;
 }

@@ -84,6 +84,13 @@ void WM_DELETION_WATCH::object_deleted(const WM_SCREEN_OBJECT* object) {
     if (w->object_ == object) w->object_ = nullptr;
 }
 
+void wm_release_dying_object(WM_SCREEN_OBJECT* object) {
+  if (wm_pressed_object == object) wm_pressed_object = nullptr;
+  if (wm_focus_object != object) return;
+  wm_focus_object = nullptr;
+  if (object->focus_callback) object->focus_callback(object, object->focus_arg);
+}
+
 WM_SCREEN_OBJECT::~WM_SCREEN_OBJECT() {
   WM_DELETION_WATCH::object_deleted(this);
   // Nothing may keep pointing at a dead object: the pop-up list may hold it
@@ -95,11 +102,7 @@ WM_SCREEN_OBJECT::~WM_SCREEN_OBJECT() {
   }
   ++wm_unlink_generation;
 
-  if (wm_pressed_object == this) wm_pressed_object = nullptr;
-  if (wm_focus_object == this) {
-    wm_focus_object = nullptr;
-    if (focus_callback) focus_callback(this, focus_arg);
-  }
+  wm_release_dying_object(this);
   if (wm_object_destroyed_hook) wm_object_destroyed_hook(this, wm_object_destroyed_hook_arg);
   release_children(0, 0, 1);
 }

@@ -10,6 +10,7 @@
 #include "page_manager.h"
 #include "wm_globals.h"
 #include "wm_script.h"
+#include "../wm_internal.h"
 #include "widget_shared.h"
 
 // ---- globals -----------------------------------------------------------------
@@ -217,6 +218,7 @@ void WM_BUTTON::init(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, const char*
 }
 
 WM_BUTTON::~WM_BUTTON() {
+  wm_release_dying_object(this);
   if (wm_idle_click_button == this) {
     if (wm_page_manager) {
       wm_page_manager->pointer_override_x = -1;

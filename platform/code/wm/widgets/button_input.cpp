@@ -124,6 +124,7 @@ INT_S32 WM_BUTTON::handle_input() {
       repeating = 0;
       press_time = now;
       take_focus();
+      if (watch.deleted()) return WM_ACTION_HANDLED;  // by a focus callback
       event = BUTTON_EVENT_PRESS;
     } else if (armed || always_armed) {
       armed = 0;

@@ -4,6 +4,7 @@
 #include "image.h"
 #include "wm_button.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 #include "widget_shared.h"
 
 namespace {
@@ -33,7 +34,7 @@ WM_CHECK_BOX::WM_CHECK_BOX(INT_S16 px, INT_S16 py, const WM_STYLE_SET* style, co
   if (style->ssf & ssf_dont_resize_image) box->button_flags |= BUTTON_DONT_RESIZE_SKIN;
 }
 
-WM_CHECK_BOX::~WM_CHECK_BOX() {}
+WM_CHECK_BOX::~WM_CHECK_BOX() { wm_release_dying_object(this); }
 
 void WM_CHECK_BOX::init(INT_S16 px, INT_S16 py, const COLOUR* colour1, const COLOUR* colour2,
                         const char* text, INT_U8 font, INT_S16 font_w, INT_S16 font_h) {

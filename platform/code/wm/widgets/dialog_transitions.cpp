@@ -5,6 +5,7 @@
 #include "window.h"
 #include "wm_dialog.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 
 namespace {
 
@@ -105,8 +106,9 @@ void WM_DIALOG::close(INT_U8 destroy) {
 
 INT_S32 WM_DIALOG::update(INT_U8 popups) {
   if (!visible && !dragging) return 0;
+  const WM_DELETION_WATCH watch(this);  // a child's tick may delete the dialog
   INT_S32 r = WM_SCREEN_OBJECT::update(popups);
-  if (r) return r;
+  if (r || watch.deleted()) return r;
 
   if (step_due && (fade_running() || slide_running())) {
     if (transition_start == 0) transition_start = wm_frame_ms;

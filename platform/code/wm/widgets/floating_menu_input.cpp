@@ -11,6 +11,7 @@
 #include "wm_globals.h"
 #include "wm_grid.h"
 #include "wm_menu.h"
+#include "../wm_internal.h"
 
 namespace {
 
@@ -224,8 +225,12 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   if (mask_left) mouse_state.buttons &= ~kLeftBit;
   draggable = menu_draggable && !just_opened;
   const INT_S32 scroll_before = grid ? grid->scroll_value() : 0;
+  // An item's callback may delete the menu (an item that rebuilds the menu
+  // bar): nothing of it is touched after.
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_DIALOG::handle_input();
   if (mask_left) mouse_state.buttons |= kLeftBit;
+  if (watch.deleted()) return result;
   if (grid && visible && grid->scroll_value() != scroll_before) {
     // The grid's arrow keys scrolled to an entry beyond the run: the run
     // follows, the entry shown and not lent to a scroll button.

@@ -144,6 +144,7 @@ INT_S32 WM_GRID::handle_input() {
     scrollbar->take_wheel();
   if (keyboard_navigation) handle_keys();
   if (!result && scrollbar) result = scrollbar->handle_input();
+  if (watch.deleted()) return result;
   if (!result) result = pass_cells(1, 0);
   if (watch.deleted()) return result;
   sync_scroll();

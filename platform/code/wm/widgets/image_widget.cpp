@@ -28,7 +28,7 @@ WM_IMAGE::WM_IMAGE(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, INT_U8 vis,
   if (wm_object_created_hook) wm_object_created_hook(this, wm_object_created_hook_arg);
 }
 
-WM_IMAGE::~WM_IMAGE() {}
+WM_IMAGE::~WM_IMAGE() { wm_release_dying_object(this); }
 
 bool WM_IMAGE::size_unset() const { return width == 0 || width == -1 || height == 0 || height == -1; }
 

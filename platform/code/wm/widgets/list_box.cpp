@@ -64,7 +64,8 @@ WM_LIST_BOX::WM_LIST_BOX(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_U32
   init(static_cast<INT_S16>(n), texts, initial);
 }
 
-WM_LIST_BOX::~WM_LIST_BOX() = default;  // the menu and its entries go with WM_MENU
+// The menu and its entries go with WM_MENU.
+WM_LIST_BOX::~WM_LIST_BOX() { wm_release_dying_object(this); }
 
 void WM_LIST_BOX::init(INT_S16 n, const char** texts, INT_U16 initial) {
   kind |= WM_KIND_LIST_BOX;
@@ -182,8 +183,10 @@ void WM_LIST_BOX::set_label(const char* label) {
 // ---- input -------------------------------------------------------------------------------------
 
 INT_S32 WM_LIST_BOX::handle_input() {
+  // The box's own click, its focus and its choice callbacks may delete it.
+  const WM_DELETION_WATCH watch(this);
   INT_S32 r = WM_MENU::handle_input();
-  if (r) return r;
+  if (r || watch.deleted()) return r;
 
   // Turns made before the pointer came to rest on the box are dropped.
   if (is_over(wm_pointer_x(), wm_pointer_y())) {
@@ -218,7 +221,6 @@ INT_S32 WM_LIST_BOX::handle_input() {
     if (report_changes && chosen_callback) {
       const INT_U8 saved = was_left_down;
       was_left_down = 1;
-      const WM_DELETION_WATCH watch(this);  // the callback may delete the box
       r = chosen_callback(this, chosen_arg1, chosen_arg2);
       if (watch.deleted()) return r;
       was_left_down = saved;

@@ -13,6 +13,7 @@
 #include "input.h"
 #include "style_set.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 
 WM_SCREEN_OBJECT* wm_wheel_target = nullptr;
 
@@ -108,6 +109,7 @@ WM_SCROLLBAR::WM_SCROLLBAR(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S
 }
 
 WM_SCROLLBAR::~WM_SCROLLBAR() {
+  wm_release_dying_object(this);
   // No scrollbar takes the wheel until the pointer finds one, rather than a
   // pointer to a freed object that a later one could come to share.
   if (wm_wheel_target == this) wm_wheel_target = nullptr;
@@ -431,8 +433,10 @@ void WM_SCROLLBAR::follow_drag(INT_S32 c) {
 }
 
 INT_S32 WM_SCROLLBAR::handle_input() {
+  // Its own click and its focus callbacks may delete the bar.
+  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (result || !visible) return result;
+  if (result || watch.deleted() || !visible) return result;
   KEYBOARD keyboard;  // keeps the typed-character queue alive for the pass
 
   value_changed = value->get_long() != shown_value ? 1 : 0;
@@ -461,6 +465,7 @@ INT_S32 WM_SCROLLBAR::handle_input() {
       bool repeat_running = false;
       if (over) {
         take_focus();
+        if (watch.deleted()) return WM_ACTION_HANDLED;
         if (repeat_kind) {
           repeat_running = true;
           const INT_U32 wait = repeating ? kRepeatMs : kFirstRepeatMs;

@@ -11,6 +11,7 @@
 #include "sound.h"
 #include "style_set.h"
 #include "wm_globals.h"
+#include "../wm_internal.h"
 #include "../wm_platform.h"
 
 namespace {
@@ -69,7 +70,10 @@ WM_TEXT_EDIT::WM_TEXT_EDIT(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 max_len, c
   if (is_set(style->highlight_colour)) highlight_colour = style->highlight_colour;
 }
 
-WM_TEXT_EDIT::~WM_TEXT_EDIT() { background_frame.release(); }
+WM_TEXT_EDIT::~WM_TEXT_EDIT() {
+  wm_release_dying_object(this);
+  background_frame.release();
+}
 
 void WM_TEXT_EDIT::init(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 max_len, const char* txt,
                         const COLOUR* text_col, const COLOUR* back_col, INT_U8 fnt, INT_S16 fw,

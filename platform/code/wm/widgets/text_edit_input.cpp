@@ -211,6 +211,7 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     if (left && over) {
       const bool had_focus = wm_focus_object == this;
       take_focus();
+      if (watch.deleted()) return WM_ACTION_HANDLED;  // by a focus callback
       if (had_focus) {
         clear_selection();
         cursor = char_index_at(px);
