@@ -5,9 +5,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,16 +74,36 @@ void idle_frames() {
     XQueryKeymap(x11.display, keys);
   };
   const PAIRED p = paired_rounds(15, 200, frame, key_map);
-  const unsigned long before = XNextRequest(x11.display);
-  update_platform();
-  const unsigned long requests = XNextRequest(x11.display) - before;
-  std::printf("idle frame (min / median / max):\n");
+  std::printf("frame with no wait (min / median / max):\n");
   print_spread("update_platform / XQueryKeymap", p.ratio);
   print_spread("update_platform", p.ours, 1e6, "us");
   print_spread("XQueryKeymap", p.baseline, 1e6, "us");
-  std::printf("  requests per idle frame: %lu\n", requests);
+  // A resting window: the default wait, nothing happening.
   set_idle_wait(wait);
+  update_platform();
+  update_platform();
+  const unsigned long before = XNextRequest(x11.display);
+  update_platform();
+  const unsigned long requests = XNextRequest(x11.display) - before;
+  const int kIdleFrames = 100;
+  rusage used_before, used_after;
+  getrusage(RUSAGE_SELF, &used_before);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kIdleFrames; ++i) update_platform();
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  getrusage(RUSAGE_SELF, &used_after);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  const double cpu = seconds(used_after.ru_utime) - seconds(used_before.ru_utime) + seconds(used_after.ru_stime) -
+                     seconds(used_before.ru_stime);
+  std::printf("idle window (idle wait %u ms): %lu requests per idle frame, %.2f %% CPU over %d frames (%.2f s)\n",
+              wait, requests, 100 * cpu / wall, kIdleFrames, wall);
   close_window(65535);
+}
+
+// Every present timed goes out: the pace's clock moves a refresh per call.
+INT_U64 stepping_clock() {
+  static INT_U64 now = 1;
+  return now += kDisplayIntervalUs;
 }
 
 }  // namespace
@@ -114,7 +136,9 @@ int main() {
       swap_screens(-1);
       XSync(x11.display, False);
     };
+    pace_clock_source = stepping_clock;
     const PAIRED p = paired_rounds(15, 10, ours, plain);
+    pace_clock_source = nullptr;
     const std::string kind = x11_presentation_kind();
     print_spread(("swap_screens (" + kind + ") / XPutImage").c_str(), p.ratio);
     print_spread(("swap_screens (" + kind + ")").c_str(), p.ours, 1e3, "ms");

@@ -26,8 +26,13 @@ IMAGE* get_screen_image(INT_U16 display);
 INT_U16 get_screen_width(INT_U16 display);
 INT_U16 get_screen_height(INT_U16 display);
 INT_U8 is_full_screen();
-// Presents the screen image when it has a dirty rectangle (display 0 or -1).
+// Presents the screen image when it has a dirty rectangle (display 0 or -1),
+// at most once per refresh of the display: a frame asked for sooner is shown
+// by the pump or the next present once its turn has come.
 void swap_screens(INT_S16 display);
+// Shows at once a frame that is waiting for its turn (before the program
+// looks at its own window, or when it is about to rest).
+void present_pending_frame();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
 void release_input_grabs();

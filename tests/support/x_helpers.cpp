@@ -9,13 +9,17 @@
 
 #include "clock.h"
 #include "test_support.h"
+#include "window.h"
 #include "../../platform/code/linux/x11_platform.h"
 
 namespace zt {
 
 // The server orders requests per client only: let it finish what the
 // program sent before another client looks.
+// A frame still waiting for the display's pace is shown first, as the program
+// does before it reads its own window back.
 static void sync_program() {
+  present_pending_frame();
   if (x11.display) XSync(x11.display, False);
 }
 

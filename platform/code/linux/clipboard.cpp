@@ -152,6 +152,8 @@ void forget_cursors() {
 bool set_cursor(INT_U8 kind, INT_U8 defer) {
   if (kind > 6 && kind != 255) return false;
   if (kind != 255 && !x11.window) return false;
+  // A changed pointer is something to see: the frame it runs does not rest.
+  if (x11.window) frame_activity = 1;
   if (kind == 0) {
     current_cursor_kind = 0;
     if (!pointer_hidden) {

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "window.h"
+
 INT_U32 (*time_ms_source)() = nullptr;
 INT_U8 frame_activity = 0;
 
@@ -43,4 +45,9 @@ void sleep_ms(INT_U32 ms) {
 void sleep_seconds(INT_U32 seconds) { sleep_span(static_cast<time_t>(seconds), 0); }
 
 INT_U32 get_idle_wait() { return idle_wait_ms; }
-void set_idle_wait(INT_U32 ms) { idle_wait_ms = ms; }
+void set_idle_wait(INT_U32 ms) {
+  // Waiting again after working flat out (an installation run ends): the
+  // last frame asked for is shown before the program rests.
+  if (idle_wait_ms == 0 && ms != 0) present_pending_frame();
+  idle_wait_ms = ms;
+}

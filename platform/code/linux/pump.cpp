@@ -195,31 +195,84 @@ static INT_U8 keys_come_here() {
   return x11.keyboard_grabbed || x11.window_focused || (x11.focus_pointer_root && x11.pointer_inside);
 }
 
+// A person's input, or a part of the window to repaint: the frame that takes
+// it in answers it without waiting.
+static bool answers_at_once(int type) {
+  switch (type) {
+    case KeyPress:
+    case KeyRelease:
+    case ButtonPress:
+    case ButtonRelease:
+    case EnterNotify:
+    case LeaveNotify:
+    case Expose:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Events after which the held keys may differ from the last key map read.
+static bool changes_held_keys(int type) {
+  return type == KeyPress || type == KeyRelease || type == FocusIn || type == KeymapNotify || type == EnterNotify;
+}
+
+// Waits on the X connection for at most `us` microseconds; X input ends the
+// wait early.
+static void wait_for_input(INT_U64 us) {
+  int fd = ConnectionNumber(x11.display);
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(fd, &readable);
+  timeval timeout = {static_cast<time_t>(us / 1000000u), static_cast<suseconds_t>(us % 1000000u)};
+  select(fd + 1, &readable, nullptr, nullptr, &timeout);
+}
+
 void update_platform() {
   dispatch_events();
   if (!x11.display || !x11.window) {
     update_sound();
     return;
   }
+  bool input = false, keys_changed = false;
   XEvent event;
-  while (x11.display && XCheckIfEvent(x11.display, &event, accept_any_event, nullptr)) handle_window_event(&event);
+  // Asked once before each take: an empty queue then costs one read of the
+  // connection, where the take alone reads it several times over.
+  while (x11.display && XEventsQueued(x11.display, QueuedAfterFlush) > 0 &&
+         XCheckIfEvent(x11.display, &event, accept_any_event, nullptr)) {
+    input = input || answers_at_once(event.type);
+    keys_changed = keys_changed || changes_held_keys(event.type);
+    handle_window_event(&event);
+  }
   if (!x11.display || !x11.window) {
     update_sound();
     return;
   }
-  INT_U32 wait = get_idle_wait();
-  if (wait != 0 && frame_activity == 0 && XEventsQueued(x11.display, QueuedAlready) == 0) {
-    int fd = ConnectionNumber(x11.display);
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(fd, &readable);
-    timeval timeout = {static_cast<time_t>(wait / 1000), static_cast<suseconds_t>((wait % 1000) * 1000)};
-    select(fd + 1, &readable, nullptr, nullptr, &timeout);
+  const INT_U32 wait = get_idle_wait();
+  const bool quiet = wait != 0 && !input && XEventsQueued(x11.display, QueuedAlready) == 0;
+  if (x11.present_pending) {
+    // A frame waiting for its turn goes out before the frame could rest; a
+    // resting program waits for that turn rather than spinning towards it.
+    INT_U64 now = pace_clock_us();
+    if (!present_is_due(now) && quiet) {
+      wait_for_input(x11.last_present_us + kDisplayIntervalUs - now);
+      now = pace_clock_us();
+    }
+    if (present_is_due(now)) present_pending_frame();
+  } else if (quiet && frame_activity == 0) {
+    wait_for_input(static_cast<INT_U64>(wait / 1000) * 1000000u + static_cast<INT_U64>(wait % 1000) * 1000u);
   }
-  char server_map[32];
-  XQueryKeymap(x11.display, server_map);
-  translate_key_map(server_map, key_map);
+  // The key map at the display's pace, and at once when a key or the focus
+  // moved.
+  const INT_U64 now = pace_clock_us();
+  if (keys_changed || x11.last_key_map_us == 0 || now - x11.last_key_map_us >= kDisplayIntervalUs) {
+    char server_map[32];
+    XQueryKeymap(x11.display, server_map);
+    translate_key_map(server_map, key_map);
+    x11.last_key_map_us = now ? now : 1;
+  }
   x11.key_map_focused = keys_come_here();
-  frame_activity = 0;
+  // A frame still waiting keeps the next one from resting.
+  frame_activity = x11.present_pending ? 1 : 0;
   update_sound();
 }

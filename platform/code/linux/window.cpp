@@ -7,6 +7,8 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <time.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -574,6 +576,8 @@ bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
   if (breaks_limits(width, height, r) || width < 1 || height < 1) return false;
 
   if (x11.window) {
+    // The frame waiting for its turn is of the window as it was.
+    present_pending_frame();
     set_size_hints(width, height);
     XMoveResizeWindow(x11.display, x11.window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
     set_window_title(r.title, 0);
@@ -641,6 +645,10 @@ bool open_graphics(const char* title, INT_U16 width, INT_U16 height, INT_U8 full
 
 void close_window(INT_U16 display) {
   if ((display != 0 && display != 65535) || !x11.display || !x11.window) return;
+  // The last frame asked for is shown before the window goes.
+  present_pending_frame();
+  x11.present_pending = 0;
+  x11.last_present_us = 0;
   release_gl_context();
   if (x11.gc) {
     XFreeGC(x11.display, x11.gc);
@@ -698,6 +706,8 @@ void close_display() {
   x11.gc = nullptr;
   x11.keyboard_grabbed = 0;
   x11.window_focused = x11.focus_pointer_root = x11.pointer_inside = 0;
+  x11.present_pending = 0;
+  x11.last_present_us = x11.last_key_map_us = 0;
   reset_keycode_map();
 }
 
@@ -705,17 +715,25 @@ void close_display() {
 
 void present_gl();  // glx.cpp
 
-void swap_screens(INT_S16 display) {
-  if ((display != 0 && display != -1) || !x11.display || !x11.window) return;
-  if (x11.gl_context) {
-    present_gl();
-    return;
-  }
+INT_U64 (*pace_clock_source)() = nullptr;
+
+INT_U64 pace_clock_us() {
+  if (pace_clock_source) return pace_clock_source();
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<INT_U64>(t.tv_sec) * 1000000u + static_cast<INT_U64>(t.tv_nsec) / 1000u;
+}
+
+bool present_is_due(INT_U64 now) {
+  return x11.last_present_us == 0 || now - x11.last_present_us >= kDisplayIntervalUs;
+}
+
+// Puts the whole screen image into the window as it is now.
+static void put_screen(INT_U64 now) {
   IMAGE* screen = platform_screen_image();
-  if (screen->dirty_left == 65535 || screen->dirty_right == 65535 || screen->dirty_top == 65535 ||
-      screen->dirty_bottom == 65535)
-    return;
-  if (!x11.ximage || !screen->pixels) return;
+  x11.present_pending = 0;
+  x11.last_present_us = now ? now : 1;
+  frame_activity = 1;
   // Borrowed or lent pixels must still be the screen's (an image recreated
   // under us would leave the XImage over other memory).
   if ((presentation == PRESENT_BORROWED &&
@@ -735,8 +753,6 @@ void swap_screens(INT_S16 display) {
       XPutImage(x11.display, x11.window, x11.gc, out, 0, 0, 0, 0, width, height);
       XFlush(x11.display);
     }
-    frame_activity = 1;
-    screen->dirty_left = screen->dirty_right = screen->dirty_top = screen->dirty_bottom = 65535;
     return;
   }
   int width = screen->width < out->width ? screen->width : out->width;
@@ -787,6 +803,41 @@ void swap_screens(INT_S16 display) {
               static_cast<unsigned>(out->height));
     XFlush(x11.display);
   }
-  frame_activity = 1;
+}
+
+static bool can_put_screen() {
+  return x11.display && x11.window && !x11.gl_context && x11.ximage && platform_screen_image()->pixels;
+}
+
+// A display shows at most one frame per refresh: a frame asked for sooner
+// waits, and the pump or the next present puts it out once its turn came.
+// The dirty rectangle is taken either way, as a present always took it.
+void swap_screens(INT_S16 display) {
+  if ((display != 0 && display != -1) || !x11.display || !x11.window) return;
+  if (x11.gl_context) {
+    present_gl();
+    return;
+  }
+  IMAGE* screen = platform_screen_image();
+  const bool dirty = screen->dirty_left != 65535 && screen->dirty_right != 65535 && screen->dirty_top != 65535 &&
+                     screen->dirty_bottom != 65535;
+  if (!dirty && !x11.present_pending) return;
+  if (!can_put_screen()) return;
   screen->dirty_left = screen->dirty_right = screen->dirty_top = screen->dirty_bottom = 65535;
+  const INT_U64 now = pace_clock_us();
+  if (!present_is_due(now)) {
+    x11.present_pending = 1;
+    frame_activity = 1;
+    return;
+  }
+  put_screen(now);
+}
+
+void present_pending_frame() {
+  if (!x11.present_pending) return;
+  if (!can_put_screen()) {
+    x11.present_pending = 0;
+    return;
+  }
+  put_screen(pace_clock_us());
 }

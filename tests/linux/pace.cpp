@@ -1,0 +1,231 @@
+// Frames at the display's pace, on a private Xvfb: a person's input is
+// answered in the frame that takes it in, presents and key-map reads come at
+// most once per refresh (a test clock stands in for the display's), and a
+// frame left waiting is shown before the program rests, reconfigures or
+// closes its window.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "clipboard.h"
+#include "clock.h"
+#include "image.h"
+#include "input.h"
+#include "test_support.h"
+#include "window.h"
+#include "x_helpers.h"
+#include "x11_platform.h"
+
+namespace {
+
+INT_U64 fake_now = 1000000;
+INT_U64 fake_clock() { return fake_now; }
+
+const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
+const WINDOW_REQUEST kRequest = {"Pace", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
+
+class PaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = zt::start_checked_xvfb(1024, 768, 24);
+    ASSERT_TRUE(server);
+    probe.reset(new zt::XProbe());
+    ASSERT_TRUE(open_window(&kRequest, 0));
+    id = std::to_string(x11.window);
+    ASSERT_TRUE(zt::xdotool("windowfocus --sync " + id));
+    zt::pump_until([] { return false; }, 100);
+    set_idle_wait(0);
+  }
+  void TearDown() override {
+    pace_clock_source = nullptr;
+    set_idle_wait(50);
+    close_window(65535);
+    close_display();
+    probe.reset();
+    server.reset();
+  }
+  // Fills the screen image and asks for a present.
+  static void present(COLOUR colour) {
+    get_screen_image(0)->clear(&colour, 0);
+    get_screen_image(0)->add_dirty_rect(0, 0, 399, 299);
+    swap_screens(-1);
+  }
+  // What the window shows now, read without letting the program show a
+  // waiting frame first.
+  uint32_t shown() {
+    XSync(x11.display, False);
+    XImage* image = XGetImage(probe->display(), x11.window, 200, 150, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xDEADBEEF;
+    const uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return p;
+  }
+  static unsigned long requests_of(const std::function<void()>& f) {
+    const unsigned long before = XNextRequest(x11.display);
+    f();
+    return XNextRequest(x11.display) - before;
+  }
+  std::unique_ptr<zt::XServer> server;
+  std::unique_ptr<zt::XProbe> probe;
+  std::string id;
+  KEYBOARD keyboard;
+  MOUSE mouse;
+};
+
+}  // namespace
+
+TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
+  pace_clock_source = fake_clock;
+  fake_now += kDisplayIntervalUs;
+  present(kRed);
+  EXPECT_EQ(shown(), 0xFF0000u);
+  frame_activity = 0;
+  EXPECT_EQ(requests_of([] { present(kBlue); }), 0u);
+  EXPECT_EQ(frame_activity, 1);
+  EXPECT_FALSE(get_screen_image(0)->has_dirty_area());  // taken, as a present takes it
+  // Frames within the interval leave it waiting and do not rest.
+  update_platform();
+  update_platform();
+  EXPECT_EQ(shown(), 0xFF0000u);
+  EXPECT_EQ(frame_activity, 1);
+  // The first frame after it shows the image as it is then.
+  fake_now += kDisplayIntervalUs;
+  update_platform();
+  EXPECT_EQ(shown(), 0x0000FFu);
+  EXPECT_EQ(frame_activity, 0);
+  // And a present after the interval goes out at once.
+  fake_now += kDisplayIntervalUs;
+  present(kRed);
+  EXPECT_EQ(shown(), 0xFF0000u);
+}
+
+TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {
+  pace_clock_source = fake_clock;
+  fake_now += kDisplayIntervalUs;
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"the wait turned on again", [] { set_idle_wait(50); }},
+      {"the window asked for again", [] { ASSERT_TRUE(open_window(&kRequest, 0)); }},
+      {"the program reading its window", [] { present_pending_frame(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    set_idle_wait(0);
+    fake_now += kDisplayIntervalUs;
+    present(kRed);
+    present(kBlue);
+    ASSERT_EQ(shown(), 0xFF0000u);
+    c.second();
+    EXPECT_EQ(shown(), 0x0000FFu);
+  }
+}
+
+TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheWindowCloses) {
+  pace_clock_source = fake_clock;
+  auto close_requests = [&](bool waiting) {
+    fake_now += kDisplayIntervalUs;
+    present(kRed);
+    if (waiting) present(kBlue);
+    const unsigned long n = requests_of([] { close_window(0); });
+    EXPECT_TRUE(open_window(&kRequest, 0));
+    return n;
+  };
+  const unsigned long plain = close_requests(false);
+  EXPECT_GT(close_requests(true), plain);
+}
+
+TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
+  pace_clock_source = fake_clock;
+  fake_now += kDisplayIntervalUs;
+  update_platform();
+  EXPECT_EQ(requests_of([] {
+              update_platform();
+              update_platform();
+            }),
+            0u);
+  const INT_S32 shift = 50;
+  ASSERT_TRUE(zt::xdotool("keydown Shift_L"));
+  // Only the key's own event can bring the news: the clock stands still.
+  EXPECT_TRUE(zt::pump_until([&] { return KEYBOARD::is_key_down(shift) != 0; }));
+  ASSERT_TRUE(zt::xdotool("keyup Shift_L"));
+  XSync(probe->display(), False);
+  update_platform();
+  EXPECT_EQ(KEYBOARD::is_key_down(shift), 1u);  // a release sends no event here
+  fake_now += kDisplayIntervalUs;
+  update_platform();
+  EXPECT_EQ(KEYBOARD::is_key_down(shift), 0u);
+}
+
+// With a long idle wait, the frame that takes a person's input in (or a
+// cursor change) must not rest: it ends far below the wait.
+TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
+  const INT_U32 kLongWait = 4000;
+  const double kFarBelow = 2000;
+  auto ms_of = [](const std::function<void()>& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  };
+  // The duration of the frame in which `seen` came true; -1 when it never did.
+  auto answering_frame_ms = [&](const std::function<bool()>& seen) {
+    for (int i = 0; i < 5; ++i) {
+      const double ms = ms_of([] { update_platform(); });
+      if (seen()) return ms;
+    }
+    return -1.0;
+  };
+  Window cover = 0;
+  struct Case {
+    const char* what;
+    std::function<void()> prepare, act;
+    std::function<bool()> seen;
+  } cases[] = {
+      {"a button release", [&] { zt::xdotool("mousemove --sync --window " + id + " 50 50 mousedown 1"); },
+       [] { zt::xdotool("mouseup 1"); }, [] { return mouse_state.buttons == 0; }},
+      {"a button press", [] {}, [] { zt::xdotool("mousedown 1"); }, [] { return mouse_state.buttons == 1; }},
+      {"a key", [] { zt::xdotool("mouseup 1"); }, [] { zt::xdotool("key a"); },
+       [] { return keyboard_state.last_index >= 0; }},
+      {"the pointer coming in", [] { zt::xdotool("mousemove --sync 5 5"); },
+       [&] { zt::xdotool("mousemove --sync --window " + id + " 60 60"); }, [] { return x11.pointer_inside != 0; }},
+      {"a part of the window uncovered",
+       [&] {
+         XSetWindowAttributes a = {};
+         a.override_redirect = True;
+         cover = XCreateWindow(probe->display(), DefaultRootWindow(probe->display()), 312, 234, 100, 100, 0,
+                               CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect, &a);
+         XMapWindow(probe->display(), cover);
+         XSync(probe->display(), False);
+       },
+       [&] {
+         XUnmapWindow(probe->display(), cover);
+         XSync(probe->display(), False);
+       },
+       [] { return get_screen_image(0)->has_dirty_area(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_idle_wait(50);
+    c.prepare();
+    zt::pump_until([] { return false; }, 300);
+    KEYBOARD::take_key();
+    while (KEYBOARD::pop_char()) {}
+    swap_screens(-1);  // nothing dirty is left over
+    present_pending_frame();
+    update_platform();  // the flags of that frame are spent
+    set_idle_wait(kLongWait);
+    c.act();
+    const double ms = answering_frame_ms(c.seen);
+    EXPECT_GE(ms, 0);
+    EXPECT_LT(ms, kFarBelow);
+  }
+  set_idle_wait(50);
+  update_platform();
+  set_idle_wait(kLongWait);
+  for (INT_U8 kind : {2, 0}) {
+    SCOPED_TRACE(kind);
+    EXPECT_LT(ms_of([&] { EXPECT_TRUE(set_cursor(kind, 0)); }), kFarBelow);
+  }
+  set_idle_wait(50);
+}
