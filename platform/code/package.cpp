@@ -884,7 +884,9 @@ bool PACKAGE::prepare_entry_file(const char* entry_name, INT_S32 mode, FOLDER* f
   if (mode < 0 || mode > 2) return false;
   // Nothing can be stored back into a package opened for reading only.
   if (read_only && mode != 0) return false;
-  if (!folder->set("$TEMP", 1)) return false;
+  // In the process's own folder: a program ended by a signal takes it away
+  // whole, so no copy is left in the shared "$TEMP".
+  if (!get_private_temp_folder(folder)) return false;
   if (!folder->unique_file_name(temporary_name, NAME_FIELD_SIZE, ".tmp")) return false;
   PACKAGE_ENTRY entry;
   if (find_entry(entry_name, &entry)) {
