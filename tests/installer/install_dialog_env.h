@@ -73,7 +73,10 @@ T* find_child(INSTALL_DIALOG* dialog, INT_U32 kind) {
 // starts, with no page (the page manager accepts a request by itself only
 // into an empty history), whichever case ran before in this process.
 inline void reset_installer_state() {
-  page_manager.areas[0].reset();  // releases the install page, its strip and boxes
+  // Boxes (a failure box, the quit box) are on the pop-up list, which
+  // resetting the page area leaves alone.
+  page_manager.areas[0].manager.release_children(1, 0, 0);
+  page_manager.areas[0].reset();  // releases the install page and its strip
   page_manager.fade_in_first_page = 0;
   DATABASE& d = installer_database;
   d.reset();

@@ -947,11 +947,3 @@ TEST_F(InstallRunPackageTest, APackageRewrittenDuringTheRunGivesEachFileItsOwnBy
 }
 
 }  // namespace
-
-// The cases above share the program's globals and the sandbox home: run in
-// one process, in any order, each gives what it gives alone.
-TEST(InstallRunSuite, CasesPassTogetherInAnyOrder) {
-  std::string out;
-  const int status = run_this_program("--gtest_filter='-InstallRunSuite.*' --gtest_shuffle --gtest_repeat=2", &out);
-  EXPECT_EQ(status, 0) << out;
-}
