@@ -1,7 +1,5 @@
 // The application headless: the options, the frame-rate line, the background
 // animation's timing, the pictures and the icon, and the run script.
-#include <unistd.h>
-
 #include <map>
 #include <set>
 
@@ -15,21 +13,8 @@ namespace {
 
 class AppTest : public InstallerTest {
  protected:
-  // The program's page manager, database and install page are globals that
-  // outlive a case: each starts with no page (the page manager accepts a
-  // request by itself only into an empty history) and the database's
-  // defaults, whichever case ran before it in this process.
   void SetUp() override {
-    page_manager.areas[0].reset();  // releases the install page and its strip
-    page_manager.fade_in_first_page = 0;
-    DATABASE& d = installer_database;
-    d.reset();
-    d.automatic = 0;
-    d.target_platform = 0;
-    d.background.init(-1, -1);
-    delete d.package;
-    d.package = nullptr;
-    animation_start_ms = 0;
+    reset_installer_state();
     InstallerTest::SetUp();
   }
 
@@ -271,13 +256,8 @@ TEST(AppPictures, PleaseWaitPicturesAre353By143AndDiffer) {
 // The cases above share the program's globals: run in one process, in any
 // order, each gives what it gives alone.
 TEST(AppSuite, CasesPassTogetherInAnyOrder) {
-  char exe[4096];
-  const ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  ASSERT_GT(len, 0);
-  exe[len] = 0;
   std::string out;
-  const int status =
-      zt::sh("'" + std::string(exe) + "' --gtest_filter='AppTest.*' --gtest_shuffle --gtest_repeat=3 2>&1", &out);
+  const int status = run_this_program("--gtest_filter='AppTest.*' --gtest_shuffle --gtest_repeat=3", &out);
   EXPECT_EQ(status, 0) << out;
 }
 

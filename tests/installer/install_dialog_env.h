@@ -5,6 +5,8 @@
 #ifndef INSTALL_DIALOG_ENV_H
 #define INSTALL_DIALOG_ENV_H
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +17,12 @@
 #include "database.h"
 #include "folder.h"
 #include "install_dialog.h"
+#include "install_run.h"
 #include "package.h"
 #include "test_support.h"
 #include "wm_button.h"
+#include "clock.h"
+#include "style_set.h"
 #include "wm_check_box.h"
 #include "wm_confirm.h"
 #include "wm_dialog.h"
@@ -61,6 +66,47 @@ T* find_child(INSTALL_DIALOG* dialog, INT_U32 kind) {
     if (!o) return nullptr;
     if (o->kind & kind) return dynamic_cast<T*>(o);
   }
+}
+
+// The program's page manager, database, install page, installation run and
+// look are globals that outlive a case: this puts them back as the program
+// starts, with no page (the page manager accepts a request by itself only
+// into an empty history), whichever case ran before in this process.
+inline void reset_installer_state() {
+  // Boxes (a failure box, the quit box) are on the pop-up list, which
+  // resetting the page area leaves alone.
+  page_manager.areas[0].manager.release_children(1, 0, 0);
+  page_manager.areas[0].reset();  // releases the install page and its strip
+  page_manager.fade_in_first_page = 0;
+  DATABASE& d = installer_database;
+  d.reset();
+  d.automatic = 0;
+  d.target_platform = 0;
+  d.background.init(-1, -1);
+  delete d.package;
+  d.package = nullptr;
+  animation_start_ms = 0;
+  install_step_count = 0;
+  install_step_limit = 0;
+  install_error_count = 0;
+  install_log_present = 0;
+  reset_base_path();
+  set_idle_wait(50);
+  // A loaded record replaces the dialogs' effects and the default styles.
+  wm_dialog_effects = {0x047C, 300, 1000, 192};
+  wm_dialog_styles_ready = 0;
+  wm_button_hint_style_ready = 0;
+  wm_style_image_cache_flags = 1;
+}
+
+// Runs this test program again with `arguments` (cases chosen, shuffled,
+// repeated); its exit status, and its output in *out.
+inline int run_this_program(const std::string& arguments, std::string* out) {
+  char exe[4096];
+  const ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (len <= 0) return -1;
+  exe[len] = 0;
+  return zt::sh("'" + std::string(exe) + "' " + arguments + " 2>&1", out);
 }
 
 class InstallerTest : public ::testing::Test {

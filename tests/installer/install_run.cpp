@@ -53,9 +53,15 @@ struct FILE_ROW {
 class InstallRunTest : public InstallerTest {
  protected:
   void SetUp() override {
+    reset_installer_state();
     InstallerTest::SetUp();
     umask(022);
     home = getenv("HOME");
+    // The sandbox home as a fresh run finds it: an earlier case's target,
+    // shortcuts and folders would show in this case's files and counts.
+    const char* sandbox = getenv("ZORV_TEST_TMP");
+    ASSERT_TRUE(sandbox && *sandbox && home.rfind(std::string(sandbox) + "/", 0) == 0) << home;
+    ASSERT_EQ(zt::sh("find '" + home + "' -mindepth 1 -maxdepth 1 ! -name tmp -exec rm -rf {} +"), 0);
     menu = zt::make_temp_dir("menu");
     zt::sh("mkdir -p '" + home + "/Desktop'");
     desktop_programs.xdg_desktop_menu = "/nonexistent/xdg-desktop-menu";
