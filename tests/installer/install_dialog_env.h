@@ -221,6 +221,11 @@ class InstallerTest : public ::testing::Test {
   // transition ends first, its closing one after.
   void click_button(WM_BUTTON* button) {
     for (int i = 0; i < 3; ++i) frame(1000);
+    press_and_release(button);
+    for (int i = 0; i < 5; ++i) frame(1000);
+  }
+  // The press and release alone, a frame each, the pointer then leaving.
+  void press_and_release(WM_BUTTON* button) {
     const INT_S16 cx = static_cast<INT_S16>(button->x + button->width / 2);
     const INT_S16 cy = static_cast<INT_S16>(button->y + button->height / 2);
     pointer(cx, cy, 0);
@@ -230,7 +235,6 @@ class InstallerTest : public ::testing::Test {
     pointer(cx, cy, 0);
     frame();
     pointer(-1, -1, 0);
-    for (int i = 0; i < 5; ++i) frame(1000);
   }
 
   IMAGE* screen = nullptr;

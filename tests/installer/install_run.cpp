@@ -745,16 +745,7 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   ASSERT_EQ(box->y, rest_y);
   ASSERT_GT(frames, 5);  // it slid
 
-  WM_BUTTON* go_on = box->first_button;
-  const INT_S16 cx = static_cast<INT_S16>(go_on->x + go_on->width / 2);
-  const INT_S16 cy = static_cast<INT_S16>(go_on->y + go_on->height / 2);
-  pointer(cx, cy, 0);
-  frame();
-  pointer(cx, cy, 1);
-  frame();
-  pointer(cx, cy, 0);
-  frame();
-  pointer(-1, -1, 0);
+  press_and_release(box->first_button);  // go on
   for (int i = 0; i < 100 && failure_box(); ++i) {
     frame();
     if (failure_box()) {
