@@ -46,6 +46,9 @@ char* copy_name(const char* text, size_t length) {
 
 ssize_t (*package_pread)(int fd, void* buffer, size_t count, off_t offset) = pread;
 
+void package_copy_hook_none(PACKAGE*, INT_U64, INT_U32) {}
+void (*package_copy_hook)(PACKAGE* package, INT_U64 copied, INT_U32 size) = package_copy_hook_none;
+
 namespace {
 
 bool pread_exactly(int fd, void* out, size_t count, off_t at) {
@@ -359,9 +362,15 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
     PACKAGE_ERROR(4108, name_);
     return;
   }
+  // Only a regular file is opened: the open of a FIFO waits for a writer,
+  // that of a device may do anything.
+  struct stat st;
+  if (stat(folder->native_path_text(file_name), &st) == 0 && !S_ISREG(st.st_mode)) {
+    PACKAGE_ERROR(4103, name_);
+    return;
+  }
   DATA_FILE* probe = open_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER, 0);
   if (!probe) {
-    struct stat st;
     if (stat(folder->native_path_text(file_name), &st) == 0) {
       // There but unreadable: creating would destroy it.
       PACKAGE_ERROR(4103, name_);
@@ -659,6 +668,7 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
       (result == READ_FAILED ? damaged : write_failed) = true;
       break;
     }
+    package_copy_hook(this, total, entry.size);
   }
   if (!damaged && !write_failed && total != entry.size) damaged = true;
   if (fclose(output) != 0) write_failed = true;

@@ -24,6 +24,12 @@ typedef void (*PACKAGE_PROGRESS)(PACKAGE* package, INT_U32 so_far, INT_U32 size,
 // or fail reads here. The default is pread.
 extern ssize_t (*package_pread)(int fd, void* buffer, size_t count, off_t offset);
 
+// Called by extract_entry after each block of an entry has reached the
+// output: bytes copied so far and the entry's size. Tests change the package
+// here, between two blocks of one copy; the default does nothing.
+extern void (*package_copy_hook)(PACKAGE* package, INT_U64 copied, INT_U32 size);
+void package_copy_hook_none(PACKAGE* package, INT_U64 copied, INT_U32 size);
+
 struct PACKAGE_HEADER {
   INT_U32 position = 0;  // data position of the header record (10)
   INT_U32 block_size = 0;

@@ -813,3 +813,54 @@ TEST(Package, AHeldDirectoryFollowsAPackageRewrittenInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+// A FIFO (or another file that is not a regular one) where the package
+// should be: refused at once, with or without create, and left as it is.
+TEST(Package, AFifoIsRefusedWithoutOpeningIt) {
+  Dir dir;
+  ASSERT_EQ(mkfifo((dir / "p.pkg").c_str(), 0644), 0);
+  for (INT_U8 create : {0, 1}) {
+    SCOPED_TRACE(int(create));
+    const zt::ChildResult child = zt::run_in_child(
+        [&] {
+          PACKAGE package(&dir.folder, "p.pkg", create, 16, 1);
+          printf("file %d error %d\n", package.file != nullptr, last_error_code);
+        },
+        5);
+    EXPECT_EQ(child.status, 0);
+    EXPECT_EQ(child.out, "file 0 error 4103\n");
+  }
+  struct stat st;
+  ASSERT_EQ(lstat((dir / "p.pkg").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+std::vector<uint64_t> copies_seen;
+void record_copy(PACKAGE*, INT_U64 copied, INT_U32 size) {
+  copies_seen.push_back(copied);
+  copies_seen.push_back(size);
+}
+
+// The copy hook runs after each block with data has reached the output, so
+// a test can change the package between two blocks of one copy.
+TEST(Package, TheCopyHookRunsAfterEachBlock) {
+  Dir dir;
+  put(dir, "f", zeros(40));
+  put(dir, "empty", {});
+  PACKAGE package(&dir.folder, "p.pkg", 1, 16);
+  ASSERT_TRUE(package.store_file(&dir.folder, "f"));
+  ASSERT_TRUE(package.store_file(&dir.folder, "empty"));
+  copies_seen.clear();
+  package_copy_hook = record_copy;
+  const bool copied = package.extract(&dir.folder, "g", "f");
+  const bool empty_copied = package.extract(&dir.folder, "e", "empty");
+  package_copy_hook = package_copy_hook_none;
+  EXPECT_TRUE(copied);
+  EXPECT_TRUE(empty_copied);
+  EXPECT_EQ(copies_seen, (std::vector<uint64_t>{16, 40, 32, 40, 40, 40}));
+  EXPECT_EQ(zt::read_bytes(dir / "g"), zeros(40));
+}
+
+}  // namespace
