@@ -19,9 +19,11 @@ namespace {
 const char kLogHeader[] = "Installed Files\n---------------\n\nLanguage: ";
 const INT_S32 kWriteMode = 1;
 
-// The log as created: a file of that name made afterwards is not the run's.
-dev_t log_device = 0;
-ino_t log_inode = 0;
+// The log the run created, held open (appending) for the whole run: while it
+// is held its inode cannot be handed to another file, so the path naming
+// this inode means the path still names the run's own log. Lines go only
+// through it, never into whatever file the path names now.
+int log_fd = -1;
 
 std::string log_path() { return install_log_folder.native_path_text(INSTALL_LOG_NAME); }
 
@@ -54,29 +56,31 @@ bool create_install_log(const char* language_name, std::string* reason) {
     return false;
   }
   // The header keeps the text file's own encoding; the lines after it are
-  // written byte for byte.
+  // written byte for byte, through a second handle on the file just made.
   const std::string header = kLogHeader + install_log_text(language_name) + "\n";
   const bool written = log->write_string(header.c_str());
-  const int write_error = errno;
-  if (!finish_text_file(&log) || !written) {
+  int write_error = errno;
+  const int held = fcntl(fileno(log->stream), F_DUPFD_CLOEXEC, 0);
+  if (held < 0 && !write_error) write_error = errno;
+  const bool finished = finish_text_file(&log);
+  if (!finished || !written || held < 0 || fcntl(held, F_SETFL, O_APPEND) != 0) {
     if (reason) *reason = std::strerror(write_error ? write_error : (errno ? errno : EIO));
+    if (held >= 0) ::close(held);
     return false;
   }
-  struct stat st;
-  if (stat(log_path().c_str(), &st) == 0) {
-    log_device = st.st_dev;
-    log_inode = st.st_ino;
-  } else {
-    log_device = 0;
-    log_inode = 0;
-  }
+  log_fd = held;
   return true;
 }
 
+void close_install_log() {
+  if (log_fd >= 0) ::close(log_fd);
+  log_fd = -1;
+  install_log_present = 0;
+}
+
 void append_install_log(const std::string& line) {
-  if (!install_log_present) return;
-  const int fd = ::open(log_path().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return;
+  if (!install_log_present || log_fd < 0) return;
+  const int fd = log_fd;
   const char* data = line.data();
   size_t left = line.size();
   while (left > 0) {
@@ -86,13 +90,12 @@ void append_install_log(const std::string& line) {
     data += put;
     left -= static_cast<size_t>(put);
   }
-  ::close(fd);
 }
 
 bool install_log_intact() {
-  struct stat st;
-  return stat(log_path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == log_device &&
-         st.st_ino == log_inode;
+  struct stat held, named;
+  return log_fd >= 0 && fstat(log_fd, &held) == 0 && held.st_nlink > 0 && stat(log_path().c_str(), &named) == 0 &&
+         named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
 
 bool is_install_folder_text(const char* text) {

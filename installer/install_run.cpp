@@ -47,7 +47,8 @@ bool base_path_moved = false;
 
 // The target folder as step 0 found it: a folder removed (or put back anew)
 // during the run would otherwise be made again by the next file step, and the
-// run would end without errors while the earlier files are gone.
+// run would end without errors while the earlier files are gone. The path is
+// empty until step 0 has found the target.
 struct TARGET_IDENTITY {
   std::string path;
   dev_t device = 0;
@@ -61,8 +62,16 @@ bool same_folder(const TARGET_IDENTITY& known) {
          st.st_ino == known.inode;
 }
 
+// The run found its target or its log taken away: counted once, and the run
+// writes nothing more.
+bool run_cut_off = false;
+
 const char kTargetRemoved[] = "the target folder was removed";
 const char kLogRemoved[] = "the log was removed";
+const char kPackageChanged[] = "the package changed during the installation";
+// A package rewritten during an entry's copy: the step copies the entry
+// again from the package as it is now, this many times at most.
+const int kCopyAttempts = 3;
 
 DATABASE& db() { return installer_database; }
 char* text(int n) { return const_cast<char*>(installer_database.language_text(n)); }
@@ -71,8 +80,10 @@ void show_progress(INSTALL_DIALOG* dialog, INT_S32 percent, char* line) {
   if (dialog) dialog->set_progress(percent, line);
 }
 
-// The failure box: text 8, then the path concerned and why.
-void open_failure_box(const std::string& path, const std::string& reason) {
+// The failure box: the path concerned and why, under text 8 when a file of
+// the run failed.
+enum FAILURE_KIND { FILE_FAILURE, RUN_FAILURE };
+void open_failure_box(const std::string& path, const std::string& reason, FAILURE_KIND kind = FILE_FAILURE) {
   DATABASE& d = db();
   WM_CONFIRM* box = new WM_CONFIRM(d.error_box.width, d.error_box.height, text(TEXT_FAILURE_TITLE),
                                    text(TEXT_FAILURE_GO_ON), text(TEXT_FAILURE_GO_BACK), 1,
@@ -82,7 +93,9 @@ void open_failure_box(const std::string& path, const std::string& reason) {
                                    kFailureBoxLines, nullptr);
   if (box->text_window) {
     const COLOUR* colour = (wm_default_colour >> 24) ? &wm_default_colour : &box->style.fg_colour;
-    box->text_window->add_text(text(TEXT_FAILURE_MESSAGE), "", colour, box->visible, 1);
+    // A run cut off lost no single file: "A file could not be installed"
+    // would send the user looking for one.
+    if (kind == FILE_FAILURE) box->text_window->add_text(text(TEXT_FAILURE_MESSAGE), "", colour, box->visible, 1);
     const std::string detail = install_log_text(path.c_str()) + ": " + reason;
     box->text_window->add_text(detail.c_str(), "", colour, box->visible, 1);
     box->text_window->flags = 0;
@@ -93,9 +106,9 @@ void open_failure_box(const std::string& path, const std::string& reason) {
   page_manager.current_manager->add_popup(box, 0);
 }
 
-void count_failure(const std::string& path, const std::string& reason) {
+void count_failure(const std::string& path, const std::string& reason, FAILURE_KIND kind = FILE_FAILURE) {
   ++install_error_count;
-  open_failure_box(path, reason);
+  open_failure_box(path, reason, kind);
 }
 
 bool exists(const char* path) {
@@ -144,8 +157,10 @@ void start_run(INSTALL_DIALOG* dialog) {
   DATABASE& d = db();
   set_idle_wait(kWorkingIdleWait);
   install_error_count = 0;
-  install_log_present = 0;
+  close_install_log();
   base_path_moved = false;
+  run_cut_off = false;
+  run_target = TARGET_IDENTITY();
   const INSTALL_ITEM& item = d.items[d.selected_item];
   if (!d.system_info.has_drive_list || !item.allows_second_folders) d.use_second_folders = 0;
   install_step_limit = static_cast<INT_S32>(item.file_count) + 1;
@@ -176,12 +191,13 @@ void start_run(INSTALL_DIALOG* dialog) {
     return;
   }
   struct stat st;
-  run_target.path = a.native_path_text(nullptr);
-  if (stat(run_target.path.c_str(), &st) != 0) {
+  const std::string target_path = a.native_path_text(nullptr);
+  if (stat(target_path.c_str(), &st) != 0) {
     skip_to_completion();
-    count_failure(run_target.path, std::strerror(errno));
+    count_failure(target_path, std::strerror(errno));
     return;
   }
+  run_target.path = target_path;
   run_target.device = st.st_dev;
   run_target.inode = st.st_ino;
   set_base_path(&a, d.application_name);
@@ -202,9 +218,44 @@ std::string unpack_failure_reason(int saved_errno) {
   return get_last_error_text();
 }
 
-void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
+// Ends the run for a target or log taken away: the log is let go, so no
+// line goes anywhere, and one failure is counted.
+void cut_off_run(const std::string& path, const char* reason) {
+  run_cut_off = true;
+  close_install_log();
+  skip_to_completion();
+  count_failure(path, reason, RUN_FAILURE);
+}
+
+bool target_lost() { return !run_cut_off && !run_target.path.empty() && !same_folder(run_target); }
+
+// The target or the log taken away (an rm -rf of the target that lost its
+// race with the run leaves the folder, so only the log shows it): nothing
+// more goes into the target nor into the log; the run counts one failure and
+// ends.
+bool run_lost() {
+  if (target_lost()) {
+    cut_off_run(run_target.path, kTargetRemoved);
+    return true;
+  }
+  if (run_cut_off || !install_log_present || install_log_intact()) return false;
+  cut_off_run(install_log_folder.native_path_text(INSTALL_LOG_NAME), kLogRemoved);
+  return true;
+}
+
+// A file's path for the log and the box when its folder could not be set:
+// resolved where the text is one the run accepts, as it stands otherwise.
+std::string unreached_path(const char* folder_text, bool text_ok, const FOLDER& a, const char* name) {
+  if (!text_ok) return std::string(folder_text) + "/" + name;
+  if (folder_text[0] == '$') return expand_path_text(folder_text, name);
+  return std::string(a.native_path_text(nullptr)) + "/" + folder_text + "/" + name;
+}
+
+// One file step. False when it ended the run instead: the target was found
+// gone, and the file is not counted on its own.
+bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   DATABASE& d = db();
-  if (!file.package_entry[0] || file.platform > PLATFORM_LINUX_I86) return;
+  if (!file.package_entry[0] || file.platform > PLATFORM_LINUX_I86) return true;
 
   const bool second = file.second_folder[0] && d.use_second_folders;
   const char* folder_text = second ? file.second_folder : file.folder;
@@ -224,7 +275,7 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   const bool folder_ok = text_ok && b.set(folder_text, 1, &a, second ? 1 : 0);
   const bool name_ok = is_install_file_name(name);
   std::string path = folder_ok ? std::string(b.native_path_text(nullptr)) + "/" + name
-                               : std::string(folder_text) + "/" + name;
+                               : unreached_path(folder_text, text_ok, a, name);
 
   std::string reason;
   bool installed = false;
@@ -243,14 +294,41 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
     reason = get_last_error_text();
   } else {
     const bool existed = exists(path.c_str());
-    errno = 0;
-    installed = d.package->extract_entry(&b, name, entry);
-    const int saved_errno = errno;
-    if (!installed) {
-      reason = unpack_failure_reason(saved_errno);
-      // Only a file this unpack created goes; one that was there stays.
-      if (!existed && exists(path.c_str())) b.remove_file(name);
+    for (int attempt = 1;; ++attempt) {
+      errno = 0;
+      installed = d.package->extract_entry(&b, name, entry);
+      const int saved_errno = errno;
+      // The package is checked again once the copy is done: one rewritten
+      // during the copy leaves a mix of its old and new bytes in the output,
+      // which the copy itself cannot see.
+      if (!d.package->refresh_directory()) {
+        if (!installed) {
+          reason = unpack_failure_reason(saved_errno);
+          // Only a file this unpack created goes; one that was there stays.
+          if (!existed && exists(path.c_str())) b.remove_file(name);
+        }
+        break;
+      }
+      // The output is a mix and goes, also where a file was there before
+      // (the copy has truncated it already); the entry is copied again as
+      // the package now holds it.
+      if ((installed || last_error_code != ERROR_FILE_CREATE) && exists(path.c_str())) b.remove_file(name);
+      installed = false;
+      if (attempt == kCopyAttempts) {
+        reason = kPackageChanged;
+        break;
+      }
+      if (!d.package->look_up_entry(file.package_entry, &entry)) {
+        reason = get_last_error_text();
+        break;
+      }
     }
+  }
+  // A step that failed because the target went is the target's failure,
+  // counted once; its file's line goes nowhere.
+  if (!installed && target_lost()) {
+    cut_off_run(run_target.path, kTargetRemoved);
+    return false;
   }
 
   if (installed)
@@ -265,6 +343,7 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
     if (DEBUG_STREAM* stream = platform_debug_stream())
       stream->report(__FILE__, __LINE__, ("cannot make executable: " + path).c_str());
   }
+  return true;
 }
 
 // A shortcut's folder: from its second text when the second folders are used,
@@ -387,19 +466,8 @@ void complete_run(INSTALL_DIALOG* dialog) {
     append_install_log("Installation completed without any errors.\n");
   else
     append_install_log("Installation completed with " + std::to_string(install_error_count) + " errors.\n");
+  close_install_log();
   set_idle_wait(kRestingIdleWait);
-}
-
-// The log taken away during the run (an rm -rf of the target that lost its
-// race with the run leaves the folder, so only the log shows it): nothing
-// more goes into the target; the run counts one failure and ends.
-bool run_log_lost() {
-  if (!install_log_present || install_log_intact()) return false;
-  const std::string path = install_log_folder.native_path_text(INSTALL_LOG_NAME);
-  install_log_present = 0;
-  skip_to_completion();
-  count_failure(path, kLogRemoved);
-  return true;
 }
 
 bool run_unfinished() { return install_step_count >= 1 && install_step_count <= install_step_limit + 1; }
@@ -419,6 +487,7 @@ void DATABASE::install_step(INSTALL_DIALOG* dialog) {
       if (base_path_moved) reset_base_path();
       base_path_moved = false;
     }
+    close_install_log();
     install_step_count = 0;
     return;
   }
@@ -427,20 +496,17 @@ void DATABASE::install_step(INSTALL_DIALOG* dialog) {
   if (install_step_count == 0) {
     start_run(dialog);
   } else if (install_step_count < install_step_limit) {
-    if (!same_folder(run_target)) {
-      // Nothing more goes into a folder that is no longer the one chosen.
-      skip_to_completion();
-      count_failure(run_target.path, kTargetRemoved);
-      return;
-    }
-    if (run_log_lost()) return;
-    install_file(dialog, items[selected_item].files[install_step_count - 1]);
-    ++install_step_count;
+    // Nothing more goes into a folder that is no longer the one chosen, nor
+    // into a log that is no longer the run's.
+    if (run_lost()) return;
+    if (install_file(dialog, items[selected_item].files[install_step_count - 1])) ++install_step_count;
   } else if (install_step_count == install_step_limit) {
-    if (run_log_lost()) return;
+    if (run_lost()) return;
     make_shortcuts(dialog);
     ++install_step_count;
   } else if (install_step_count == install_step_limit + 1) {
+    // The completion line too goes only into the run's own log.
+    if (run_lost()) return;
     complete_run(dialog);
     ++install_step_count;
   }

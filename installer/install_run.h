@@ -27,14 +27,18 @@ extern const char INSTALL_LOG_NAME[];  // "install_log.txt"
 std::string install_log_text(const char* text);
 
 // Creates the log afresh in install_log_folder with its header (the language
-// name, control characters escaped). False with errno's text in *reason when
-// it could not be created or written.
+// name, control characters escaped) and holds it open for the run. False with
+// errno's text in *reason when it could not be created or written.
 bool create_install_log(const char* language_name, std::string* reason);
-// Appends one whole line (it ends in "\n") byte for byte; nothing without a
-// log. The log is never created here: a log taken away during the run does
-// not start again without its header.
+// Lets go of the run's log: no line goes anywhere afterwards.
+void close_install_log();
+// Appends one whole line (it ends in "\n") byte for byte to the log the run
+// holds; nothing without one. No log is opened or created here: a log taken
+// away during the run does not start again without its header, and a file
+// made in its place is not written.
 void append_install_log(const std::string& line);
-// The log the run created is still there, the same file.
+// The log the run holds still has a name, and install_log_folder's
+// "install_log.txt" is that name.
 bool install_log_intact();
 
 // A path text of a record as the run accepts it: a leading '$' segment naming
