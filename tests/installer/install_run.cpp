@@ -1163,7 +1163,8 @@ TEST_F(InstallRunTest, AFileWhoseFolderCannotBeMadeIsNamedByItsPath) {
   EXPECT_EQ(box_text(failure_box()), "T8|" + target + "/big/f: cannot create the folder|");
   go_on();
   ASSERT_TRUE(run());
-  EXPECT_EQ(log(), header() + "\"" + target + "/big/f\" failed to unpack (e/a)\nInstallation completed with 1 errors.\n");
+  EXPECT_EQ(log(), header() + "\"" + target + "/big/f\" failed to unpack (e/a)\n" +
+                       "Installation completed with 1 errors.\n");
   EXPECT_EQ(zt::read_text(target + "/big"), "in the way");
 }
 
