@@ -163,6 +163,21 @@ class InstallRunTest : public InstallerTest {
   std::string home, menu, target, payload;
 };
 
+// The cases of this program share the program's globals: run in one
+// process, in any order or each again after all the others, each gives what
+// it gives alone.
+TEST(InstallRunSuite, CasesPassTogetherInAnyOrder) {
+  std::string out;
+  const int status = run_this_program("--gtest_filter='-InstallRunSuite.*' --gtest_shuffle --gtest_repeat=2", &out);
+  EXPECT_EQ(status, 0) << out;
+}
+
+TEST(InstallRunSuite, CasesPassAgainAfterAllTheOthers) {
+  std::string out;
+  const int status = run_this_program("--gtest_filter='InstallRunTest.*' --gtest_repeat=2", &out);
+  EXPECT_EQ(status, 0) << out;
+}
+
 TEST_F(InstallRunTest, ThreeFilesMoveTheBarByAQuarterAndLogEachFile) {
   store("e/tool", "#!/bin/sh\necho hi\n");
   store("e/readme", "read me\n");

@@ -56,6 +56,12 @@ void take_colour(COLOUR* field, const COLOUR* given) {
 void WM_DIALOG::init_default_styles() {
   if (wm_dialog_styles_ready) return;
   wm_dialog_styles_ready = 1;
+  // Each run starts from fresh style sets, so the gaps grow from the unset
+  // value every time: a run after the flag was cleared gives the same look.
+  const WM_STYLE_SET fresh;
+  wm_dialog_background_style = fresh;
+  wm_dialog_title_style = fresh;
+  wm_dialog_button_style = fresh;
   WM_STYLE_SET& frame = wm_dialog_background_style;
   frame.shading_type = 4;
   frame.fg_colour = 0xFF0000FFu;
