@@ -93,7 +93,7 @@ struct RecordContents {
   Bytes background = empty_image();
   unsigned effect_flags = 0x0013, open_delay = 111;
   std::string animation_folder = "$APP/anim", animation_image = "strip";
-  unsigned animation_period = 0;
+  unsigned animation_period = 0, animation_delay = 0;
   std::string application_name = "demo";
   struct Item {
     std::string name = "A";
@@ -133,7 +133,8 @@ inline Bytes record(const RecordContents& s, unsigned header = 0) {
   } else {
     r.u16(s.quit_w).u16(s.quit_h).u16(s.error_w).u16(s.error_h);
   }
-  r.str(s.animation_folder).str(s.animation_image).u32(s.animation_period).u16(0xFFFF).u16(0xFFFF).u16(0);
+  r.str(s.animation_folder).str(s.animation_image).u32(s.animation_period).u16(0xFFFF).u16(0xFFFF)
+      .u16(s.animation_delay);
   r.str("logs").str("logs2");
   // Style set n carries shading type 100 + n; they stand in this order.
   for (int n : {7, 8, 9, 10, 11, 12, 13, 1, 6, 4, 5, 0, 2, 3}) r.raw(style_set_with_shading(100 + n));

@@ -702,8 +702,9 @@ TEST_F(InstallRunTest, ATargetFolderRemovedOrEmptiedDuringTheRunIsAFailure) {
 // carry them, or a file that is not there) the page has the same backdrop.
 // An animation of one colour repaints the whole page at every frame, so that
 // anything a box draws beside itself shows on a colour that is not black,
-// also while the box is wholly above the screen.
-enum BACKDROP_ANIMATION { NO_ANIMATION, UNNAMED_ANIMATION, MISSING_ANIMATION, PLAIN_ANIMATION };
+// also while the box is wholly above the screen; held at its first frame
+// through a long start delay, it is what a moving box uncovers.
+enum BACKDROP_ANIMATION { NO_ANIMATION, UNNAMED_ANIMATION, MISSING_ANIMATION, PLAIN_ANIMATION, HELD_ANIMATION };
 struct SLIDING_CASE {
   const char* name;
   unsigned width, height;  // of the background picture
@@ -731,7 +732,7 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   if (c.animation != NO_ANIMATION) spec.animation_period = 600;
   if (c.animation == UNNAMED_ANIMATION) spec.animation_folder = spec.animation_image = "";
   if (c.animation == MISSING_ANIMATION) spec.animation_folder = "$ROOT2" + zt::make_temp_dir("anim");
-  if (c.animation == PLAIN_ANIMATION) {
+  if (c.animation == PLAIN_ANIMATION || c.animation == HELD_ANIMATION) {
     // Twice the window, as the strip loads it: no scaling blurs its edges.
     const std::string folder = zt::make_temp_dir("anim");
     IMAGE strip(2 * kScreenW, 2 * kScreenH);
@@ -742,6 +743,7 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
     ASSERT_TRUE(std::fclose(out) == 0 && saved);
     spec.animation_folder = "$ROOT2" + folder;
   }
+  if (c.animation == HELD_ANIMATION) spec.animation_delay = 60000;
   DATABASE& d = installer_database;
   d.reset();
   MEMORY_DEVICE record = dbt::device_of(dbt::record(spec));
@@ -762,7 +764,8 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   ASSERT_GE(back.width, kScreenW);
   ASSERT_GE(back.height, kScreenH);
   const unsigned far_x = kScreenW - 1, far_y = kScreenH - 1;
-  EXPECT_EQ(*back.pixel_at(far_x, far_y), c.animation == PLAIN_ANIMATION        ? kPlain
+  const bool plain = c.animation == PLAIN_ANIMATION || c.animation == HELD_ANIMATION;
+  EXPECT_EQ(*back.pixel_at(far_x, far_y), plain                                 ? kPlain
                                           : far_x < c.width && far_y < c.height ? picture(far_x, far_y)
                                                                                 : 0xFF000000u);
 
@@ -819,7 +822,8 @@ INSTANTIATE_TEST_SUITE_P(Backgrounds, SlidingBoxTest,
                                            SLIDING_CASE{"800x600", 800, 600, NO_ANIMATION},
                                            SLIDING_CASE{"2x1UnnamedAnimation", 2, 1, UNNAMED_ANIMATION},
                                            SLIDING_CASE{"2x1MissingAnimation", 2, 1, MISSING_ANIMATION},
-                                           SLIDING_CASE{"2x1PlainAnimation", 2, 1, PLAIN_ANIMATION}),
+                                           SLIDING_CASE{"2x1PlainAnimation", 2, 1, PLAIN_ANIMATION},
+                                           SLIDING_CASE{"2x1HeldAnimation", 2, 1, HELD_ANIMATION}),
                          [](const ::testing::TestParamInfo<SLIDING_CASE>& p) { return p.param.name; });
 
 // Package reads counted through the package's read seam.
