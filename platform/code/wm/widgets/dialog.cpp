@@ -36,7 +36,10 @@ namespace {
 
 const INT_U32 kFatalNoCaptionMemory = 0x63;
 const INT_U16 kRoundedCorners = 0xF0;
-// Added to each border gap of the default button style (unset -1 becomes 4).
+// Each border gap of the default button style is the unset gap grown by 5.
+// Set, not added to, so that a run after the ready flag was cleared (a test
+// fixture that starts every case afresh) gives the same gaps.
+const INT_S16 kUnsetGap = -1;
 const INT_S16 kButtonGapIncrease = 5;
 const INT_U32 kLeftButtonBit = 1u << 0;
 
@@ -56,12 +59,6 @@ void take_colour(COLOUR* field, const COLOUR* given) {
 void WM_DIALOG::init_default_styles() {
   if (wm_dialog_styles_ready) return;
   wm_dialog_styles_ready = 1;
-  // Each run starts from fresh style sets, so the gaps grow from the unset
-  // value every time: a run after the flag was cleared gives the same look.
-  const WM_STYLE_SET fresh;
-  wm_dialog_background_style = fresh;
-  wm_dialog_title_style = fresh;
-  wm_dialog_button_style = fresh;
   WM_STYLE_SET& frame = wm_dialog_background_style;
   frame.shading_type = 4;
   frame.fg_colour = 0xFF0000FFu;
@@ -81,7 +78,7 @@ void WM_DIALOG::init_default_styles() {
   button.shading_flags = static_cast<INT_U16>(button.shading_flags | kRoundedCorners);
   for (INT_S16* gap : {&button.border_left_gap, &button.border_right_gap, &button.border_top_gap,
                        &button.border_bottom_gap})
-    *gap = static_cast<INT_S16>(*gap + kButtonGapIncrease);
+    *gap = static_cast<INT_S16>(kUnsetGap + kButtonGapIncrease);
 }
 
 WM_DIALOG::WM_DIALOG(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, const char* title,
