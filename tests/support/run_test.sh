@@ -25,25 +25,25 @@ case $tmproot in
   /*) ;;
   *) tmproot=$PWD/$tmproot ;;
 esac
-root=$(mktemp -d "$tmproot/zorv-test.XXXXXX") || exit 99
-
 # True when the process is gone or only waits to be reaped.
 gone() {
   local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+  { read -r stat <"/proc/$1/stat"; } 2>/dev/null || return 0
   stat=${stat##*) }
   [ "${stat:0:1}" = Z ]
 }
 
 # Reads what the script tells it through a pipe that only the script holds:
-# the program's process id, then "done" when the script ends as it should.
-# The pipe closing without "done" means the script was killed: the watcher
-# waits (at most 10 s) for the program to go with it and removes the sandbox.
+# the sandbox, the program's process id, then "done" when the script ends as
+# it should. The pipe closing without "done" means the script was killed: the
+# watcher waits (at most 10 s) for the program to go with it and removes the
+# sandbox.
 watch_script() {
   trap '' INT TERM HUP QUIT
-  local word value child=''
+  local word value root='' child=''
   while read -r word value; do
     case $word in
+      root) root=$value ;;
       child) child=$value ;;
       done) return 0 ;;
     esac
@@ -54,10 +54,12 @@ watch_script() {
       sleep 0.05
     done
   fi
-  [ -n "${ZORV_KEEP_TEST_TMP:-}" ] || rm -rf "$root"
+  [ -z "$root" ] || [ -n "${ZORV_KEEP_TEST_TMP:-}" ] || rm -rf "$root"
 }
 exec {watcher}> >(exec >/dev/null 2>&1; watch_script)
 
+root=$(mktemp -d "$tmproot/zorv-test.XXXXXX") || exit 99
+echo "root $root" >&"$watcher"
 child=''
 cleanup() {
   [ -n "${ZORV_KEEP_TEST_TMP:-}" ] || rm -rf "$root"
