@@ -139,34 +139,35 @@ void register_install_page(PAGE_MANAGER* pm) {
   DATABASE& db = installer_database;
   pm->request_page(pm->current_area, build_install_page, release_install_page, 0,
                    process_install_page, 0, 0, nullptr);
-  if (db.animation_period != 0) {
-    delete background_strip;
+  delete background_strip;
+  background_strip = nullptr;
+  if (db.animation_period != 0)
     background_strip = new ANIM_STRIP(0, 0, &wm_skin_cache, db.animation_folder, db.animation_image,
                                       static_cast<INT_S16>(db.window_width),
                                       static_cast<INT_S16>(db.window_height),
                                       static_cast<INT_U32>(db.animation_period),
                                       db.animation_strip_width, db.animation_strip_height);
-  } else {
-    pm->areas[0].manager.invalidate_display();
-    // The background covers the whole screen, the picture at its top-left and
-    // black around it: a smaller picture would leave parts of the screen that
-    // nothing repaints, where a closed hint or box stays drawn.
-    IMAGE& back = pm->backgrounds[0];
-    const INT_S16 width = static_cast<INT_S16>(std::max<int>(get_screen_width(0), db.background.width));
-    const INT_S16 height = static_cast<INT_S16>(std::max<int>(get_screen_height(0), db.background.height));
-    back.create(width, height);
-    const COLOUR black = kOpaqueBlack;
-    if (back.pixels) back.clear(&black, 1);
-    back.blit(&db.background, 0, 0, 0, 0, static_cast<INT_S16>(db.background.width),
-              static_cast<INT_S16>(db.background.height), BLIT_COPY);
-  }
+  pm->areas[0].manager.invalidate_display();
+  // The backdrop covers the whole screen, the picture at its top-left and
+  // black around it, and the animation is drawn into it: every repaint of a
+  // dirty rectangle then restores what lay under a closed hint or a moved
+  // box, also where the animation does not reach, while it waits for its
+  // delay, and when its picture cannot be loaded.
+  IMAGE& back = pm->backgrounds[0];
+  const INT_S16 width = static_cast<INT_S16>(std::max<int>(get_screen_width(0), db.background.width));
+  const INT_S16 height = static_cast<INT_S16>(std::max<int>(get_screen_height(0), db.background.height));
+  back.create(width, height);
+  const COLOUR black = kOpaqueBlack;
+  if (back.pixels) back.clear(&black, 1);
+  back.blit(&db.background, 0, 0, 0, 0, static_cast<INT_S16>(db.background.width),
+            static_cast<INT_S16>(db.background.height), BLIT_COPY);
   dialog_position_x = db.dialog_x;
   dialog_position_y = db.dialog_y;
 }
 
 void build_install_page(PAGE_MANAGER* pm) {
   DATABASE& db = installer_database;
-  if (background_strip) background_strip->draw();
+  if (background_strip) background_strip->draw(&pm->backgrounds[0]);
   if (db.show_title_banner) {
     WM_SCRIPT* banner = new WM_SCRIPT(0, 0, -1, -1, &db.styles[0],
                                       db.languages[db.current_language].texts[2]);
@@ -201,7 +202,7 @@ INT_S32 process_install_page() {
     return WM_ACTION_NONE;
   }
   if (background_strip->update()) {
-    background_strip->draw();
+    background_strip->draw(&page_manager.backgrounds[0]);
     page_manager.current_manager->show();
   }
   return WM_ACTION_NONE;

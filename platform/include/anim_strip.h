@@ -34,8 +34,8 @@ struct ANIM_STRIP {
   void reset();
   // Whether an offset changed since the last call.
   INT_U8 update();
-  // The cell onto display 0's screen image.
-  void draw();
+  // The cell onto `target`, display 0's screen image when null.
+  void draw(IMAGE* target = nullptr);
 };
 
 #endif

@@ -85,12 +85,15 @@ struct RecordContents {
   Bytes cache = empty_cache();
   std::string default_language = "English";
   unsigned window_w = 800, window_h = 600;
+  unsigned dialog_x = 20, dialog_y = 20;  // 16-bit fields: 0xFFFB is -5
   unsigned dialog_w = 480, dialog_h = 360;
   unsigned quit_w = 210, quit_h = 160;
   unsigned error_w = 410, error_h = 310;
   unsigned error_x = 7, error_y = 8;  // 0xFFFF: centred
   Bytes background = empty_image();
   unsigned effect_flags = 0x0013, open_delay = 111;
+  std::string animation_folder = "$APP/anim", animation_image = "strip";
+  unsigned animation_period = 0, animation_delay = 0;
   std::string application_name = "demo";
   struct Item {
     std::string name = "A";
@@ -120,7 +123,7 @@ inline Bytes record(const RecordContents& s, unsigned header = 0) {
   if (v >= 3) r.u8(s.show_folder_part); // show_folder_part
   r.u32(0x100000).str(s.default_language).u16(s.window_w).u16(s.window_h);
   r.u8(0).u8(1);               // full_screen, show_title_banner
-  r.u16(20).u16(20).u16(s.dialog_w).u16(s.dialog_h).u16(10);
+  r.u16(s.dialog_x).u16(s.dialog_y).u16(s.dialog_w).u16(s.dialog_h).u16(10);
   if (v >= 4) {
     r.u8(0);                                           // dialog_draggable
     r.u16(5).u16(6).u16(s.quit_w).u16(s.quit_h).u8(0);
@@ -130,7 +133,8 @@ inline Bytes record(const RecordContents& s, unsigned header = 0) {
   } else {
     r.u16(s.quit_w).u16(s.quit_h).u16(s.error_w).u16(s.error_h);
   }
-  r.str("$APP/anim").str("strip").u32(0).u16(0xFFFF).u16(0xFFFF).u16(0);
+  r.str(s.animation_folder).str(s.animation_image).u32(s.animation_period).u16(0xFFFF).u16(0xFFFF)
+      .u16(s.animation_delay);
   r.str("logs").str("logs2");
   // Style set n carries shading type 100 + n; they stand in this order.
   for (int n : {7, 8, 9, 10, 11, 12, 13, 1, 6, 4, 5, 0, 2, 3}) r.raw(style_set_with_shading(100 + n));
@@ -182,7 +186,8 @@ inline void fill(DATABASE& db, const RecordContents& s) {
   db.window_width = s.window_w;
   db.window_height = s.window_h;
   db.show_title_banner = 1;
-  db.dialog_x = db.dialog_y = 20;
+  db.dialog_x = static_cast<INT_S16>(s.dialog_x);
+  db.dialog_y = static_cast<INT_S16>(s.dialog_y);
   db.dialog_width = s.dialog_w;
   db.dialog_height = s.dialog_h;
   db.dialog_draggable = 0;
@@ -196,9 +201,9 @@ inline void fill(DATABASE& db, const RecordContents& s) {
   db.browser_draggable = 0;
   db.about_box = {-1, -1, 250, 150};
   db.about_box_draggable = 0;
-  set_text(db.animation_folder, "$APP/anim");
-  set_text(db.animation_image, "strip");
-  db.animation_period = 0;
+  set_text(db.animation_folder, s.animation_folder);
+  set_text(db.animation_image, s.animation_image);
+  db.animation_period = static_cast<INT_S32>(s.animation_period);
   set_text(db.log_folder, "logs");
   set_text(db.second_log_folder, "logs2");
   for (int i = 0; i < DATABASE_STYLE_COUNT; i++) {

@@ -16,6 +16,7 @@
 #include "clock.h"
 #include "database_bytes.h"
 #include "desktop.h"
+#include "image_files.h"
 #include "install_dialog_env.h"
 
 using namespace inst;
@@ -162,6 +163,21 @@ class InstallRunTest : public InstallerTest {
 
   std::string home, menu, target, payload;
 };
+
+// The cases of this program share the program's globals: run in one
+// process, in any order or each again after all the others, each gives what
+// it gives alone.
+TEST(InstallRunSuite, CasesPassTogetherInAnyOrder) {
+  std::string out;
+  const int status = run_this_program("--gtest_filter='-InstallRunSuite.*' --gtest_shuffle --gtest_repeat=2", &out);
+  EXPECT_EQ(status, 0) << out;
+}
+
+TEST(InstallRunSuite, CasesPassAgainAfterAllTheOthers) {
+  std::string out;
+  const int status = run_this_program("--gtest_filter='InstallRunTest.*' --gtest_repeat=2", &out);
+  EXPECT_EQ(status, 0) << out;
+}
 
 TEST_F(InstallRunTest, ThreeFilesMoveTheBarByAQuarterAndLogEachFile) {
   store("e/tool", "#!/bin/sh\necho hi\n");
@@ -682,14 +698,26 @@ TEST_F(InstallRunTest, ATargetFolderRemovedOrEmptiedDuringTheRunIsAFailure) {
 // background, black where the picture does not reach) is the page's at every
 // frame. The database is a stored record: a window of 640 x 480, the box
 // 400 x 300 centred, sliding from the screen's top edge; the background
-// picture smaller than the window, smaller in one direction, or larger.
-struct BACKGROUND_SIZE {
-  unsigned width, height;
+// picture smaller than the window, smaller in one direction, or larger. With
+// an animation whose picture cannot be loaded (no names, as older records
+// carry them, or a file that is not there) the page has the same backdrop.
+// An animation of one colour repaints the whole page at every frame, so that
+// anything a box draws beside itself shows on a colour that is not black,
+// also while the box is wholly above the screen; held at its first frame
+// through a long start delay, it is what a moving box uncovers.
+enum BACKDROP_ANIMATION { NO_ANIMATION, UNNAMED_ANIMATION, MISSING_ANIMATION, PLAIN_ANIMATION, HELD_ANIMATION };
+struct SLIDING_CASE {
+  const char* name;
+  unsigned width, height;  // of the background picture
+  BACKDROP_ANIMATION animation;
 };
-class SlidingBoxTest : public InstallRunTest, public ::testing::WithParamInterface<BACKGROUND_SIZE> {};
+void PrintTo(const SLIDING_CASE& c, std::ostream* out) { *out << c.name; }
+class SlidingBoxTest : public InstallRunTest, public ::testing::WithParamInterface<SLIDING_CASE> {};
 
 TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
-  const BACKGROUND_SIZE b = GetParam();
+  const SLIDING_CASE c = GetParam();
+  const COLOUR kPlain = 0xFF305070u;
+  auto picture = [](unsigned x, unsigned y) { return 0xFF000000u | ((x * 37 + y * 11) & 0xFF) << 16 | 0x4080u; };
   dbt::RecordContents spec;
   spec.window_w = kScreenW;
   spec.window_h = kScreenH;
@@ -698,9 +726,25 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   spec.error_x = spec.error_y = 0xFFFF;
   spec.effect_flags = 0x47C;
   spec.open_delay = 300;
-  spec.background = dbt::raw_image(b.width, b.height, [](unsigned x, unsigned y) {
-    return 0xFF000000u | ((x * 37 + y * 11) & 0xFF) << 16 | 0x4080u;
-  });
+  spec.background = dbt::raw_image(c.width, c.height, picture);
+  // As the faulty page was seen: the dialog partly above the screen.
+  const bool missing = c.animation == UNNAMED_ANIMATION || c.animation == MISSING_ANIMATION;
+  if (missing) spec.dialog_y = 0xFFFB;  // -5
+  if (c.animation != NO_ANIMATION) spec.animation_period = 600;
+  if (c.animation == UNNAMED_ANIMATION) spec.animation_folder = spec.animation_image = "";
+  if (c.animation == MISSING_ANIMATION) spec.animation_folder = "$ROOT2" + zt::make_temp_dir("anim");
+  if (c.animation == PLAIN_ANIMATION || c.animation == HELD_ANIMATION) {
+    // Twice the window, as the strip loads it: no scaling blurs its edges.
+    const std::string folder = zt::make_temp_dir("anim");
+    IMAGE strip(2 * kScreenW, 2 * kScreenH);
+    strip.clear(&kPlain, 1);
+    FILE* out = std::fopen((folder + "/strip.png").c_str(), "wb");
+    ASSERT_TRUE(out);
+    const bool saved = save_png_stream(&strip, out);
+    ASSERT_TRUE(std::fclose(out) == 0 && saved);
+    spec.animation_folder = "$ROOT2" + folder;
+  }
+  if (c.animation == HELD_ANIMATION) spec.animation_delay = 60000;
   DATABASE& d = installer_database;
   d.reset();
   MEMORY_DEVICE record = dbt::device_of(dbt::record(spec));
@@ -713,6 +757,18 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
   show_page(INSTALL_PAGE_PROGRESS);
   ASSERT_TRUE(install_dialog);
   const INSTALL_DIALOG* dialog = install_dialog;
+  ASSERT_EQ(dialog->y, missing ? -5 : 20);
+
+  // A backdrop as large as the screen at least, the picture at its top-left
+  // and black beyond it, or the animation over it.
+  const IMAGE& back = page_manager.backgrounds[0];
+  ASSERT_GE(back.width, kScreenW);
+  ASSERT_GE(back.height, kScreenH);
+  const unsigned far_x = kScreenW - 1, far_y = kScreenH - 1;
+  const bool plain = c.animation == PLAIN_ANIMATION || c.animation == HELD_ANIMATION;
+  EXPECT_EQ(*back.pixel_at(far_x, far_y), plain                                 ? kPlain
+                                          : far_x < c.width && far_y < c.height ? picture(far_x, far_y)
+                                                                                : 0xFF000000u);
 
   // The page as it stands in the frame before the box opens.
   IMAGE before(kScreenW, kScreenH);
@@ -761,11 +817,15 @@ TEST_P(SlidingBoxTest, LeavesNoTrailBesideItself) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backgrounds, SlidingBoxTest,
-                         ::testing::Values(BACKGROUND_SIZE{2, 1}, BACKGROUND_SIZE{2, 480},
-                                           BACKGROUND_SIZE{640, 1}, BACKGROUND_SIZE{800, 600}),
-                         [](const ::testing::TestParamInfo<BACKGROUND_SIZE>& p) {
-                           return std::to_string(p.param.width) + "x" + std::to_string(p.param.height);
-                         });
+                         ::testing::Values(SLIDING_CASE{"2x1", 2, 1, NO_ANIMATION},
+                                           SLIDING_CASE{"2x480", 2, 480, NO_ANIMATION},
+                                           SLIDING_CASE{"640x1", 640, 1, NO_ANIMATION},
+                                           SLIDING_CASE{"800x600", 800, 600, NO_ANIMATION},
+                                           SLIDING_CASE{"2x1UnnamedAnimation", 2, 1, UNNAMED_ANIMATION},
+                                           SLIDING_CASE{"2x1MissingAnimation", 2, 1, MISSING_ANIMATION},
+                                           SLIDING_CASE{"2x1PlainAnimation", 2, 1, PLAIN_ANIMATION},
+                                           SLIDING_CASE{"2x1HeldAnimation", 2, 1, HELD_ANIMATION}),
+                         [](const ::testing::TestParamInfo<SLIDING_CASE>& p) { return p.param.name; });
 
 // Package reads counted through the package's read seam.
 long package_reads = 0;

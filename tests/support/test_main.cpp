@@ -7,9 +7,12 @@
 // a constructor of the highest priority, which the linker places ahead of
 // every ordinary one of the program, the static libraries' included.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +26,10 @@ namespace {
 // failed to make one and the program stops instead of starting it forever.
 const char* const kEnteringVariable = "ZORV_TEST_ENTERING_SANDBOX";
 
+// The process id of the run_test.sh that starts the program, for the program
+// alone: taken out of the environment before anything else runs.
+const char* const kLauncherVariable = "ZORV_TEST_LAUNCHER_PID";
+
 // HOME lies inside the folder run_test.sh made, and that folder is there.
 bool inside_sandbox() {
   const char* root = std::getenv("ZORV_TEST_TMP");
@@ -34,10 +41,29 @@ bool inside_sandbox() {
   return std::strncmp(home, root, n) == 0 && home[n] == '/';
 }
 
+// run_test.sh starts the program in the background, which a shell does with
+// SIGINT and SIGQUIT ignored: they get their default back, so that Ctrl-C
+// ends a program started by hand. A launcher killed outright takes the
+// program with it; one already gone before that was asked for ends it here.
+void follow_launcher() {
+  const char* text = std::getenv(kLauncherVariable);
+  if (!text) return;
+  const long launcher = std::strtol(text, nullptr, 10);
+  unsetenv(kLauncherVariable);
+  if (launcher <= 0) return;
+  signal(SIGINT, SIG_DFL);
+  signal(SIGQUIT, SIG_DFL);
+  // The parent's death, the launcher's or a debugger's between the two.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  const pid_t id = static_cast<pid_t>(launcher);
+  if (getppid() != id && kill(id, 0) != 0 && errno == ESRCH) _exit(99);
+}
+
 // glibc hands the program's arguments to the constructors it runs.
 __attribute__((constructor(101))) void enter_sandbox(int argc, char** argv, char**) {
   if (inside_sandbox()) {
     unsetenv(kEnteringVariable);
+    follow_launcher();
     return;
   }
   if (std::getenv(kEnteringVariable)) {

@@ -50,6 +50,33 @@ TEST_F(DialogTest, DefaultStylesAndGlobals) {
   EXPECT_EQ(wm_dialog_title_style.bg_colour, 0xFF00FF00u);
 }
 
+// A program's fixture that starts each case afresh clears the flag: every
+// later run gives the look of the first, the button gaps included, also
+// after other gaps were copied over them in between.
+TEST_F(DialogTest, DefaultStylesAreTheSameHoweverOftenTheyAreMade) {
+  WM_DIALOG::init_default_styles();
+  auto look = [](const WM_STYLE_SET& s) {
+    return std::vector<long>{s.border_left_gap, s.border_right_gap, s.border_top_gap, s.border_bottom_gap,
+                             s.cell_left_gap,   s.cell_right_gap,   s.cell_top_gap,   s.cell_bottom_gap,
+                             s.shading_type,    s.shading_flags,    s.ssf,            s.fg_colour,
+                             s.bg_colour,       s.highlight_colour, s.highlight_text_colour, s.visible};
+  };
+  const std::vector<long> frame = look(wm_dialog_background_style), title = look(wm_dialog_title_style),
+                          button = look(wm_dialog_button_style);
+  EXPECT_EQ(wm_dialog_button_style.border_top_gap, 4);
+  for (int i = 0; i < 30; ++i) {
+    wm_dialog_button_style.border_left_gap = 9;
+    wm_dialog_styles_ready = 0;
+    WM_DIALOG::init_default_styles();
+    ASSERT_EQ(look(wm_dialog_background_style), frame) << i;
+    ASSERT_EQ(look(wm_dialog_title_style), title) << i;
+    ASSERT_EQ(look(wm_dialog_button_style), button) << i;
+  }
+  WM_DIALOG* d = make(0, 0, 100, 80);
+  EXPECT_EQ(d->button_style.border_bottom_gap, 4);
+  delete d;
+}
+
 TEST_F(DialogTest, GeometryWithTheDefaultStyles) {
   WM_DIALOG* d = make(10, 20, 200, 150);
   // Shading type 4 is one pixel wide: border gaps 1, cell top gap 1.

@@ -87,6 +87,6 @@ INT_U8 ANIM_STRIP::update() {
   return offset_x != old_x || offset_y != old_y;
 }
 
-void ANIM_STRIP::draw() {
-  if (image) image->draw_part_to(x, y, offset_x, offset_y, cell_width, cell_height, nullptr, BLIT_BLEND);
+void ANIM_STRIP::draw(IMAGE* target) {
+  if (image) image->draw_part_to(x, y, offset_x, offset_y, cell_width, cell_height, target, BLIT_BLEND);
 }

@@ -36,7 +36,10 @@ namespace {
 
 const INT_U32 kFatalNoCaptionMemory = 0x63;
 const INT_U16 kRoundedCorners = 0xF0;
-// Added to each border gap of the default button style (unset -1 becomes 4).
+// Each border gap of the default button style is the unset gap grown by 5.
+// Set, not added to, so that a run after the ready flag was cleared (a test
+// fixture that starts every case afresh) gives the same gaps.
+const INT_S16 kUnsetGap = -1;
 const INT_S16 kButtonGapIncrease = 5;
 const INT_U32 kLeftButtonBit = 1u << 0;
 
@@ -75,7 +78,7 @@ void WM_DIALOG::init_default_styles() {
   button.shading_flags = static_cast<INT_U16>(button.shading_flags | kRoundedCorners);
   for (INT_S16* gap : {&button.border_left_gap, &button.border_right_gap, &button.border_top_gap,
                        &button.border_bottom_gap})
-    *gap = static_cast<INT_S16>(*gap + kButtonGapIncrease);
+    *gap = static_cast<INT_S16>(kUnsetGap + kButtonGapIncrease);
 }
 
 WM_DIALOG::WM_DIALOG(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, const char* title,
