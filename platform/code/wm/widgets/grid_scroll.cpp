@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "grid_internal.h"
+#include "../wm_internal.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
 
@@ -102,8 +103,12 @@ void WM_GRID::sync_scroll() {
         while (r >= 0 && !is_row_visible(static_cast<INT_S16>(r)));
       }
     }
-    if (WM_SCREEN_OBJECT* o = get_cell(static_cast<INT_S16>(fc), static_cast<INT_S16>(r)))
+    if (WM_SCREEN_OBJECT* o = get_cell(static_cast<INT_S16>(fc), static_cast<INT_S16>(r))) {
+      // The cell losing the focus, or the one taking it, may delete the grid.
+      const WM_DELETION_WATCH watch(this);
       o->take_focus();
+      if (watch.deleted()) return;
+    }
   }
   if (visible) show();
 }
@@ -135,10 +140,13 @@ void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_to
     if (visible) show();
   };
   INT_S32 offset = 0;
+  // Moving the focus off a row the new size cuts away may delete the grid.
+  const WM_DELETION_WATCH watch(this);
   if (row_count > 0) {
     refit_maximum();
     last_seen_scroll = last_seen_maximum = -1;
     sync_scroll();
+    if (watch.deleted()) return;
     if (inner < content_height()) offset = row_top(first_shown_row) - scroll_pos();
   }
   last_shown_row = -1;
@@ -241,7 +249,9 @@ void WM_GRID::focus_cell(INT_U16 column, INT_U16 row) {
   if (!o || !o->can_focus()) return;
   INT_U16 fc, fr;
   INT_S32 ref = find_focus_cell(&fc, &fr, 0) ? fr : first_shown_row;
+  const WM_DELETION_WATCH watch(this);  // a focus callback may delete the grid
   o->take_focus();
+  if (watch.deleted()) return;
   if (visible && is_row_visible(static_cast<INT_S16>(row))) return;
   if (ref == 0 && row > 0) ref = 1;
   if (ref < 0 || ref >= row_count) return;

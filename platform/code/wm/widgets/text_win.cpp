@@ -165,6 +165,7 @@ void WM_TEXT_WIN::init(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 c
 }
 
 WM_TEXT_WIN::~WM_TEXT_WIN() {
+  release_focus();  // a class that lets it take the focus: told while whole
   clear();
   delete[] paragraphs;
   delete[] lines;
