@@ -248,6 +248,29 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     EXPECT_EQ(wm_focus_object, g->get_cell(0, 0));
     return g;
   }
+  // A free-standing menu of twelve items ("a0", "b1" ... "l11") of which
+  // five are in view, with navigation on and the focus on the first; the
+  // item at row deletes the menu when it gains (or loses) the focus.
+  WM_FLOATING_MENU* long_menu(INT_S16 row, INT_WORD on_gain) {
+    set_bounds(-1, -1, 0, 99);
+    WM_FLOATING_MENU* m = new WM_FLOATING_MENU(10, 0, nullptr, &frame_style, &frame_style,
+                                               &even_style, &odd_style, 0, 0, nullptr, nullptr,
+                                               nullptr, &kInstant, nullptr);
+    for (int i = 0; i < 12; ++i)
+      m->add_item((std::string(1, static_cast<char>('a' + i)) + std::to_string(i)).c_str(),
+                  no_action, 0, 0, 0);
+    root()->add_popup(m, 0);
+    frames(2);
+    press_key(kDown);  // switches navigation on
+    EXPECT_EQ(m->grid->keyboard_navigation, 1);
+    EXPECT_EQ(wm_focus_object, m->item_at(0));
+    EXPECT_LT(m->last_visible, 11);
+    WM_BUTTON* item = m->item_at(row);
+    item->focus_callback = deleting_focus;
+    item->focus_arg = on_gain;
+    g_delete = [this, m] { root()->remove_popup(m, 1, 0); };
+    return m;
+  }
   // A focused widget deleted by a click on another (unfocusable) button;
   // its focus callback is told of the loss while the widget is whole.
   void delete_focused(WM_SCREEN_OBJECT* o, WM_FOCUS_CALLBACK reading, const char* expected) {
@@ -607,23 +630,23 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       return g;
     }
     if (name == "FloatingMenuEndFocusDeletesTheMenu") {
-      // End moves the focus to the last item, beyond the run in view; the
-      // item's focus callback deletes the menu.
-      set_bounds(-1, -1, 0, 99);
-      WM_FLOATING_MENU* m = new WM_FLOATING_MENU(10, 0, nullptr, &frame_style, &frame_style,
-                                                 &even_style, &odd_style, 0, 0, nullptr, nullptr,
-                                                 nullptr, &kInstant, nullptr);
-      for (int i = 0; i < 12; ++i)
-        m->add_item(("item" + std::to_string(i)).c_str(), no_action, 0, 0, 0);
-      root()->add_popup(m, 0);
-      frames(2);
-      press_key(kDown);  // switches navigation on
-      EXPECT_EQ(m->grid->keyboard_navigation, 1);
-      WM_BUTTON* last = m->item_at(11);
-      last->focus_callback = deleting_focus;
-      last->focus_arg = 1;
-      g_delete = [this, m] { root()->remove_popup(m, 1, 0); };
+      // End moves the focus to the last item, beyond the run in view.
+      WM_FLOATING_MENU* m = long_menu(11, 1);
       press_key(kEnd);
+      return m;
+    }
+    if (name == "FloatingMenuLetterFocusDeletesTheMenu") {
+      WM_FLOATING_MENU* m = long_menu(7, 1);  // "h7"
+      type('h');
+      return m;
+    }
+    if (name == "FloatingMenuWheelFocusLossDeletesTheMenu") {
+      // The wheel scrolls the focused first item out of the run.
+      WM_FLOATING_MENU* m = long_menu(0, 0);
+      move_to(static_cast<INT_S16>(m->x + m->width / 2), static_cast<INT_S16>(m->y + 40));
+      frame(16);
+      wheel(-1);
+      frames(2);
       return m;
     }
     if (name == "FocusedWidgetDeleted") {
@@ -700,6 +723,8 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridScrollMovesTheFocusLossDeletesTheGrid",
                                            "GridScrollbarFocusLossDeletesTheGrid",
                                            "FloatingMenuEndFocusDeletesTheMenu",
+                                           "FloatingMenuLetterFocusDeletesTheMenu",
+                                           "FloatingMenuWheelFocusLossDeletesTheMenu",
                                            "FocusedWidgetDeleted", "FocusedProgressBarDeleted",
                                            "FocusedTextWindowDeleted", "FocusedDialogDeleted"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
