@@ -265,11 +265,15 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     EXPECT_EQ(m->grid->keyboard_navigation, 1);
     EXPECT_EQ(wm_focus_object, m->item_at(0));
     EXPECT_LT(m->last_visible, 11);
+    if (row >= 0) delete_menu_on_focus(m, row, on_gain);
+    return m;
+  }
+  void delete_menu_on_focus(WM_FLOATING_MENU* m, INT_S16 row, INT_WORD on_gain) {
     WM_BUTTON* item = m->item_at(row);
+    ASSERT_NE(item, nullptr);
     item->focus_callback = deleting_focus;
     item->focus_arg = on_gain;
     g_delete = [this, m] { root()->remove_popup(m, 1, 0); };
-    return m;
   }
   // A focused widget deleted by a click on another (unfocusable) button;
   // its focus callback is told of the loss while the widget is whole.
@@ -635,6 +639,23 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       press_key(kEnd);
       return m;
     }
+    if (name == "FloatingMenuArrowFocusDeletesTheMenu") {
+      WM_FLOATING_MENU* m = long_menu(1, 1);
+      press_key(kDown);
+      return m;
+    }
+    if (name == "FloatingMenuScrollButtonFocusDeletesTheMenu") {
+      // Down from the last entry above "v" puts the focus on "v"; the menu
+      // then scrolls and focuses the entry that "v" covered.
+      WM_FLOATING_MENU* m = long_menu(-1, 0);
+      EXPECT_NE(m->down_displaced, nullptr);
+      if (!m->down_displaced) return m;
+      for (INT_S16 r = 1; r < m->down_row; ++r) press_key(kDown);
+      EXPECT_EQ(wm_focus_object, m->item_at(static_cast<INT_S16>(m->down_row - 1)));
+      delete_menu_on_focus(m, m->down_row, 1);
+      press_key(kDown);
+      return m;
+    }
     if (name == "FloatingMenuLetterFocusDeletesTheMenu") {
       WM_FLOATING_MENU* m = long_menu(7, 1);  // "h7"
       type('h');
@@ -723,6 +744,8 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridScrollMovesTheFocusLossDeletesTheGrid",
                                            "GridScrollbarFocusLossDeletesTheGrid",
                                            "FloatingMenuEndFocusDeletesTheMenu",
+                                           "FloatingMenuArrowFocusDeletesTheMenu",
+                                           "FloatingMenuScrollButtonFocusDeletesTheMenu",
                                            "FloatingMenuLetterFocusDeletesTheMenu",
                                            "FloatingMenuWheelFocusLossDeletesTheMenu",
                                            "FocusedWidgetDeleted", "FocusedProgressBarDeleted",
