@@ -465,6 +465,16 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(b);
       return b;
     }
+    if (name == "TabFocusDeletesTheButton") {
+      focus_holder();
+      WM_BUTTON* b = plain_button();
+      b->focus_callback = deleting_focus;
+      b->focus_arg = 1;
+      g_delete = remove(b);
+      frame(16);
+      press_key(KEYCODE_TAB);
+      return b;
+    }
     if (name == "ScrollbarFocusDeletesTheBar") {
       focus_holder();
       WM_SCROLLBAR* s = bar();
@@ -730,6 +740,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "FocusLossDeletesTheNewFocus",
                                            "FocusRepairLossDeletesTheNext",
                                            "ButtonFocusDeletesTheButton",
+                                           "TabFocusDeletesTheButton",
                                            "ScrollbarFocusDeletesTheBar",
                                            "ObjectFocusDeletesTheObject",
                                            "ListBoxRightClickDeletesTheBox",
