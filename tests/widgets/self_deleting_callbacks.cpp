@@ -643,6 +643,32 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(g->scrollbar);
       return g;
     }
+    if (name == "NestedGridPaintFocusLossDeletesTheOuterGrid") {
+      // A list grid in the cell of an outer grid, the focus on its first
+      // row. The outer grid is made shorter: its paint fits the list to the
+      // smaller cell, the focused row leaves the view, and the row losing
+      // the focus (at the next tick) deletes the outer grid.
+      WM_STYLE_SET s = gt::flat_style();
+      WM_GRID* outer = add(gt::make_grid(20, 20, 219, 139, s, 120));
+      outer->rows_per_page = 1;
+      WM_GRID* list = gt::make_grid(0, 0, 199, 119, s, 30);
+      for (INT_S16 r = 0; r < 6; ++r)
+        list->add_button_cell(0, r, "Cell", &even_style, no_action, 0, 0, BUTTON_EVENT_RELEASE)
+            ->focusable = 1;
+      list->keyboard_navigation = 1;
+      outer->place_object(0, 0, list);
+      frames(2);
+      WM_SCREEN_OBJECT* first = list->get_cell(0, 0);
+      first->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, first);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(outer);
+      outer->set_size(200, 60, 1);
+      frames(3);
+      return outer;
+    }
     if (name == "FloatingMenuEndFocusDeletesTheMenu") {
       // End moves the focus to the last item, beyond the run in view.
       WM_FLOATING_MENU* m = long_menu(11, 1);
@@ -754,6 +780,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridFocusCellDeletesTheGrid",
                                            "GridScrollMovesTheFocusLossDeletesTheGrid",
                                            "GridScrollbarFocusLossDeletesTheGrid",
+                                           "NestedGridPaintFocusLossDeletesTheOuterGrid",
                                            "FloatingMenuEndFocusDeletesTheMenu",
                                            "FloatingMenuArrowFocusDeletesTheMenu",
                                            "FloatingMenuScrollButtonFocusDeletesTheMenu",

@@ -90,7 +90,12 @@ void WM_GRID::sync_scroll() {
   for (INT_S16 r = first_shown_row; r < row_count; ++r)
     if (row_top(r) - pos <= inner) last_shown_row = r;
 
-  if (focused) {
+  if (focused && wm_rendering) {
+    // A paint that resized the grid (a grid in a cell, fitted to it) runs no
+    // focus callbacks, which may delete what is being painted: the next tick
+    // looks again and moves the focus.
+    last_seen_scroll = -1;
+  } else if (focused) {
     INT_S32 r = fr;
     if (!visible || !is_row_visible(static_cast<INT_S16>(r))) {
       if (!visible) {
