@@ -50,6 +50,12 @@ void deleting_focus(WM_SCREEN_OBJECT* o, INT_WORD on_gain) {
   once();
 }
 INT_S32 no_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) { return 0; }
+// What a button's click does to the scene, besides the deletion counted.
+std::function<void()> g_act;
+INT_S32 acting_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+  if (g_act) g_act();
+  return 0;
+}
 INT_U32 deleting_open(WM_MENU*, INT_WORD, INT_WORD) {
   ++g_calls;
   g_delete();
@@ -153,6 +159,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
   void TearDown() override {
     wm_object_destroyed_hook = nullptr;
     g_delete = nullptr;
+    g_act = nullptr;
     MenuTest::TearDown();
   }
   bool destroyed(const WM_SCREEN_OBJECT* o) const {
@@ -643,6 +650,31 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(g->scrollbar);
       return g;
     }
+    if (name == "GridClearedFocusLossDeletesTheGrid" ||
+        name == "GridRowDeletedFocusLossDeletesTheGrid" ||
+        name == "GridRowResetFocusLossDeletesTheGrid" ||
+        name == "GridCellReplacedFocusLossDeletesTheGrid") {
+      // A button of the page changes the rows; the focused cell goes with
+      // them, and its callback, told of the loss, deletes the grid.
+      WM_GRID* g = navigable_grid(3);
+      WM_SCREEN_OBJECT* first = g->get_cell(0, 0);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(g);
+      if (name == "GridClearedFocusLossDeletesTheGrid")
+        g_act = [g] { g->clear_rows(0); };
+      else if (name == "GridRowDeletedFocusLossDeletesTheGrid")
+        g_act = [g] { g->delete_rows(0, 0); };
+      else if (name == "GridRowResetFocusLossDeletesTheGrid")
+        g_act = [g] { g->reset_rows(0, 1); };
+      else
+        g_act = [g] { g->place_object(0, 0, new PROBE("new cell", 0, 0, 10, 10)); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return g;
+    }
     if (name == "NestedGridPaintFocusLossDeletesTheOuterGrid") {
       // A list grid in the cell of an outer grid, the focus on its first
       // row. The outer grid is made shorter: its paint fits the list to the
@@ -781,6 +813,10 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridScrollMovesTheFocusLossDeletesTheGrid",
                                            "GridScrollbarFocusLossDeletesTheGrid",
                                            "NestedGridPaintFocusLossDeletesTheOuterGrid",
+                                           "GridClearedFocusLossDeletesTheGrid",
+                                           "GridRowDeletedFocusLossDeletesTheGrid",
+                                           "GridRowResetFocusLossDeletesTheGrid",
+                                           "GridCellReplacedFocusLossDeletesTheGrid",
                                            "FloatingMenuEndFocusDeletesTheMenu",
                                            "FloatingMenuArrowFocusDeletesTheMenu",
                                            "FloatingMenuScrollButtonFocusDeletesTheMenu",
