@@ -675,6 +675,57 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(b);
       return g;
     }
+    if (name == "TextWindowClearedFocusLossDeletesTheWindow" ||
+        name == "TextWindowResizedFocusLossDeletesTheWindow") {
+      // The window's scrollbar holds the focus; clearing or resizing the
+      // window deletes the bar, whose callback deletes the window.
+      WM_TEXT_WIN* w = add(new WM_TEXT_WIN(20, 20, 219, 99, 0, 20, 15, &kFace, &kInk, &kInk, 0,
+                                           1, nullptr, 0, 0));
+      for (int i = 0; i < 12; ++i) w->add_text(("Line " + std::to_string(i)).c_str(), "", &kInk, 1, 1);
+      frames(2);
+      EXPECT_NE(w->scrollbar, nullptr);
+      if (!w->scrollbar) return w;
+      w->scrollbar->focusable = 1;
+      w->scrollbar->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, w->scrollbar);
+      w->scrollbar->focus_callback = deleting_focus;
+      w->scrollbar->focus_arg = 0;
+      g_delete = remove(w);
+      if (name == "TextWindowClearedFocusLossDeletesTheWindow")
+        g_act = [w] { w->clear(); };
+      else
+        g_act = [w] { w->set_size(180, 60, 1); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return w;
+    }
+    if (name == "GridClearedBarFocusLossDeletesTheGrid" ||
+        name == "GridResizedBarFocusLossDeletesTheGrid") {
+      // The grid's own scrollbar holds the focus and goes with the rows (or
+      // is made again for the new size); its callback deletes the grid.
+      WM_GRID* g = navigable_grid(6);
+      EXPECT_NE(g->scrollbar, nullptr);
+      if (!g->scrollbar) return g;
+      g->scrollbar->focusable = 1;
+      g->scrollbar->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, g->scrollbar);
+      g->scrollbar->focus_callback = deleting_focus;
+      g->scrollbar->focus_arg = 0;
+      g_delete = remove(g);
+      if (name == "GridClearedBarFocusLossDeletesTheGrid")
+        g_act = [g] { g->clear_rows(0); };
+      else
+        g_act = [g] { g->set_size(180, 100, 1); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return g;
+    }
     if (name == "NestedGridPaintFocusLossDeletesTheOuterGrid") {
       // A list grid in the cell of an outer grid, the focus on its first
       // row. The outer grid is made shorter: its paint fits the list to the
@@ -813,6 +864,10 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "GridScrollMovesTheFocusLossDeletesTheGrid",
                                            "GridScrollbarFocusLossDeletesTheGrid",
                                            "NestedGridPaintFocusLossDeletesTheOuterGrid",
+                                           "GridClearedBarFocusLossDeletesTheGrid",
+                                           "GridResizedBarFocusLossDeletesTheGrid",
+                                           "TextWindowClearedFocusLossDeletesTheWindow",
+                                           "TextWindowResizedFocusLossDeletesTheWindow",
                                            "GridClearedFocusLossDeletesTheGrid",
                                            "GridRowDeletedFocusLossDeletesTheGrid",
                                            "GridRowResetFocusLossDeletesTheGrid",

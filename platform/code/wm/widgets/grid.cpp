@@ -414,7 +414,8 @@ void WM_GRID::clear_rows(INT_U8 keep_columns) {
   for (INT_S16 r = 0; r < count; ++r) delete old[r];
   std::free(old);
   if (watch.deleted()) return;
-  delete_scrollbar();
+  delete_scrollbar();  // so may the scrollbar's
+  if (watch.deleted()) return;
   if (!keep_columns) {
     delete[] column_weights;
     column_weights = nullptr;

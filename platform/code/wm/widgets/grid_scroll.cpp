@@ -130,7 +130,11 @@ INT_U8 WM_GRID::is_scrolled_to_top() { return scroll_value() == scroll_maximum()
 void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_too) {
   if (new_width == width && new_height == height) return;
   WM_SCREEN_OBJECT::set_size(new_width, new_height, children_too);
+  // The scrollbar (deleted here) and a cell that loses the focus to a row the
+  // new size cuts away tell their focus callbacks, which may delete the grid.
+  const WM_DELETION_WATCH watch(this);
   delete_scrollbar();
+  if (watch.deleted()) return;
   const INT_S32 ys = grid_gap(style.y_spacing);
   const INT_S32 inner = inner_height();
   if (rows_per_page != 0) {
@@ -145,8 +149,6 @@ void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_to
     if (visible) show();
   };
   INT_S32 offset = 0;
-  // Moving the focus off a row the new size cuts away may delete the grid.
-  const WM_DELETION_WATCH watch(this);
   if (row_count > 0) {
     refit_maximum();
     last_seen_scroll = last_seen_maximum = -1;
