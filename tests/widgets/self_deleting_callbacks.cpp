@@ -1,7 +1,9 @@
 // Widgets deleted by their own callbacks: real widgets on a page, driven by
 // pointer and keys through the page manager's frames, whose callback (a
 // click, a focus change, a menu opening) deletes the widget, its grid row,
-// the whole grid or its parent. Nothing of a deleted widget may be read or
+// the whole grid or its parent, whether the input pass, the tick or the
+// paint runs it. A widget deleted while it holds the focus tells its focus
+// callback while it is whole. Nothing of a deleted widget may be read or
 // written afterwards (the AddressSanitizer build checks that), and the
 // frames after it go on as usual.
 #include <cstddef>
@@ -681,7 +683,8 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       // window deletes the bar, whose callback deletes the window.
       WM_TEXT_WIN* w = add(new WM_TEXT_WIN(20, 20, 219, 99, 0, 20, 15, &kFace, &kInk, &kInk, 0,
                                            1, nullptr, 0, 0));
-      for (int i = 0; i < 12; ++i) w->add_text(("Line " + std::to_string(i)).c_str(), "", &kInk, 1, 1);
+      for (int i = 0; i < 12; ++i)
+        w->add_text(("Line " + std::to_string(i)).c_str(), "", &kInk, 1, 1);
       frames(2);
       EXPECT_NE(w->scrollbar, nullptr);
       if (!w->scrollbar) return w;
