@@ -43,9 +43,9 @@ INT_S32 WM_FLOATING_MENU::update(INT_U8 popups) {
 }
 
 // Focuses the entry at row and scrolls so that it is shown and not taken by
-// a scroll button once layout has placed them again.
-// A focus callback (of the entry losing the focus or of the one taking it)
-// may delete the menu: every step that moves the focus is watched.
+// a scroll button once layout has placed them again. A focus callback (of
+// the entry losing the focus or of the one taking it) may delete the menu:
+// every step that can move the focus is watched.
 void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
   if (!grid || row < 0 || row >= entry_count) return;
   const WM_DELETION_WATCH watch(this);
