@@ -100,6 +100,12 @@ class WM_SCREEN_OBJECT {
                    const COLOUR* base_colour, INT_U32 shading_type, INT_S16 radius);
   INT_U16 border_width(INT_U32 shading_type);
 
+  // Lets go of the keyboard focus (its focus callback is told of the loss,
+  // with no object holding the focus) and of a pointer press on it. A class
+  // that can take the focus calls it first in its destructor: from the base
+  // destructor the callback would get an object whose own parts are gone.
+  void release_focus();
+
   // The object whose child list holds this one, or null.
   WM_SCREEN_OBJECT* get_parent() const { return parent_; }
 

@@ -1,7 +1,9 @@
 // Widgets deleted by their own callbacks: real widgets on a page, driven by
 // pointer and keys through the page manager's frames, whose callback (a
 // click, a focus change, a menu opening) deletes the widget, its grid row,
-// the whole grid or its parent. Nothing of a deleted widget may be read or
+// the whole grid or its parent, whether the input pass, the tick or the
+// paint runs it. A widget deleted while it holds the focus tells its focus
+// callback while it is whole. Nothing of a deleted widget may be read or
 // written afterwards (the AddressSanitizer build checks that), and the
 // frames after it go on as usual.
 #include <cstddef>
@@ -15,6 +17,7 @@
 #include "wm_check_box.h"
 #include "wm_dialog.h"
 #include "wm_image_widget.h"
+#include "wm_progress.h"
 #include "wm_scrollbar.h"
 #include "wm_text_edit.h"
 #include "wm_text_win.h"
@@ -49,6 +52,12 @@ void deleting_focus(WM_SCREEN_OBJECT* o, INT_WORD on_gain) {
   once();
 }
 INT_S32 no_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) { return 0; }
+// What a button's click does to the scene, besides the deletion counted.
+std::function<void()> g_act;
+INT_S32 acting_action(WM_SCREEN_OBJECT*, INT_WORD, INT_WORD) {
+  if (g_act) g_act();
+  return 0;
+}
 INT_U32 deleting_open(WM_MENU*, INT_WORD, INT_WORD) {
   ++g_calls;
   g_delete();
@@ -82,6 +91,51 @@ class RECYCLED_DIALOG : public WM_DIALOG {
       ::operator delete(p);
   }
 };
+// An application's own focusable widget, which lets go of the focus first in
+// its destructor, so that its focus callback still finds its label.
+class LABELLED_WIDGET : public WM_SCREEN_OBJECT {
+ public:
+  LABELLED_WIDGET(INT_S16 px, INT_S16 py)
+      : WM_SCREEN_OBJECT(1, nullptr, 0, 0), label("a label longer than a short string") {
+    x = px;
+    y = py;
+    width = 80;
+    height = 30;
+  }
+  ~LABELLED_WIDGET() override { release_focus(); }
+  std::string label;
+};
+
+// Library widgets that do not take the focus themselves, in classes that
+// let them.
+template <typename BASE>
+class FOCUSABLE : public BASE {
+ public:
+  using BASE::BASE;
+  INT_U8 can_focus() override { return this->focusable; }
+};
+
+// Focus callbacks that read what their widget owns; told of the loss, they
+// record what they read.
+void reading_widget_focus(WM_SCREEN_OBJECT* o, INT_WORD) {
+  if (wm_focus_object != o) g_focus_text = static_cast<LABELLED_WIDGET*>(o)->label;
+}
+void reading_bar_focus(WM_SCREEN_OBJECT* o, INT_WORD) {
+  const WM_PROGRESS_BAR* b = static_cast<WM_PROGRESS_BAR*>(o);
+  if (wm_focus_object != o) g_focus_text = b->label ? b->label : "";
+}
+void reading_text_win_focus(WM_SCREEN_OBJECT* o, INT_WORD) {
+  const WM_TEXT_WIN* w = static_cast<WM_TEXT_WIN*>(o);
+  if (wm_focus_object == o) return;
+  g_focus_text.clear();
+  for (INT_S16 i = 0; i < w->line_count && g_focus_text.empty(); ++i)
+    if (w->lines[i].start) g_focus_text.assign(w->lines[i].start, w->lines[i].length);
+}
+void reading_dialog_focus(WM_SCREEN_OBJECT* o, INT_WORD) {
+  const char* title = static_cast<WM_DIALOG*>(o)->get_title();
+  if (wm_focus_object != o) g_focus_text = title ? title : "";
+}
+
 INT_S32 deleting_drag(WM_BUTTON*, WM_SCREEN_OBJECT*, INT_S32, INT_S32, INT_S32, INT_WORD,
                       INT_WORD) {
   ++g_calls;
@@ -107,6 +161,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
   void TearDown() override {
     wm_object_destroyed_hook = nullptr;
     g_delete = nullptr;
+    g_act = nullptr;
     MenuTest::TearDown();
   }
   bool destroyed(const WM_SCREEN_OBJECT* o) const {
@@ -171,11 +226,11 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
   }
   // A grid of three rows of buttons (or pictures) that delete as asked;
   // returns the cell of row 1.
-  WM_SCREEN_OBJECT* grid_of_three(WM_GRID** out, bool pictures = false) {
+  WM_SCREEN_OBJECT* grid_of_three(WM_GRID** out, bool pictures = false, INT_S16 rows = 3) {
     WM_STYLE_SET s = gt::flat_style();
     WM_GRID* g = add(gt::make_grid(20, 20, 219, 139, s, 30));
     WM_SCREEN_OBJECT* middle = nullptr;
-    for (INT_S16 r = 0; r < 3; ++r) {
+    for (INT_S16 r = 0; r < rows; ++r) {
       WM_SCREEN_OBJECT* o;
       if (pictures) {
         o = new WM_IMAGE(0, 0, 40, 20, 1, deleting_action, 0, 0, IMAGE_CLICK_RELEASE);
@@ -189,6 +244,62 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     *out = g;
     frames(2);
     return middle;
+  }
+
+  // A grid of buttons with keyboard navigation, the focus on row 0.
+  WM_GRID* navigable_grid(INT_S16 rows) {
+    WM_GRID* g = nullptr;
+    grid_of_three(&g, false, rows);
+    g->keyboard_navigation = 1;
+    for (INT_S16 r = 0; r < rows; ++r) g->get_cell(0, r)->focusable = 1;
+    g->get_cell(0, 0)->take_focus();
+    frames(2);
+    EXPECT_EQ(wm_focus_object, g->get_cell(0, 0));
+    return g;
+  }
+  // A free-standing menu of twelve items ("a0", "b1" ... "l11") of which
+  // five are in view, with navigation on and the focus on the first; the
+  // item at row deletes the menu when it gains (or loses) the focus.
+  WM_FLOATING_MENU* long_menu(INT_S16 row, INT_WORD on_gain) {
+    set_bounds(-1, -1, 0, 99);
+    WM_FLOATING_MENU* m = new WM_FLOATING_MENU(10, 0, nullptr, &frame_style, &frame_style,
+                                               &even_style, &odd_style, 0, 0, nullptr, nullptr,
+                                               nullptr, &kInstant, nullptr);
+    for (int i = 0; i < 12; ++i)
+      m->add_item((std::string(1, static_cast<char>('a' + i)) + std::to_string(i)).c_str(),
+                  no_action, 0, 0, 0);
+    root()->add_popup(m, 0);
+    frames(2);
+    press_key(kDown);  // switches navigation on
+    EXPECT_EQ(m->grid->keyboard_navigation, 1);
+    EXPECT_EQ(wm_focus_object, m->item_at(0));
+    EXPECT_LT(m->last_visible, 11);
+    if (row >= 0) delete_menu_on_focus(m, row, on_gain);
+    return m;
+  }
+  void delete_menu_on_focus(WM_FLOATING_MENU* m, INT_S16 row, INT_WORD on_gain) {
+    WM_BUTTON* item = m->item_at(row);
+    ASSERT_NE(item, nullptr);
+    item->focus_callback = deleting_focus;
+    item->focus_arg = on_gain;
+    g_delete = [this, m] { root()->remove_popup(m, 1, 0); };
+  }
+  // A focused widget deleted by a click on another (unfocusable) button;
+  // its focus callback is told of the loss while the widget is whole.
+  void delete_focused(WM_SCREEN_OBJECT* o, WM_FOCUS_CALLBACK reading, const char* expected) {
+    focus_holder();
+    o->focusable = 1;
+    o->focus_callback = reading;
+    o->take_focus();
+    frames(2);
+    EXPECT_EQ(wm_focus_object, o);
+    WM_BUTTON* b = add(new WM_BUTTON(200, 100, 279, 129, &kFace, &kInk, "Delete", 0, 0, 15,
+                                     deleting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+    g_delete = remove(o);
+    g_focus_text.clear();
+    click_on(b);
+    EXPECT_NE(wm_focus_object, o);
+    EXPECT_EQ(g_focus_text, expected);
   }
 
   // Builds the scene named by the case, acts on it as a person would and
@@ -363,6 +474,16 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(b);
       return b;
     }
+    if (name == "TabFocusDeletesTheButton") {
+      focus_holder();
+      WM_BUTTON* b = plain_button();
+      b->focus_callback = deleting_focus;
+      b->focus_arg = 1;
+      g_delete = remove(b);
+      frame(16);
+      press_key(KEYCODE_TAB);
+      return b;
+    }
     if (name == "ScrollbarFocusDeletesTheBar") {
       focus_holder();
       WM_SCROLLBAR* s = bar();
@@ -481,6 +602,222 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       EXPECT_EQ(g_focus_text, "text");
       return e;
     }
+    if (name == "GridArrowFocusDeletesTheGrid" || name == "GridArrowFocusLossDeletesTheGrid") {
+      WM_GRID* g = navigable_grid(3);
+      const bool loss = name == "GridArrowFocusLossDeletesTheGrid";
+      WM_SCREEN_OBJECT* watched = g->get_cell(0, loss ? 0 : 1);
+      watched->focus_callback = deleting_focus;
+      watched->focus_arg = loss ? 0 : 1;
+      g_delete = remove(g);
+      press_key(kDown);
+      return g;
+    }
+    if (name == "GridFocusCellDeletesTheGrid") {
+      // The application moves the focus to a row out of view.
+      WM_GRID* g = navigable_grid(6);
+      WM_SCREEN_OBJECT* last = g->get_cell(0, 5);
+      last->focus_callback = deleting_focus;
+      last->focus_arg = 1;
+      g_delete = remove(g);
+      g->focus_cell(0, 5);
+      frames(2);
+      return g;
+    }
+    if (name == "GridScrollMovesTheFocusLossDeletesTheGrid") {
+      // The wheel scrolls the focused row out of view: the focus moves on to
+      // a row in view, and the row losing it deletes the grid.
+      WM_GRID* g = navigable_grid(6);
+      EXPECT_NE(g->scrollbar, nullptr);
+      WM_SCREEN_OBJECT* first = g->get_cell(0, 0);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(g);
+      move_to(100, 80);
+      frame(16);
+      wheel(-2);
+      frames(3);
+      return g;
+    }
+    if (name == "GridScrollbarFocusLossDeletesTheGrid") {
+      // A click on the grid's focusable scrollbar takes the focus from a
+      // cell, whose callback deletes the grid with its scrollbar.
+      WM_GRID* g = navigable_grid(6);
+      EXPECT_NE(g->scrollbar, nullptr);
+      if (!g->scrollbar) return g;
+      g->scrollbar->focusable = 1;
+      WM_SCREEN_OBJECT* first = g->get_cell(0, 0);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(g);
+      click_on(g->scrollbar);
+      return g;
+    }
+    if (name == "GridClearedFocusLossDeletesTheGrid" ||
+        name == "GridRowDeletedFocusLossDeletesTheGrid" ||
+        name == "GridRowResetFocusLossDeletesTheGrid" ||
+        name == "GridCellReplacedFocusLossDeletesTheGrid") {
+      // A button of the page changes the rows; the focused cell goes with
+      // them, and its callback, told of the loss, deletes the grid.
+      WM_GRID* g = navigable_grid(3);
+      WM_SCREEN_OBJECT* first = g->get_cell(0, 0);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(g);
+      if (name == "GridClearedFocusLossDeletesTheGrid")
+        g_act = [g] { g->clear_rows(0); };
+      else if (name == "GridRowDeletedFocusLossDeletesTheGrid")
+        g_act = [g] { g->delete_rows(0, 0); };
+      else if (name == "GridRowResetFocusLossDeletesTheGrid")
+        g_act = [g] { g->reset_rows(0, 1); };
+      else
+        g_act = [g] { g->place_object(0, 0, new PROBE("new cell", 0, 0, 10, 10)); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return g;
+    }
+    if (name == "TextWindowClearedFocusLossDeletesTheWindow" ||
+        name == "TextWindowResizedFocusLossDeletesTheWindow") {
+      // The window's scrollbar holds the focus; clearing or resizing the
+      // window deletes the bar, whose callback deletes the window.
+      WM_TEXT_WIN* w = add(new WM_TEXT_WIN(20, 20, 219, 99, 0, 20, 15, &kFace, &kInk, &kInk, 0,
+                                           1, nullptr, 0, 0));
+      for (int i = 0; i < 12; ++i)
+        w->add_text(("Line " + std::to_string(i)).c_str(), "", &kInk, 1, 1);
+      frames(2);
+      EXPECT_NE(w->scrollbar, nullptr);
+      if (!w->scrollbar) return w;
+      w->scrollbar->focusable = 1;
+      w->scrollbar->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, w->scrollbar);
+      w->scrollbar->focus_callback = deleting_focus;
+      w->scrollbar->focus_arg = 0;
+      g_delete = remove(w);
+      if (name == "TextWindowClearedFocusLossDeletesTheWindow")
+        g_act = [w] { w->clear(); };
+      else
+        g_act = [w] { w->set_size(180, 60, 1); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return w;
+    }
+    if (name == "GridClearedBarFocusLossDeletesTheGrid" ||
+        name == "GridResizedBarFocusLossDeletesTheGrid") {
+      // The grid's own scrollbar holds the focus and goes with the rows (or
+      // is made again for the new size); its callback deletes the grid.
+      WM_GRID* g = navigable_grid(6);
+      EXPECT_NE(g->scrollbar, nullptr);
+      if (!g->scrollbar) return g;
+      g->scrollbar->focusable = 1;
+      g->scrollbar->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, g->scrollbar);
+      g->scrollbar->focus_callback = deleting_focus;
+      g->scrollbar->focus_arg = 0;
+      g_delete = remove(g);
+      if (name == "GridClearedBarFocusLossDeletesTheGrid")
+        g_act = [g] { g->clear_rows(0); };
+      else
+        g_act = [g] { g->set_size(180, 100, 1); };
+      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
+                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
+      frame(16);
+      click_on(b);
+      return g;
+    }
+    if (name == "NestedGridPaintFocusLossDeletesTheOuterGrid") {
+      // A list grid in the cell of an outer grid, the focus on its first
+      // row. The outer grid is made shorter: its paint fits the list to the
+      // smaller cell, the focused row leaves the view, and the row losing
+      // the focus (at the next tick) deletes the outer grid.
+      WM_STYLE_SET s = gt::flat_style();
+      WM_GRID* outer = add(gt::make_grid(20, 20, 219, 139, s, 120));
+      outer->rows_per_page = 1;
+      WM_GRID* list = gt::make_grid(0, 0, 199, 119, s, 30);
+      for (INT_S16 r = 0; r < 6; ++r)
+        list->add_button_cell(0, r, "Cell", &even_style, no_action, 0, 0, BUTTON_EVENT_RELEASE)
+            ->focusable = 1;
+      list->keyboard_navigation = 1;
+      outer->place_object(0, 0, list);
+      frames(2);
+      WM_SCREEN_OBJECT* first = list->get_cell(0, 0);
+      first->take_focus();
+      frames(2);
+      EXPECT_EQ(wm_focus_object, first);
+      first->focus_callback = deleting_focus;
+      first->focus_arg = 0;
+      g_delete = remove(outer);
+      outer->set_size(200, 60, 1);
+      frames(3);
+      return outer;
+    }
+    if (name == "FloatingMenuEndFocusDeletesTheMenu") {
+      // End moves the focus to the last item, beyond the run in view.
+      WM_FLOATING_MENU* m = long_menu(11, 1);
+      press_key(kEnd);
+      return m;
+    }
+    if (name == "FloatingMenuArrowFocusDeletesTheMenu") {
+      WM_FLOATING_MENU* m = long_menu(1, 1);
+      press_key(kDown);
+      return m;
+    }
+    if (name == "FloatingMenuScrollButtonFocusDeletesTheMenu") {
+      // Down from the last entry above "v" puts the focus on "v"; the menu
+      // then scrolls and focuses the entry that "v" covered.
+      WM_FLOATING_MENU* m = long_menu(-1, 0);
+      EXPECT_NE(m->down_displaced, nullptr);
+      if (!m->down_displaced) return m;
+      for (INT_S16 r = 1; r < m->down_row; ++r) press_key(kDown);
+      EXPECT_EQ(wm_focus_object, m->item_at(static_cast<INT_S16>(m->down_row - 1)));
+      delete_menu_on_focus(m, m->down_row, 1);
+      press_key(kDown);
+      return m;
+    }
+    if (name == "FloatingMenuLetterFocusDeletesTheMenu") {
+      WM_FLOATING_MENU* m = long_menu(7, 1);  // "h7"
+      type('h');
+      return m;
+    }
+    if (name == "FloatingMenuWheelFocusLossDeletesTheMenu") {
+      // The wheel scrolls the focused first item out of the run.
+      WM_FLOATING_MENU* m = long_menu(0, 0);
+      move_to(static_cast<INT_S16>(m->x + m->width / 2), static_cast<INT_S16>(m->y + 40));
+      frame(16);
+      wheel(-1);
+      frames(2);
+      return m;
+    }
+    if (name == "FocusedWidgetDeleted") {
+      LABELLED_WIDGET* w = add(new LABELLED_WIDGET(40, 40));
+      delete_focused(w, reading_widget_focus, "a label longer than a short string");
+      return w;
+    }
+    if (name == "FocusedProgressBarDeleted") {
+      WM_STYLE_SET s = even_style;
+      WM_PROGRESS_BAR* b =
+          add(new FOCUSABLE<WM_PROGRESS_BAR>(20, 40, 150, 20, "Copying", 100, &s));
+      delete_focused(b, reading_bar_focus, "Copying");
+      return b;
+    }
+    if (name == "FocusedTextWindowDeleted") {
+      WM_TEXT_WIN* w = add(new FOCUSABLE<WM_TEXT_WIN>(20, 20, 169, 89, 0, 20, 15, &kFace, &kInk,
+                                                      &kInk, 0, 1, nullptr, 0, 0));
+      w->add_text("A line", "", &kInk, 1, 1);
+      delete_focused(w, reading_text_win_focus, "A line");
+      return w;
+    }
+    if (name == "FocusedDialogDeleted") {
+      const DIALOG_EFFECTS none = {0, 300, 1000, 192};
+      WM_DIALOG* d = add(new FOCUSABLE<WM_DIALOG>(20, 20, 150, 70, "Dialog", nullptr, nullptr,
+                                                  nullptr, &none));
+      delete_focused(d, reading_dialog_focus, "Dialog");
+      return d;
+    }
     ADD_FAILURE() << "no such case " << name;
     return nullptr;
   }
@@ -515,6 +852,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "FocusLossDeletesTheNewFocus",
                                            "FocusRepairLossDeletesTheNext",
                                            "ButtonFocusDeletesTheButton",
+                                           "TabFocusDeletesTheButton",
                                            "ScrollbarFocusDeletesTheBar",
                                            "ObjectFocusDeletesTheObject",
                                            "ListBoxRightClickDeletesTheBox",
@@ -522,7 +860,28 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "MenuOpenDeletesTheButton", "RingOpenDeletesTheBar",
                                            "RingOpenDeletesItsDialog",
                                            "PopUpReplacedAtItsAddress",
-                                           "FocusedTextEditDeletedByReturn"),
+                                           "FocusedTextEditDeletedByReturn",
+                                           "GridArrowFocusDeletesTheGrid",
+                                           "GridArrowFocusLossDeletesTheGrid",
+                                           "GridFocusCellDeletesTheGrid",
+                                           "GridScrollMovesTheFocusLossDeletesTheGrid",
+                                           "GridScrollbarFocusLossDeletesTheGrid",
+                                           "NestedGridPaintFocusLossDeletesTheOuterGrid",
+                                           "GridClearedBarFocusLossDeletesTheGrid",
+                                           "GridResizedBarFocusLossDeletesTheGrid",
+                                           "TextWindowClearedFocusLossDeletesTheWindow",
+                                           "TextWindowResizedFocusLossDeletesTheWindow",
+                                           "GridClearedFocusLossDeletesTheGrid",
+                                           "GridRowDeletedFocusLossDeletesTheGrid",
+                                           "GridRowResetFocusLossDeletesTheGrid",
+                                           "GridCellReplacedFocusLossDeletesTheGrid",
+                                           "FloatingMenuEndFocusDeletesTheMenu",
+                                           "FloatingMenuArrowFocusDeletesTheMenu",
+                                           "FloatingMenuScrollButtonFocusDeletesTheMenu",
+                                           "FloatingMenuLetterFocusDeletesTheMenu",
+                                           "FloatingMenuWheelFocusLossDeletesTheMenu",
+                                           "FocusedWidgetDeleted", "FocusedProgressBarDeleted",
+                                           "FocusedTextWindowDeleted", "FocusedDialogDeleted"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param);
                          });

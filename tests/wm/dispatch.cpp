@@ -264,6 +264,31 @@ TEST_F(Dispatch, FocusMovesWithCallbacksInOrder) {
   wm_focus_object = nullptr;
 }
 
+// An object lets go of the focus and of a press on it: its callback is told
+// of the loss once, with no object holding the focus; others are untouched.
+TEST_F(Dispatch, ReleaseFocusTellsTheCallbackOfTheLoss) {
+  PROBE a("a", 0, 0, 5, 5), b("b", 0, 0, 5, 5);
+  for (PROBE* p : {&a, &b}) {
+    p->focusable = 1;
+    p->focus_callback = focus_logger;
+  }
+  a.focus_arg = word_from_s32(1);
+  b.focus_arg = word_from_s32(2);
+  a.take_focus();
+  wm_pressed_object = &a;
+  log().clear();
+  b.release_focus();
+  EXPECT_EQ(joined_log(), "");
+  EXPECT_EQ(wm_focus_object, &a);
+  EXPECT_EQ(wm_pressed_object, &a);
+  a.release_focus();
+  EXPECT_EQ(joined_log(), "1-");
+  EXPECT_EQ(wm_focus_object, nullptr);
+  EXPECT_EQ(wm_pressed_object, nullptr);
+  a.release_focus();
+  EXPECT_EQ(joined_log(), "1-");
+}
+
 TEST_F(Dispatch, PopupQueriesAndLayers) {
   WM_SCREEN_OBJECT area2(1, nullptr, 0, 0);
   area2.layer = 2;

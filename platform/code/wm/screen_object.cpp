@@ -84,12 +84,14 @@ void WM_DELETION_WATCH::object_deleted(const WM_SCREEN_OBJECT* object) {
     if (w->object_ == object) w->object_ = nullptr;
 }
 
-void wm_release_dying_object(WM_SCREEN_OBJECT* object) {
-  if (wm_pressed_object == object) wm_pressed_object = nullptr;
-  if (wm_focus_object != object) return;
+void WM_SCREEN_OBJECT::release_focus() {
+  if (wm_pressed_object == this) wm_pressed_object = nullptr;
+  if (wm_focus_object != this) return;
   wm_focus_object = nullptr;
-  if (object->focus_callback) object->focus_callback(object, object->focus_arg);
+  if (focus_callback) focus_callback(this, focus_arg);
 }
+
+void wm_release_dying_object(WM_SCREEN_OBJECT* object) { object->release_focus(); }
 
 WM_SCREEN_OBJECT::~WM_SCREEN_OBJECT() {
   WM_DELETION_WATCH::object_deleted(this);

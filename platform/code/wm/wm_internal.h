@@ -64,10 +64,7 @@ class WM_DELETION_WATCH {
   WM_DELETION_WATCH* outer_;
 };
 
-// Lets go of the press and the focus of an object being destroyed; the
-// focus callback is told of the loss. Widgets that can take the focus call
-// it first in their destructors, so that the callback gets the whole object
-// (from the base destructor it would get one whose derived parts are gone).
+// The object's release_focus, for the library's widget destructors.
 void wm_release_dying_object(WM_SCREEN_OBJECT* object);
 
 // Tick helpers.

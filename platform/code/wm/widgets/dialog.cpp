@@ -185,6 +185,7 @@ void WM_DIALOG::apply_style_skin() {
 }
 
 WM_DIALOG::~WM_DIALOG() {
+  release_focus();  // a class that lets it take the focus: told while whole
   settle_slide();
   WM_SCREEN_OBJECT::hide(0, 0);
   frame_skin.release();

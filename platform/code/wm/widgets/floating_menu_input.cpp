@@ -43,12 +43,17 @@ INT_S32 WM_FLOATING_MENU::update(INT_U8 popups) {
 }
 
 // Focuses the entry at row and scrolls so that it is shown and not taken by
-// a scroll button once layout has placed them again.
+// a scroll button once layout has placed them again. A focus callback (of
+// the entry losing the focus or of the one taking it) may delete the menu:
+// every step that can move the focus is watched.
 void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
   if (!grid || row < 0 || row >= entry_count) return;
+  const WM_DELETION_WATCH watch(this);
   remove_scroll_buttons();
   grid->focus_cell(0, static_cast<INT_U16>(row));
+  if (watch.deleted()) return;
   layout();
+  if (watch.deleted()) return;
   // One row at a time towards the entry until it lies in the run and no
   // scroll button takes its row.
   for (INT_S32 guard = 0; guard <= 2 * entry_count; ++guard) {
@@ -60,7 +65,9 @@ void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
     remove_scroll_buttons();
     grid->set_scroll(upwards ? grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1))
                              : grid->scroll_value() - entry_height(first_visible));
+    if (watch.deleted()) return;
     layout();
+    if (watch.deleted()) return;
   }
   if (WM_SCREEN_OBJECT* o = entry_at(row))
     if (o->can_focus() && wm_focus_object != o) o->take_focus();
@@ -106,8 +113,9 @@ void WM_FLOATING_MENU::scroll_to_focus_button() {
   if (!up && !down) return;
   const INT_S16 row = up ? up_row : down_row;
   remove_scroll_buttons();
+  const WM_DELETION_WATCH watch(this);
   grid->set_scroll(grid->scroll_value() + (up ? entry_height(row) : -entry_height(row)));
-  focus_entry(row);
+  if (!watch.deleted()) focus_entry(row);
 }
 
 void WM_FLOATING_MENU::letter_search(char c) {
@@ -134,6 +142,7 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
   mouse_state.wheel = 0;
   if (!grid->overflows()) return 1;
   remove_scroll_buttons();
+  const WM_DELETION_WATCH watch(this);  // scrolling may move the focus
   INT_S32 n = notches < 0 ? -notches : notches;
   for (; n > 0; --n) {
     if (notches > 0) {
@@ -143,7 +152,9 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
       if (grid->scroll_value() == 0) break;
       grid->set_scroll(grid->scroll_value() - entry_height(first_visible));
     }
+    if (watch.deleted()) return 1;
     layout();
+    if (watch.deleted()) return 1;
     remove_scroll_buttons();
   }
   // With keyboard navigation on, the focus stays on an entry in view: left
@@ -152,6 +163,7 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
   INT_U16 fc = 0, fr = 0;
   const bool focused = grid->keyboard_navigation && grid->find_focus_cell(&fc, &fr, 1);
   layout();
+  if (watch.deleted()) return 1;
   if (focused) focus_nearest_shown(static_cast<INT_S16>(fr));
   return 1;
 }
@@ -195,6 +207,9 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   }
   if (!visible) return 0;
 
+  // A focus callback of an entry the keys or the wheel move to, or an item's
+  // own callback, may delete the menu: nothing of it is touched after.
+  const WM_DELETION_WATCH watch(this);
   if (grid) {
     const INT_S32 key = keyboard_state.last_keycode;
     if (!grid->keyboard_navigation && is_navigation_key(key)) {
@@ -205,11 +220,14 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
     } else if (grid->keyboard_navigation) {
       scroll_to_focus_button();
     }
+    if (watch.deleted()) return 0;
     if (keyboard_state.last_index >= 0) {
       const char c = static_cast<char>(KEYBOARD::pop_char());
       if (c) letter_search(c);
+      if (watch.deleted()) return 0;
     }
     wheel_step();
+    if (watch.deleted()) return 0;
   }
 
   INT_U8 escape = wm_key_is_down(KEYCODE_ESCAPE);
@@ -225,9 +243,6 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   if (mask_left) mouse_state.buttons &= ~kLeftBit;
   draggable = menu_draggable && !just_opened;
   const INT_S32 scroll_before = grid ? grid->scroll_value() : 0;
-  // An item's callback may delete the menu (an item that rebuilds the menu
-  // bar): nothing of it is touched after.
-  const WM_DELETION_WATCH watch(this);
   INT_S32 result = WM_DIALOG::handle_input();
   if (mask_left) mouse_state.buttons |= kLeftBit;
   if (watch.deleted()) return result;
@@ -240,6 +255,7 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
       focus_entry(static_cast<INT_S16>(fr));
     else
       layout();
+    if (watch.deleted()) return result;
   }
 
   const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "folder.h"
 #include "image.h"
@@ -12,6 +13,7 @@
 #include "wm_border.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
+#include "../wm_internal.h"
 
 namespace {
 
@@ -391,8 +393,12 @@ WM_SCREEN_OBJECT* WM_GRID::place_object(INT_U16 column, INT_S16 row, WM_SCREEN_O
 
   GRID_ROW* gr = rows[row];
   if (!gr->cells || column >= static_cast<INT_U16>(gr->cell_count)) return nullptr;
-  gr->set_cell(static_cast<INT_S16>(column), object, 1);
+  WM_SCREEN_OBJECT* old = gr->cells[column];
+  gr->set_cell(static_cast<INT_S16>(column), object, 0);
   ++cell_generation_;
+  // Deleted last: one that held the focus tells its callback, which may
+  // delete the grid.
+  if (old != object) delete old;
   return object;
 }
 
@@ -403,9 +409,13 @@ void WM_GRID::clear_rows(INT_U8 keep_columns) {
   row_count = 0;
   ++cell_generation_;
   // The array is taken out first: a cell's destructor sees an empty grid.
+  // A focused cell's callback, told of the loss, may delete the grid.
+  const WM_DELETION_WATCH watch(this);
   for (INT_S16 r = 0; r < count; ++r) delete old[r];
   std::free(old);
-  delete_scrollbar();
+  if (watch.deleted()) return;
+  delete_scrollbar();  // so may the scrollbar's
+  if (watch.deleted()) return;
   if (!keep_columns) {
     delete[] column_weights;
     column_weights = nullptr;
@@ -429,6 +439,9 @@ void WM_GRID::delete_rows(INT_S16 first, INT_S16 last) {
   row_count = 0;
   const INT_S16 saved_height = row_height;
   clear_rows(1);
+  // A focused cell deleted with its row tells its callback, which may
+  // delete the grid: the rows are let go of all the same.
+  const WM_DELETION_WATCH watch(this);
   INT_S16 n = 0;
   for (INT_S16 r = 0; r < count; ++r) {
     GRID_ROW* gr = old[r];
@@ -449,17 +462,27 @@ void WM_GRID::delete_rows(INT_S16 first, INT_S16 last) {
   }
   for (INT_S16 r = 0; r < count; ++r) delete old[r];
   std::free(old);
+  if (watch.deleted()) return;
   row_height = saved_height;
   if (visible) show();
 }
 
 void WM_GRID::reset_rows(INT_S16 first, INT_S16 last) {
+  // The cells are deleted once the rows are reset: one that held the focus
+  // tells its callback, which may delete the grid.
+  std::vector<WM_SCREEN_OBJECT*> gone;
   for (INT_S16 r = first < 0 ? 0 : first; r < row_count && r <= last; ++r) {
-    rows[r]->clear();
-    rows[r]->set_cells(width, column_count, column_weights, &style);
+    GRID_ROW* gr = rows[r];
+    for (INT_S16 c = 0; gr->cells && c < gr->cell_count; ++c) {
+      if (gr->cells[c]) gone.push_back(gr->cells[c]);
+      gr->cells[c] = nullptr;
+    }
+    gr->clear();
+    gr->set_cells(width, column_count, column_weights, &style);
   }
   ++cell_generation_;
   if (visible) show();
+  for (WM_SCREEN_OBJECT* o : gone) delete o;
 }
 
 void WM_GRID::set_column_weights(INT_S16 count, const INT_U16* weights) {

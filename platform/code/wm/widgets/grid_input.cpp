@@ -77,6 +77,7 @@ INT_S32 WM_GRID::update(INT_U8 popups) {
   INT_S32 result = WM_SCREEN_OBJECT::update(popups);
   if (watch.deleted()) return result;
   if (!result && scrollbar) result = scrollbar->update(popups);
+  if (watch.deleted()) return result;
   if (!result) result = pass_cells(0, popups);
   if (watch.deleted()) return result;
   sync_scroll();
@@ -98,7 +99,10 @@ void WM_GRID::handle_keys() {
     WM_SCREEN_OBJECT* n = find_neighbour_cell(direction, static_cast<INT_S16>(fc),
                                               static_cast<INT_S16>(fr), &c2, &r2, 1);
     if (!n) return;
+    // Either cell's focus callback may delete the grid.
+    const WM_DELETION_WATCH watch(this);
     n->take_focus();
+    if (watch.deleted()) return;
     if (!is_row_visible(r2))
       scroll.set_long(&scroll.value, scroll_value() + rows[fr]->bottom - rows[r2]->bottom);
     return;
@@ -143,6 +147,7 @@ INT_S32 WM_GRID::handle_input() {
   if (scrollbar && scrollbar != wm_wheel_target && is_over(mouse_state.x, mouse_state.y))
     scrollbar->take_wheel();
   if (keyboard_navigation) handle_keys();
+  if (watch.deleted()) return result;
   if (!result && scrollbar) result = scrollbar->handle_input();
   if (watch.deleted()) return result;
   if (!result) result = pass_cells(1, 0);

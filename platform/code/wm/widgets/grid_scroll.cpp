@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "grid_internal.h"
+#include "../wm_internal.h"
 #include "wm_globals.h"
 #include "wm_scrollbar.h"
 
@@ -89,7 +90,12 @@ void WM_GRID::sync_scroll() {
   for (INT_S16 r = first_shown_row; r < row_count; ++r)
     if (row_top(r) - pos <= inner) last_shown_row = r;
 
-  if (focused) {
+  if (focused && wm_rendering) {
+    // A paint that resized the grid (a grid in a cell, fitted to it) runs no
+    // focus callbacks, which may delete what is being painted: the next tick
+    // looks again and moves the focus.
+    last_seen_scroll = -1;
+  } else if (focused) {
     INT_S32 r = fr;
     if (!visible || !is_row_visible(static_cast<INT_S16>(r))) {
       if (!visible) {
@@ -102,8 +108,12 @@ void WM_GRID::sync_scroll() {
         while (r >= 0 && !is_row_visible(static_cast<INT_S16>(r)));
       }
     }
-    if (WM_SCREEN_OBJECT* o = get_cell(static_cast<INT_S16>(fc), static_cast<INT_S16>(r)))
+    if (WM_SCREEN_OBJECT* o = get_cell(static_cast<INT_S16>(fc), static_cast<INT_S16>(r))) {
+      // The cell losing the focus, or the one taking it, may delete the grid.
+      const WM_DELETION_WATCH watch(this);
       o->take_focus();
+      if (watch.deleted()) return;
+    }
   }
   if (visible) show();
 }
@@ -120,7 +130,11 @@ INT_U8 WM_GRID::is_scrolled_to_top() { return scroll_value() == scroll_maximum()
 void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_too) {
   if (new_width == width && new_height == height) return;
   WM_SCREEN_OBJECT::set_size(new_width, new_height, children_too);
+  // The scrollbar (deleted here) and a cell that loses the focus to a row the
+  // new size cuts away tell their focus callbacks, which may delete the grid.
+  const WM_DELETION_WATCH watch(this);
   delete_scrollbar();
+  if (watch.deleted()) return;
   const INT_S32 ys = grid_gap(style.y_spacing);
   const INT_S32 inner = inner_height();
   if (rows_per_page != 0) {
@@ -139,6 +153,7 @@ void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_to
     refit_maximum();
     last_seen_scroll = last_seen_maximum = -1;
     sync_scroll();
+    if (watch.deleted()) return;
     if (inner < content_height()) offset = row_top(first_shown_row) - scroll_pos();
   }
   last_shown_row = -1;
@@ -241,7 +256,9 @@ void WM_GRID::focus_cell(INT_U16 column, INT_U16 row) {
   if (!o || !o->can_focus()) return;
   INT_U16 fc, fr;
   INT_S32 ref = find_focus_cell(&fc, &fr, 0) ? fr : first_shown_row;
+  const WM_DELETION_WATCH watch(this);  // a focus callback may delete the grid
   o->take_focus();
+  if (watch.deleted()) return;
   if (visible && is_row_visible(static_cast<INT_S16>(row))) return;
   if (ref == 0 && row > 0) ref = 1;
   if (ref < 0 || ref >= row_count) return;

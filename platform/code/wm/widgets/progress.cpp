@@ -92,6 +92,7 @@ WM_PROGRESS_BAR::WM_PROGRESS_BAR(INT_S16 px, INT_S16 py, INT_S16 w, INT_S16 h, c
 }
 
 WM_PROGRESS_BAR::~WM_PROGRESS_BAR() {
+  release_focus();  // a class that lets it take the focus: told while whole
   delete[] label;
   delete[] title;
   alt_frame.release();

@@ -165,6 +165,7 @@ void WM_TEXT_WIN::init(INT_S16 x1, INT_S16 y1, INT_S16 x2, INT_S16 y2, INT_S16 c
 }
 
 WM_TEXT_WIN::~WM_TEXT_WIN() {
+  release_focus();  // a class that lets it take the focus: told while whole
   clear();
   delete[] paragraphs;
   delete[] lines;
@@ -409,7 +410,9 @@ void WM_TEXT_WIN::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 childre
   if (scrollbar) {
     WM_SCROLLBAR* old = scrollbar;
     scrollbar = nullptr;
+    const WM_DELETION_WATCH watch(this);  // see clear
     remove_child(old, 1, 1);
+    if (watch.deleted()) return;
   }
   WM_SCREEN_OBJECT::set_size(new_width, new_height, children_too);
   slider_scale = 0;
@@ -446,7 +449,11 @@ void WM_TEXT_WIN::clear() {
   if (scrollbar) {
     WM_SCROLLBAR* old = scrollbar;
     scrollbar = nullptr;
+    // A scrollbar that holds the focus tells its callback, which may delete
+    // the window.
+    const WM_DELETION_WATCH watch(this);
     remove_child(old, 1, 0);
+    if (watch.deleted()) return;
   }
   slider_scale = 0;
   scroll.value.s32 = 0;
