@@ -100,10 +100,10 @@ void idle_frames() {
   close_window(65535);
 }
 
-// Every present timed goes out: the pace's clock moves a refresh per call.
+// Every present timed goes out: the pace's clock moves one frame interval per call.
 INT_U64 stepping_clock() {
   static INT_U64 now = 1;
-  return now += kDisplayIntervalUs;
+  return now += kFixedFrameIntervalUs;
 }
 
 }  // namespace

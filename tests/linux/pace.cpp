@@ -1,6 +1,6 @@
-// Frames at the display's pace, on a private Xvfb: a person's input is
+// Frames at a fixed pace, on a private Xvfb: a person's input is
 // answered in the frame that takes it in, presents and key-map reads come at
-// most once per refresh (a test clock stands in for the display's), and a
+// most once per frame interval (a test clock stands in for the real one), and a
 // frame left waiting is shown before the program rests, reconfigures or
 // closes its window.
 #include <gtest/gtest.h>
@@ -79,7 +79,7 @@ class PaceTest : public ::testing::Test {
 
 TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   present(kRed);
   EXPECT_EQ(shown(), 0xFF0000u);
   frame_activity = 0;
@@ -92,19 +92,19 @@ TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
   EXPECT_EQ(shown(), 0xFF0000u);
   EXPECT_EQ(frame_activity, 1);
   // The first frame after it shows the image as it is then.
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(shown(), 0x0000FFu);
   EXPECT_EQ(frame_activity, 0);
   // And a present after the interval goes out at once.
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   present(kRed);
   EXPECT_EQ(shown(), 0xFF0000u);
 }
 
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"the wait turned on again", [] { set_idle_wait(50); }},
       {"the window asked for again", [] { ASSERT_TRUE(open_window(&kRequest, 0)); }},
@@ -113,7 +113,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
     set_idle_wait(0);
-    fake_now += kDisplayIntervalUs;
+    fake_now += kFixedFrameIntervalUs;
     present(kRed);
     present(kBlue);
     ASSERT_EQ(shown(), 0xFF0000u);
@@ -125,7 +125,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow)
 TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheWindowCloses) {
   pace_clock_source = fake_clock;
   auto close_requests = [&](bool waiting) {
-    fake_now += kDisplayIntervalUs;
+    fake_now += kFixedFrameIntervalUs;
     present(kRed);
     if (waiting) present(kBlue);
     const unsigned long n = requests_of([] { close_window(0); });
@@ -138,7 +138,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheWindowCloses) {
 
 TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(requests_of([] {
               update_platform();
@@ -153,7 +153,7 @@ TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
   XSync(probe->display(), False);
   update_platform();
   EXPECT_EQ(KEYBOARD::is_key_down(shift), 1u);  // a release sends no event here
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(KEYBOARD::is_key_down(shift), 0u);
 }

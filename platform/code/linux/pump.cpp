@@ -255,17 +255,17 @@ void update_platform() {
     // resting program waits for that turn rather than spinning towards it.
     INT_U64 now = pace_clock_us();
     if (!present_is_due(now) && quiet) {
-      wait_for_input(x11.last_present_us + kDisplayIntervalUs - now);
+      wait_for_input(x11.last_present_us + kFixedFrameIntervalUs - now);
       now = pace_clock_us();
     }
     if (present_is_due(now)) present_pending_frame();
   } else if (quiet && frame_activity == 0) {
     wait_for_input(static_cast<INT_U64>(wait / 1000) * 1000000u + static_cast<INT_U64>(wait % 1000) * 1000u);
   }
-  // The key map at the display's pace, and at once when a key or the focus
+  // The key map once a frame interval, and at once when a key or the focus
   // moved.
   const INT_U64 now = pace_clock_us();
-  if (keys_changed || x11.last_key_map_us == 0 || now - x11.last_key_map_us >= kDisplayIntervalUs) {
+  if (keys_changed || x11.last_key_map_us == 0 || now - x11.last_key_map_us >= kFixedFrameIntervalUs) {
     char server_map[32];
     XQueryKeymap(x11.display, server_map);
     translate_key_map(server_map, key_map);
