@@ -229,3 +229,27 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
   }
   set_idle_wait(50);
 }
+
+// Widgets under the pointer ask for their shape every frame, deferred or
+// not: a shape the window shows already is nothing new, and the frames rest.
+TEST_F(PaceTest, AShapeAskedForEveryFrameLetsTheFramesRest) {
+  set_idle_wait(50);
+  ASSERT_TRUE(set_cursor(2, 0));
+  update_platform();
+  for (INT_U8 defer : {1, 0}) {
+    SCOPED_TRACE(int(defer));
+    int frames = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < end) {
+      ASSERT_TRUE(set_cursor(2, defer));
+      update_platform();
+      ++frames;
+    }
+    EXPECT_LE(frames, 300 / 50 + 2);
+  }
+  // A shape only remembered changes nothing to see either.
+  frame_activity = 0;
+  ASSERT_TRUE(set_cursor(5, 1));
+  EXPECT_EQ(frame_activity, 0);
+  set_idle_wait(0);
+}
