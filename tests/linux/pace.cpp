@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app.h"
 #include "clipboard.h"
 #include "clock.h"
 #include "image.h"
@@ -23,6 +24,12 @@ namespace {
 
 INT_U64 fake_now = 1000000;
 INT_U64 fake_clock() { return fake_now; }
+
+int quit_questions = 0;
+INT_U8 count_quit_question(INT_U32) {
+  ++quit_questions;
+  return 0;
+}
 
 const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
 const WINDOW_REQUEST kRequest = {"Pace", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
@@ -158,8 +165,9 @@ TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
   EXPECT_EQ(KEYBOARD::is_key_down(shift), 0u);
 }
 
-// With a long idle wait, the frame that takes a person's input in (or a
-// cursor change) must not rest: it ends far below the wait.
+// With a long idle wait, the frame that takes a person's input in (the
+// window's close request among it) or a cursor change must not rest: it ends
+// far below the wait.
 TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
   const INT_U32 kLongWait = 4000;
   const double kFarBelow = 2000;
@@ -203,6 +211,18 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
          XSync(probe->display(), False);
        },
        [] { return get_screen_image(0)->has_dirty_area(); }},
+      {"the window's close request", [] { set_may_quit_callback(count_quit_question); },
+       [&] {
+         XEvent e = {};
+         e.xclient.type = ClientMessage;
+         e.xclient.window = x11.window;
+         e.xclient.message_type = XInternAtom(probe->display(), "WM_PROTOCOLS", False);
+         e.xclient.format = 32;
+         e.xclient.data.l[0] = static_cast<long>(XInternAtom(probe->display(), "WM_DELETE_WINDOW", False));
+         XSendEvent(probe->display(), x11.window, False, NoEventMask, &e);
+         XSync(probe->display(), False);
+       },
+       [] { return quit_questions > 0; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -220,6 +240,7 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
     EXPECT_GE(ms, 0);
     EXPECT_LT(ms, kFarBelow);
   }
+  set_may_quit_callback(nullptr);
   set_idle_wait(50);
   update_platform();
   set_idle_wait(kLongWait);

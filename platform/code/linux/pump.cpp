@@ -195,10 +195,12 @@ static INT_U8 keys_come_here() {
   return x11.keyboard_grabbed || x11.window_focused || (x11.focus_pointer_root && x11.pointer_inside);
 }
 
-// A person's input, or a part of the window to repaint: the frame that takes
-// it in answers it without waiting.
+// A person's input (the window manager's close request is a click on its
+// frame), or a part of the window to repaint: the frame that takes it in
+// answers it without waiting.
 static bool answers_at_once(int type) {
   switch (type) {
+    case ClientMessage:
     case KeyPress:
     case KeyRelease:
     case ButtonPress:
