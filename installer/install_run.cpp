@@ -23,6 +23,7 @@
 #include "wm_confirm.h"
 #include "wm_globals.h"
 #include "wm_text_win.h"
+#include "window.h"
 
 INT_S32 install_step_count = 0;
 INT_S32 install_step_limit = 0;
@@ -202,6 +203,10 @@ std::string unpack_failure_reason(int saved_errno) {
   return get_last_error_text();
 }
 
+// The file's name and percent drawn before its copy wait for their turn:
+// a large file shows them while it is copied, not after.
+void show_due_frame_between_chunks(PACKAGE*, INT_U32, INT_U32, INT_WORD) { present_due_frame(); }
+
 void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   DATABASE& d = db();
   if (!file.package_entry[0] || file.platform > PLATFORM_LINUX_I86) return;
@@ -244,7 +249,7 @@ void install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   } else {
     const bool existed = exists(path.c_str());
     errno = 0;
-    installed = d.package->extract_entry(&b, name, entry);
+    installed = d.package->extract_entry(&b, name, entry, show_due_frame_between_chunks);
     const int saved_errno = errno;
     if (!installed) {
       reason = unpack_failure_reason(saved_errno);

@@ -33,6 +33,11 @@ void swap_screens(INT_S16 display);
 // Shows at once a frame that is waiting for its turn (before the program
 // looks at its own window, or when it is about to rest).
 void present_pending_frame();
+// Shows a frame waiting for its turn once its turn has come. Work that runs
+// longer than a frame interval calls it between its steps (work that blocks
+// at once shows the frame first with present_pending_frame), so a frame
+// asked for before the work does not wait for its end.
+void present_due_frame();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
 void release_input_grabs();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "clock.h"
+#include "window.h"
 #include "x11_platform.h"
 
 static char* clipboard_copy = nullptr;
@@ -56,6 +57,9 @@ bool get_clipboard_text(char* buffer, INT_U32 size) {
     return true;
   }
   if (!x11.display || !x11.window || !x11.clipboard) return false;
+  // The owner's answer may take up to a few hundred milliseconds: a frame
+  // waiting for its turn goes out first.
+  present_pending_frame();
   Atom property = x11.utf8_string;
   XDeleteProperty(x11.display, x11.window, property);
   XSync(x11.display, False);

@@ -841,3 +841,7 @@ void present_pending_frame() {
   }
   put_screen(pace_clock_us());
 }
+
+void present_due_frame() {
+  if (x11.present_pending && present_is_due(pace_clock_us())) present_pending_frame();
+}
