@@ -5,14 +5,20 @@
 // closes its window.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app.h"
 #include "clipboard.h"
 #include "clock.h"
+#include "console.h"
 #include "image.h"
 #include "input.h"
 #include "test_support.h"
@@ -273,4 +279,83 @@ TEST_F(PaceTest, AShapeAskedForEveryFrameLetsTheFramesRest) {
   ASSERT_TRUE(set_cursor(5, 1));
   EXPECT_EQ(frame_activity, 0);
   set_idle_wait(0);
+}
+
+// Work that blocks at once shows a waiting frame first: while the message
+// program is up, and while the clipboard's owner is asked, the window shows
+// the last frame asked for.
+TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheMessageBoxAndTheClipboardWait) {
+  pace_clock_source = fake_clock;
+  fake_now += kFixedFrameIntervalUs;
+  Display* d = probe->display();
+  const Window window = x11.window;
+  auto window_pixel = [d, window] {
+    XImage* image = XGetImage(d, window, 200, 150, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xDEADBEEFu;
+    const uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return p;
+  };
+
+  // A message program that waits, while it is up, for the test to let it go.
+  const std::string dir = zt::make_temp_dir("box");
+  const std::string box = dir + "/message";
+  zt::write_text(box, "#!/bin/sh\n: > \"$0.up\"\nread go < \"$0.go\"\nexit 2\n");
+  ASSERT_EQ(chmod(box.c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo((box + ".go").c_str(), 0600), 0);
+  const char* const preferred = message_box_preferred_program;
+  message_box_preferred_program = box.c_str();
+  present(kRed);
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  uint32_t while_up = 0;
+  std::thread reader([&] {
+    while (!zt::file_exists(box + ".up")) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while_up = window_pixel();
+    zt::write_text(box + ".go", "go\n");
+  });
+  show_message_box("Title", "Text");
+  reader.join();
+  message_box_preferred_program = preferred;
+  EXPECT_EQ(while_up, 0x0000FFu);
+
+  // A clipboard owner of another client reads the window when it is asked.
+  Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  Window owner = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, clipboard, owner, CurrentTime);
+  XSync(d, False);
+  fake_now += kFixedFrameIntervalUs;
+  present(kRed);
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  std::atomic<uint32_t> while_asked{0};
+  std::thread answering([&] {
+    for (;;) {
+      XEvent e;
+      XNextEvent(d, &e);
+      if (e.type != SelectionRequest) continue;
+      while_asked = window_pixel();
+      const XSelectionRequestEvent& r = e.xselectionrequest;
+      const char text[] = "pasted";
+      XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text), sizeof text);
+      XEvent n = {};
+      n.xselection.type = SelectionNotify;
+      n.xselection.requestor = r.requestor;
+      n.xselection.selection = r.selection;
+      n.xselection.target = r.target;
+      n.xselection.property = r.property;
+      n.xselection.time = r.time;
+      XSendEvent(d, r.requestor, False, 0, &n);
+      XFlush(d);
+      return;
+    }
+  });
+  char buffer[32] = {0};
+  EXPECT_TRUE(get_clipboard_text(buffer, sizeof buffer));
+  answering.join();
+  EXPECT_STREQ(buffer, "pasted");
+  EXPECT_EQ(while_asked, 0x0000FFu);
+  XDestroyWindow(d, owner);
+  XSync(d, False);
 }
