@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app.h"
 #include "clipboard.h"
@@ -30,6 +31,13 @@ namespace {
 
 INT_U64 fake_now = 1000000;
 INT_U64 fake_clock() { return fake_now; }
+
+// The pump's waits, each taking its whole time on the test clock.
+std::vector<INT_U64> waits;
+void fake_wait(INT_U64 us) {
+  waits.push_back(us);
+  fake_now += us;
+}
 
 int quit_questions = 0;
 INT_U8 count_quit_question(INT_U32) {
@@ -54,6 +62,7 @@ class PaceTest : public ::testing::Test {
   }
   void TearDown() override {
     pace_clock_source = nullptr;
+    pump_wait_source = nullptr;
     set_idle_wait(50);
     close_window(65535);
     close_display();
@@ -113,6 +122,49 @@ TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
   fake_now += kFixedFrameIntervalUs;
   present(kRed);
   EXPECT_EQ(shown(), 0xFF0000u);
+}
+
+// A frame with nothing new rests, also while a frame waits for its turn: it
+// waits for the rest of the interval and then shows it. Without that wait
+// the frames would spin towards the turn.
+TEST_F(PaceTest, AFrameWithNothingNewWaitsForTheRestOfTheInterval) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  fake_now += kFixedFrameIntervalUs;
+  present(kRed);
+  update_platform();  // the present's own frame does not rest
+  waits.clear();
+  fake_now += 5000;
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  update_platform();
+  EXPECT_EQ(waits, std::vector<INT_U64>{kFixedFrameIntervalUs - 5000});
+  EXPECT_EQ(shown(), 0x0000FFu);
+  // Nothing new after it: the frames wait the idle wait.
+  update_platform();
+  update_platform();
+  EXPECT_EQ(waits, (std::vector<INT_U64>{kFixedFrameIntervalUs - 5000, 50000, 50000}));
+  // A frame asked for every few milliseconds (an animation): each frame
+  // rests until the turn of the one waiting, one wait a frame.
+  present(kRed);  // goes out at once
+  update_platform();
+  waits.clear();
+  for (int i = 0; i < 10; ++i) {
+    fake_now += 3000;
+    present(i % 2 ? kRed : kBlue);
+    update_platform();
+  }
+  EXPECT_EQ(waits.size(), 10u);
+  for (INT_U64 w : waits) EXPECT_LE(w, kFixedFrameIntervalUs);
+  // Working flat out (idle wait 0) never waits.
+  set_idle_wait(0);
+  waits.clear();
+  fake_now += 3000;
+  present(kBlue);
+  update_platform();
+  update_platform();
+  EXPECT_TRUE(waits.empty());
 }
 
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {

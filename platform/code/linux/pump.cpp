@@ -219,9 +219,15 @@ static bool changes_held_keys(int type) {
   return type == KeyPress || type == KeyRelease || type == FocusIn || type == KeymapNotify || type == EnterNotify;
 }
 
+void (*pump_wait_source)(INT_U64 us) = nullptr;
+
 // Waits on the X connection for at most `us` microseconds; X input ends the
 // wait early.
 static void wait_for_input(INT_U64 us) {
+  if (pump_wait_source) {
+    pump_wait_source(us);
+    return;
+  }
   int fd = ConnectionNumber(x11.display);
   fd_set readable;
   FD_ZERO(&readable);

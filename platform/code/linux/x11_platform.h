@@ -68,6 +68,9 @@ extern INT_U64 (*pace_clock_source)();
 INT_U64 pace_clock_us();
 // Whether a frame may go out at `now`.
 bool present_is_due(INT_U64 now);
+// The pump's wait on the X connection for at most the given microseconds;
+// tests may replace it (null = select on the connection).
+extern void (*pump_wait_source)(INT_U64 us);
 
 // Window-manager protocol atoms, interned on first use.
 Atom wm_protocols_atom();
