@@ -27,8 +27,8 @@ INT_U16 get_screen_width(INT_U16 display);
 INT_U16 get_screen_height(INT_U16 display);
 INT_U8 is_full_screen();
 // Presents the screen image when it has a dirty rectangle (display 0 or -1),
-// at most once per fixed frame interval of 16 ms: a frame asked for sooner is shown
-// by the pump or the next present once its turn has come.
+// at most once per fixed frame interval of 16 ms: a frame asked for sooner is
+// shown by the pump or the next present once its turn has come.
 void swap_screens(INT_S16 display);
 // Shows at once a frame that is waiting for its turn (before the program
 // looks at its own window, or when it is about to rest).
