@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "clipboard.h"
 #include "clock.h"
 #include "image.h"
 #include "paired.h"
@@ -86,24 +87,38 @@ void idle_frames() {
   update_platform();
   const unsigned long requests = XNextRequest(x11.display) - before;
   const int kIdleFrames = 100;
-  rusage used_before, used_after;
-  getrusage(RUSAGE_SELF, &used_before);
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kIdleFrames; ++i) update_platform();
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  getrusage(RUSAGE_SELF, &used_after);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  const double cpu = seconds(used_after.ru_utime) - seconds(used_before.ru_utime) + seconds(used_after.ru_stime) -
-                     seconds(used_before.ru_stime);
+  // The share of a core over kIdleFrames frames, each after `before_frame`.
+  auto resting = [&](void (*before_frame)(), double* wall) {
+    rusage used_before, used_after;
+    getrusage(RUSAGE_SELF, &used_before);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kIdleFrames; ++i) {
+      before_frame();
+      update_platform();
+    }
+    *wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    getrusage(RUSAGE_SELF, &used_after);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    const double cpu = seconds(used_after.ru_utime) - seconds(used_before.ru_utime) +
+                       seconds(used_after.ru_stime) - seconds(used_before.ru_stime);
+    return 100 * cpu / *wall;
+  };
+  double wall = 0;
+  const double idle = resting([] {}, &wall);
   std::printf("idle window (idle wait %u ms): %lu requests per idle frame, %.2f %% CPU over %d frames (%.2f s)\n",
-              wait, requests, 100 * cpu / wall, kIdleFrames, wall);
+              wait, requests, idle, kIdleFrames, wall);
+  // A pointer resting on a button: the button asks for its shape every frame.
+  set_cursor(2, 0);
+  const double on_button = resting([] { set_cursor(2, 1); }, &wall);
+  std::printf("idle window, pointer shape asked each frame: %.2f %% CPU over %d frames (%.2f s)\n", on_button,
+              kIdleFrames, wall);
   close_window(65535);
 }
 
-// Every present timed goes out: the pace's clock moves a refresh per call.
+// Every present timed goes out: the pace's clock moves one frame interval per call.
 INT_U64 stepping_clock() {
   static INT_U64 now = 1;
-  return now += kDisplayIntervalUs;
+  return now += kFixedFrameIntervalUs;
 }
 
 }  // namespace

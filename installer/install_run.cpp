@@ -23,6 +23,7 @@
 #include "wm_confirm.h"
 #include "wm_globals.h"
 #include "wm_text_win.h"
+#include "window.h"
 
 INT_S32 install_step_count = 0;
 INT_S32 install_step_limit = 0;
@@ -251,6 +252,10 @@ std::string unreached_path(const char* folder_text, bool text_ok, const FOLDER& 
   return std::string(a.native_path_text(nullptr)) + "/" + folder_text + "/" + name;
 }
 
+// The file's name and percent drawn before its copy wait for their turn:
+// a large file shows them while it is copied, not after.
+void show_due_frame_between_chunks(PACKAGE*, INT_U32, INT_U32, INT_WORD) { present_due_frame(); }
+
 // One file step. False when it ended the run instead: the target was found
 // gone, and the file is not counted on its own.
 bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
@@ -296,7 +301,7 @@ bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
     const bool existed = exists(path.c_str());
     for (int attempt = 1;; ++attempt) {
       errno = 0;
-      installed = d.package->extract_entry(&b, name, entry);
+      installed = d.package->extract_entry(&b, name, entry, show_due_frame_between_chunks);
       const int saved_errno = errno;
       // The package is checked again once the copy is done: one rewritten
       // during the copy leaves a mix of its old and new bytes in the output,

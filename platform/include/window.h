@@ -27,12 +27,17 @@ INT_U16 get_screen_width(INT_U16 display);
 INT_U16 get_screen_height(INT_U16 display);
 INT_U8 is_full_screen();
 // Presents the screen image when it has a dirty rectangle (display 0 or -1),
-// at most once per refresh of the display: a frame asked for sooner is shown
-// by the pump or the next present once its turn has come.
+// at most once per fixed frame interval of 16 ms: a frame asked for sooner is
+// shown by the pump or the next present once its turn has come.
 void swap_screens(INT_S16 display);
 // Shows at once a frame that is waiting for its turn (before the program
 // looks at its own window, or when it is about to rest).
 void present_pending_frame();
+// Shows a frame waiting for its turn once its turn has come. Work that runs
+// longer than a frame interval calls it between its steps (work that blocks
+// at once shows the frame first with present_pending_frame), so a frame
+// asked for before the work does not wait for its end.
+void present_due_frame();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
 void release_input_grabs();

@@ -1,17 +1,25 @@
-// Frames at the display's pace, on a private Xvfb: a person's input is
+// Frames at a fixed pace, on a private Xvfb: a person's input is
 // answered in the frame that takes it in, presents and key-map reads come at
-// most once per refresh (a test clock stands in for the display's), and a
+// most once per frame interval (a test clock stands in for the real one), and a
 // frame left waiting is shown before the program rests, reconfigures or
 // closes its window.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "app.h"
 #include "clipboard.h"
 #include "clock.h"
+#include "console.h"
 #include "image.h"
 #include "input.h"
 #include "test_support.h"
@@ -23,6 +31,19 @@ namespace {
 
 INT_U64 fake_now = 1000000;
 INT_U64 fake_clock() { return fake_now; }
+
+// The pump's waits, each taking its whole time on the test clock.
+std::vector<INT_U64> waits;
+void fake_wait(INT_U64 us) {
+  waits.push_back(us);
+  fake_now += us;
+}
+
+int quit_questions = 0;
+INT_U8 count_quit_question(INT_U32) {
+  ++quit_questions;
+  return 0;
+}
 
 const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
 const WINDOW_REQUEST kRequest = {"Pace", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
@@ -41,6 +62,7 @@ class PaceTest : public ::testing::Test {
   }
   void TearDown() override {
     pace_clock_source = nullptr;
+    pump_wait_source = nullptr;
     set_idle_wait(50);
     close_window(65535);
     close_display();
@@ -79,7 +101,7 @@ class PaceTest : public ::testing::Test {
 
 TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   present(kRed);
   EXPECT_EQ(shown(), 0xFF0000u);
   frame_activity = 0;
@@ -92,19 +114,62 @@ TEST_F(PaceTest, APresentWithinTheIntervalWaitsForThePumpAfterIt) {
   EXPECT_EQ(shown(), 0xFF0000u);
   EXPECT_EQ(frame_activity, 1);
   // The first frame after it shows the image as it is then.
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(shown(), 0x0000FFu);
   EXPECT_EQ(frame_activity, 0);
   // And a present after the interval goes out at once.
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   present(kRed);
   EXPECT_EQ(shown(), 0xFF0000u);
 }
 
+// A frame with nothing new rests, also while a frame waits for its turn: it
+// waits for the rest of the interval and then shows it. Without that wait
+// the frames would spin towards the turn.
+TEST_F(PaceTest, AFrameWithNothingNewWaitsForTheRestOfTheInterval) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  fake_now += kFixedFrameIntervalUs;
+  present(kRed);
+  update_platform();  // the present's own frame does not rest
+  waits.clear();
+  fake_now += 5000;
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  update_platform();
+  EXPECT_EQ(waits, std::vector<INT_U64>{kFixedFrameIntervalUs - 5000});
+  EXPECT_EQ(shown(), 0x0000FFu);
+  // Nothing new after it: the frames wait the idle wait.
+  update_platform();
+  update_platform();
+  EXPECT_EQ(waits, (std::vector<INT_U64>{kFixedFrameIntervalUs - 5000, 50000, 50000}));
+  // A frame asked for every few milliseconds (an animation): each frame
+  // rests until the turn of the one waiting, one wait a frame.
+  present(kRed);  // goes out at once
+  update_platform();
+  waits.clear();
+  for (int i = 0; i < 10; ++i) {
+    fake_now += 3000;
+    present(i % 2 ? kRed : kBlue);
+    update_platform();
+  }
+  EXPECT_EQ(waits.size(), 10u);
+  for (INT_U64 w : waits) EXPECT_LE(w, kFixedFrameIntervalUs);
+  // Working flat out (idle wait 0) never waits.
+  set_idle_wait(0);
+  waits.clear();
+  fake_now += 3000;
+  present(kBlue);
+  update_platform();
+  update_platform();
+  EXPECT_TRUE(waits.empty());
+}
+
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"the wait turned on again", [] { set_idle_wait(50); }},
       {"the window asked for again", [] { ASSERT_TRUE(open_window(&kRequest, 0)); }},
@@ -113,7 +178,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
     set_idle_wait(0);
-    fake_now += kDisplayIntervalUs;
+    fake_now += kFixedFrameIntervalUs;
     present(kRed);
     present(kBlue);
     ASSERT_EQ(shown(), 0xFF0000u);
@@ -125,7 +190,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow)
 TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheWindowCloses) {
   pace_clock_source = fake_clock;
   auto close_requests = [&](bool waiting) {
-    fake_now += kDisplayIntervalUs;
+    fake_now += kFixedFrameIntervalUs;
     present(kRed);
     if (waiting) present(kBlue);
     const unsigned long n = requests_of([] { close_window(0); });
@@ -138,7 +203,7 @@ TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheWindowCloses) {
 
 TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
   pace_clock_source = fake_clock;
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(requests_of([] {
               update_platform();
@@ -153,13 +218,14 @@ TEST_F(PaceTest, TheKeyMapIsReadAtThePaceAndAtOnceAfterAKey) {
   XSync(probe->display(), False);
   update_platform();
   EXPECT_EQ(KEYBOARD::is_key_down(shift), 1u);  // a release sends no event here
-  fake_now += kDisplayIntervalUs;
+  fake_now += kFixedFrameIntervalUs;
   update_platform();
   EXPECT_EQ(KEYBOARD::is_key_down(shift), 0u);
 }
 
-// With a long idle wait, the frame that takes a person's input in (or a
-// cursor change) must not rest: it ends far below the wait.
+// With a long idle wait, the frame that takes a person's input in (the
+// window's close request among it) or a cursor change must not rest: it ends
+// far below the wait.
 TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
   const INT_U32 kLongWait = 4000;
   const double kFarBelow = 2000;
@@ -203,6 +269,18 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
          XSync(probe->display(), False);
        },
        [] { return get_screen_image(0)->has_dirty_area(); }},
+      {"the window's close request", [] { set_may_quit_callback(count_quit_question); },
+       [&] {
+         XEvent e = {};
+         e.xclient.type = ClientMessage;
+         e.xclient.window = x11.window;
+         e.xclient.message_type = XInternAtom(probe->display(), "WM_PROTOCOLS", False);
+         e.xclient.format = 32;
+         e.xclient.data.l[0] = static_cast<long>(XInternAtom(probe->display(), "WM_DELETE_WINDOW", False));
+         XSendEvent(probe->display(), x11.window, False, NoEventMask, &e);
+         XSync(probe->display(), False);
+       },
+       [] { return quit_questions > 0; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -220,6 +298,7 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
     EXPECT_GE(ms, 0);
     EXPECT_LT(ms, kFarBelow);
   }
+  set_may_quit_callback(nullptr);
   set_idle_wait(50);
   update_platform();
   set_idle_wait(kLongWait);
@@ -228,4 +307,107 @@ TEST_F(PaceTest, InputAndCursorChangesAreAnsweredWithoutTheIdleWait) {
     EXPECT_LT(ms_of([&] { EXPECT_TRUE(set_cursor(kind, 0)); }), kFarBelow);
   }
   set_idle_wait(50);
+}
+
+// Widgets under the pointer ask for their shape every frame, deferred or
+// not: a shape the window shows already is nothing new, and the frames rest.
+TEST_F(PaceTest, AShapeAskedForEveryFrameLetsTheFramesRest) {
+  set_idle_wait(50);
+  ASSERT_TRUE(set_cursor(2, 0));
+  update_platform();
+  for (INT_U8 defer : {1, 0}) {
+    SCOPED_TRACE(int(defer));
+    int frames = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < end) {
+      ASSERT_TRUE(set_cursor(2, defer));
+      update_platform();
+      ++frames;
+    }
+    EXPECT_LE(frames, 300 / 50 + 2);
+  }
+  // A shape only remembered changes nothing to see either.
+  frame_activity = 0;
+  ASSERT_TRUE(set_cursor(5, 1));
+  EXPECT_EQ(frame_activity, 0);
+  set_idle_wait(0);
+}
+
+// Work that blocks at once shows a waiting frame first: while the message
+// program is up, and while the clipboard's owner is asked, the window shows
+// the last frame asked for.
+TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheMessageBoxAndTheClipboardWait) {
+  pace_clock_source = fake_clock;
+  fake_now += kFixedFrameIntervalUs;
+  Display* d = probe->display();
+  const Window window = x11.window;
+  auto window_pixel = [d, window] {
+    XImage* image = XGetImage(d, window, 200, 150, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xDEADBEEFu;
+    const uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return p;
+  };
+
+  // A message program that waits, while it is up, for the test to let it go.
+  const std::string dir = zt::make_temp_dir("box");
+  const std::string box = dir + "/message";
+  zt::write_text(box, "#!/bin/sh\n: > \"$0.up\"\nread go < \"$0.go\"\nexit 2\n");
+  ASSERT_EQ(chmod(box.c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo((box + ".go").c_str(), 0600), 0);
+  const char* const preferred = message_box_preferred_program;
+  message_box_preferred_program = box.c_str();
+  present(kRed);
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  uint32_t while_up = 0;
+  std::thread reader([&] {
+    while (!zt::file_exists(box + ".up")) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while_up = window_pixel();
+    zt::write_text(box + ".go", "go\n");
+  });
+  show_message_box("Title", "Text");
+  reader.join();
+  message_box_preferred_program = preferred;
+  EXPECT_EQ(while_up, 0x0000FFu);
+
+  // A clipboard owner of another client reads the window when it is asked.
+  Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  Window owner = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, clipboard, owner, CurrentTime);
+  XSync(d, False);
+  fake_now += kFixedFrameIntervalUs;
+  present(kRed);
+  present(kBlue);
+  ASSERT_EQ(shown(), 0xFF0000u);
+  std::atomic<uint32_t> while_asked{0};
+  std::thread answering([&] {
+    for (;;) {
+      XEvent e;
+      XNextEvent(d, &e);
+      if (e.type != SelectionRequest) continue;
+      while_asked = window_pixel();
+      const XSelectionRequestEvent& r = e.xselectionrequest;
+      const char text[] = "pasted";
+      XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text), sizeof text);
+      XEvent n = {};
+      n.xselection.type = SelectionNotify;
+      n.xselection.requestor = r.requestor;
+      n.xselection.selection = r.selection;
+      n.xselection.target = r.target;
+      n.xselection.property = r.property;
+      n.xselection.time = r.time;
+      XSendEvent(d, r.requestor, False, 0, &n);
+      XFlush(d);
+      return;
+    }
+  });
+  char buffer[32] = {0};
+  EXPECT_TRUE(get_clipboard_text(buffer, sizeof buffer));
+  answering.join();
+  EXPECT_STREQ(buffer, "pasted");
+  EXPECT_EQ(while_asked, 0x0000FFu);
+  XDestroyWindow(d, owner);
+  XSync(d, False);
 }

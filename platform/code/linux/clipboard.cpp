@@ -1,15 +1,13 @@
-// The CLIPBOARD selection, pointer shapes, hiding and warping the pointer.
+// The CLIPBOARD selection.
 #include "clipboard.h"
 
 #include <X11/Xatom.h>
-#include <X11/cursorfont.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "clock.h"
-#include "input.h"
+#include "window.h"
 #include "x11_platform.h"
 
 static char* clipboard_copy = nullptr;
@@ -59,6 +57,9 @@ bool get_clipboard_text(char* buffer, INT_U32 size) {
     return true;
   }
   if (!x11.display || !x11.window || !x11.clipboard) return false;
+  // The owner's answer may take up to a few hundred milliseconds: a frame
+  // waiting for its turn goes out first.
+  present_pending_frame();
   Atom property = x11.utf8_string;
   XDeleteProperty(x11.display, x11.window, property);
   XSync(x11.display, False);
@@ -130,78 +131,4 @@ void handle_selection_request(XSelectionRequestEvent* request) {
   XSendEvent(x11.display, request->requestor, False, 0, &reply);
   XSync(x11.display, False);
   XSetErrorHandler(previous);
-}
-
-// ---------------------------------------------------------------- cursors
-
-static INT_U8 current_cursor_kind = 0;
-static INT_U8 pointer_hidden = 0;
-static Cursor font_cursors[7];
-
-// X cursor font shapes of kinds 1 to 6. Kind 4 (a dragged object) shows the
-// four-way move arrows.
-static const unsigned cursor_shapes[7] = {0, XC_hand2, XC_hand1, XC_sizing, XC_fleur, XC_xterm, XC_watch};
-
-void forget_cursors() {
-  for (Cursor& c : font_cursors) {
-    if (c && x11.display) XFreeCursor(x11.display, c);
-    c = 0;
-  }
-}
-
-bool set_cursor(INT_U8 kind, INT_U8 defer) {
-  if (kind > 6 && kind != 255) return false;
-  if (kind != 255 && !x11.window) return false;
-  // A changed pointer is something to see: the frame it runs does not rest.
-  if (x11.window) frame_activity = 1;
-  if (kind == 0) {
-    current_cursor_kind = 0;
-    if (!pointer_hidden) {
-      XUndefineCursor(x11.display, x11.window);
-      update_platform();
-    }
-    return true;
-  }
-  if (kind == 255) {
-    current_cursor_kind = 0;
-    if (x11.window && !pointer_hidden) {
-      XUndefineCursor(x11.display, x11.window);
-      update_platform();
-    }
-    forget_cursors();
-    return true;
-  }
-  current_cursor_kind = kind;
-  if (!font_cursors[kind]) {
-    font_cursors[kind] = XCreateFontCursor(x11.display, cursor_shapes[kind]);
-    if (!font_cursors[kind]) return false;
-  }
-  if (!defer && !pointer_hidden) {
-    XDefineCursor(x11.display, x11.window, font_cursors[kind]);
-    update_platform();
-  }
-  return true;
-}
-
-bool show_cursor(MOUSE*, INT_U8 show) {
-  frame_activity = 1;
-  if (!x11.window) return false;
-  if ((show != 0) == !pointer_hidden) return true;
-  if (show) {
-    pointer_hidden = 0;
-    set_cursor(current_cursor_kind, 0);
-  } else {
-    pointer_hidden = 1;
-    XDefineCursor(x11.display, x11.window, x11.blank_cursor);
-    XFlush(x11.display);
-  }
-  return true;
-}
-
-void warp_pointer(MOUSE*, INT_S16 x, INT_S16 y) {
-  if (x11.display && x11.window) XWarpPointer(x11.display, None, x11.window, 0, 0, 0, 0, x, y);
-  mouse_state.x = x;
-  mouse_state.y = y;
-  mouse_state.last_mouse_time = static_cast<INT_U32>(time(nullptr));
-  frame_activity = 1;
 }

@@ -195,10 +195,12 @@ static INT_U8 keys_come_here() {
   return x11.keyboard_grabbed || x11.window_focused || (x11.focus_pointer_root && x11.pointer_inside);
 }
 
-// A person's input, or a part of the window to repaint: the frame that takes
-// it in answers it without waiting.
+// A person's input (the window manager's close request is a click on its
+// frame), or a part of the window to repaint: the frame that takes it in
+// answers it without waiting.
 static bool answers_at_once(int type) {
   switch (type) {
+    case ClientMessage:
     case KeyPress:
     case KeyRelease:
     case ButtonPress:
@@ -217,9 +219,15 @@ static bool changes_held_keys(int type) {
   return type == KeyPress || type == KeyRelease || type == FocusIn || type == KeymapNotify || type == EnterNotify;
 }
 
+void (*pump_wait_source)(INT_U64 us) = nullptr;
+
 // Waits on the X connection for at most `us` microseconds; X input ends the
 // wait early.
 static void wait_for_input(INT_U64 us) {
+  if (pump_wait_source) {
+    pump_wait_source(us);
+    return;
+  }
   int fd = ConnectionNumber(x11.display);
   fd_set readable;
   FD_ZERO(&readable);
@@ -255,17 +263,17 @@ void update_platform() {
     // resting program waits for that turn rather than spinning towards it.
     INT_U64 now = pace_clock_us();
     if (!present_is_due(now) && quiet) {
-      wait_for_input(x11.last_present_us + kDisplayIntervalUs - now);
+      wait_for_input(x11.last_present_us + kFixedFrameIntervalUs - now);
       now = pace_clock_us();
     }
     if (present_is_due(now)) present_pending_frame();
   } else if (quiet && frame_activity == 0) {
     wait_for_input(static_cast<INT_U64>(wait / 1000) * 1000000u + static_cast<INT_U64>(wait % 1000) * 1000u);
   }
-  // The key map at the display's pace, and at once when a key or the focus
+  // The key map once a frame interval, and at once when a key or the focus
   // moved.
   const INT_U64 now = pace_clock_us();
-  if (keys_changed || x11.last_key_map_us == 0 || now - x11.last_key_map_us >= kDisplayIntervalUs) {
+  if (keys_changed || x11.last_key_map_us == 0 || now - x11.last_key_map_us >= kFixedFrameIntervalUs) {
     char server_map[32];
     XQueryKeymap(x11.display, server_map);
     translate_key_map(server_map, key_map);

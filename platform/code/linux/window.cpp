@@ -725,7 +725,7 @@ INT_U64 pace_clock_us() {
 }
 
 bool present_is_due(INT_U64 now) {
-  return x11.last_present_us == 0 || now - x11.last_present_us >= kDisplayIntervalUs;
+  return x11.last_present_us == 0 || now - x11.last_present_us >= kFixedFrameIntervalUs;
 }
 
 // Puts the whole screen image into the window as it is now.
@@ -809,7 +809,7 @@ static bool can_put_screen() {
   return x11.display && x11.window && !x11.gl_context && x11.ximage && platform_screen_image()->pixels;
 }
 
-// A display shows at most one frame per refresh: a frame asked for sooner
+// At most one frame goes out per frame interval: a frame asked for sooner
 // waits, and the pump or the next present puts it out once its turn came.
 // The dirty rectangle is taken either way, as a present always took it.
 void swap_screens(INT_S16 display) {
@@ -840,4 +840,8 @@ void present_pending_frame() {
     return;
   }
   put_screen(pace_clock_us());
+}
+
+void present_due_frame() {
+  if (x11.present_pending && present_is_due(pace_clock_us())) present_pending_frame();
 }

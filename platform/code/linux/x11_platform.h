@@ -49,7 +49,7 @@ struct X11_PLATFORM {
   // The request that asked for the focus when the window was made: root
   // focus events from before it are older than its answer.
   unsigned long focus_query_serial;
-  // Presentation at the display's pace: when the last frame went out, and a
+  // Presentation at the frame pace: when the last frame went out, and a
   // frame asked for within the interval that waits for its turn.
   INT_U64 last_present_us;
   INT_U8 present_pending;
@@ -59,15 +59,18 @@ struct X11_PLATFORM {
 
 extern X11_PLATFORM x11;
 
-// The display's refresh interval: at most one frame, and one key map read
-// without a key event, per interval.
-const INT_U64 kDisplayIntervalUs = 16000;
+// At most one frame, and one key map read without a key event, per 16 ms: a
+// fixed interval near a common refresh, not the display's own.
+const INT_U64 kFixedFrameIntervalUs = 16000;
 // Monotonic microseconds for the pacing; tests may replace the source
 // (null = the real clock).
 extern INT_U64 (*pace_clock_source)();
 INT_U64 pace_clock_us();
 // Whether a frame may go out at `now`.
 bool present_is_due(INT_U64 now);
+// The pump's wait on the X connection for at most the given microseconds;
+// tests may replace it (null = select on the connection).
+extern void (*pump_wait_source)(INT_U64 us);
 
 // Window-manager protocol atoms, interned on first use.
 Atom wm_protocols_atom();
