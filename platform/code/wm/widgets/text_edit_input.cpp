@@ -199,8 +199,6 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
   left_down = left;
   if (!enabled || !visible) {
     drag_x = -1;
-    // Typed into a box that takes nothing: not for the next box either.
-    if (wm_focus_object == this) KEYBOARD::discard_chars();
     return 0;
   }
   const WM_DELETION_WATCH watch(this);
