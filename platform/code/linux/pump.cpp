@@ -244,6 +244,22 @@ static INPUT_STEP input_step(const XEvent& event) {
   }
 }
 
+// Anything but the keys and the pointer.
+static Bool is_window_event(Display*, XEvent* event, XPointer) {
+  switch (event->type) {
+    case KeyPress:
+    case KeyRelease:
+    case ButtonPress:
+    case ButtonRelease:
+    case MotionNotify:
+    case EnterNotify:
+    case LeaveNotify:
+      return False;
+    default:
+      return True;
+  }
+}
+
 // Events after which the held keys may differ from the last key map read.
 static bool changes_held_keys(int type) {
   return type == KeyPress || type == KeyRelease || type == FocusIn || type == KeymapNotify || type == EnterNotify;
@@ -271,7 +287,7 @@ void update_platform() {
   // is full and somebody reads it; unread, they are dropped as before.
   const bool characters_read = KEYBOARD::characters_taken();
   const bool nested = in_program_frame();
-  bool typed = false;
+  bool typed = false, held = false;
   XEvent event;
   // Asked once before each take: an empty queue then costs one read of the
   // connection, where the take alone reads it several times over.
@@ -283,14 +299,25 @@ void update_platform() {
     if ((step == STEP_EDGE && (typed || nested)) ||
         (step == STEP_CHARACTER && characters_read && KEYBOARD::queue_full())) {
       XPutBackEvent(x11.display, &event);
-      input = true;
+      input = held = true;
       break;
     }
     input = input || answers_at_once(event.type);
     keys_changed = keys_changed || changes_held_keys(event.type);
     handle_window_event(&event);
-    if (step == STEP_EDGE) break;
+    if (step == STEP_EDGE) {
+      held = XEventsQueued(x11.display, QueuedAlready) > 0;
+      break;
+    }
     typed = typed || step == STEP_CHARACTER;
+  }
+  // The person's input keeps its order behind what waits; the window's own
+  // events (exposures, the clipboard, the close request, the focus) do not
+  // wait with it, so that a pump run through long work still repaints.
+  while (held && x11.display && XCheckIfEvent(x11.display, &event, is_window_event, nullptr)) {
+    input = input || answers_at_once(event.type);
+    keys_changed = keys_changed || changes_held_keys(event.type);
+    handle_window_event(&event);
   }
   if (!x11.display || !x11.window) {
     update_sound();
