@@ -284,7 +284,8 @@ void update_platform() {
   }
   bool input = false, keys_changed = false;
   // Typed characters wait in the server's queue while the character queue
-  // is full and somebody reads it; unread, they are dropped as before.
+  // is full and somebody reads it. Nobody reading, a full queue drops them:
+  // keys typed where nothing takes them must not hold up the rest.
   const bool characters_read = KEYBOARD::characters_taken();
   const bool nested = in_program_frame();
   bool typed = false, held = false;
