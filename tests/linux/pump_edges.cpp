@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app.h"
 #include "clock.h"
 #include "input.h"
 #include "test_support.h"
@@ -19,6 +20,12 @@
 namespace {
 
 const INT_U32 kLeft = 1u;
+
+int close_requests = 0;
+INT_U8 count_close_request(INT_U32) {
+  ++close_requests;
+  return 0;
+}
 
 class PumpEdges : public ::testing::Test {
  protected:
@@ -105,4 +112,33 @@ TEST_F(PumpEdges, APumpInsideTheProgramsFrameLeavesEdgesForTheLoopsNext) {
   end_program_frame();
   update_platform();
   EXPECT_EQ(mouse_state.buttons & kLeft, 0u);
+}
+
+// Behind a click that waits, the window's own events are still taken: here
+// the close request, sent after the click.
+TEST_F(PumpEdges, WhatWaitsHoldsUpNoneOfTheWindowsOwnEvents) {
+  zt::XProbe probe;
+  ASSERT_TRUE(probe.ok());
+  set_may_quit_callback(count_close_request);
+  close_requests = 0;
+  ASSERT_TRUE(zt::xdotool("click 1"));
+  XEvent e = {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = x11.window;
+  e.xclient.message_type = probe.intern("WM_PROTOCOLS");
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(probe.intern("WM_DELETE_WINDOW"));
+  XSendEvent(probe.display(), x11.window, False, 0, &e);
+  XSync(probe.display(), False);
+  ASSERT_TRUE(queued(3));
+  begin_program_frame();
+  update_platform();
+  end_program_frame();
+  EXPECT_EQ(mouse_state.buttons & kLeft, 0u);
+  EXPECT_EQ(close_requests, 1);
+  update_platform();
+  EXPECT_EQ(mouse_state.buttons & kLeft, kLeft);
+  update_platform();
+  EXPECT_EQ(mouse_state.buttons & kLeft, 0u);
+  set_may_quit_callback(nullptr);
 }
