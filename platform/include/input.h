@@ -40,6 +40,7 @@ struct KEYBOARD_STATE {
   INT_S32 last_keycode = 0;    // latest key press; 0 = none since taken
   INT_U8 last_char = 0;        // latest translated character, queued or not
   INT_U32 last_key_time = 0;   // time() of the latest key or character
+  INT_U8 chars_taken = 0;      // pop_char ran since the frame pump last asked
   INT_U8 char_table[256] = {}; // character code -> queued byte (identity)
   constexpr KEYBOARD_STATE() {
     for (int i = 0; i < 256; ++i) char_table[i] = static_cast<INT_U8>(i);
@@ -84,6 +85,13 @@ class KEYBOARD {
   static void key_down(INT_S32 keycode);
   static void char_event(INT_S32 code);
   static void resize_queue(INT_S32 n);
+  // Empties the queue: what was typed before a reader came is not for it.
+  static void discard_chars();
+  // Whether a queue exists and has no room for one more character.
+  static bool queue_full();
+  // Whether anybody took characters (pop_char ran, also on an empty queue)
+  // since the last call; the frame pump asks once a frame.
+  static bool characters_taken();
   // 1 when the key was down at the end of the last frame and the window
   // held the input focus then.
   static INT_U32 is_key_down(INT_S32 keycode);
@@ -99,6 +107,16 @@ class MOUSE {
   void hide_pointer();
   void show_pointer();
 };
+
+// The program's frame (the main loop's update_installer), in which widgets
+// look at the input state once. A frame pump run from inside it (for a
+// pointer shape that changed, or while waiting) leaves button presses and
+// releases and the keys that act by their code to the loop's own next pump:
+// the frame may have looked already, and a second change before it looks
+// again would never be seen.
+void begin_program_frame();
+void end_program_frame();
+bool in_program_frame();
 
 const char* get_key_name(KEYBOARD* handle, INT_U8 keycode, INT_U8 upper);
 INT_U8 get_key_char(KEYBOARD* handle, INT_U8 keycode, INT_U8 upper);

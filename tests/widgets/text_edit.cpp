@@ -2,6 +2,7 @@
 // cases, the clipboard, Return, password mode, the four filters, scrolling,
 // and its pixels (selection band, cursor column).
 #include <algorithm>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -370,6 +371,69 @@ TEST_F(TextEdit, ScrolledBoxKeepsTheCursorInViewAndClicksUnderThePointer) {
   // Home scrolls back to the start.
   run("Home");
   EXPECT_EQ(b->first_shown_now(), 0);
+}
+
+// Characters that came in one frame are all taken in it, in order, each
+// through the filter and up to the maximum length.
+TEST_F(TextEdit, EveryCharacterQueuedInAFrameIsTakenInOrder) {
+  KEYBOARD::resize_queue(32);
+  WM_TEXT_EDIT* b = make("", 8);
+  b->notify_on_change = 1;
+  b->char_filter = WM_TEXT_EDIT::filter_file_name;
+  b->take_focus();
+  for (char c : std::string("ab/c\bd efghij")) KEYBOARD::char_event(static_cast<INT_U8>(c));
+  frame(16);
+  EXPECT_STREQ(b->text.text, "abd efgh");
+  EXPECT_EQ(b->cursor, 8);
+  EXPECT_EQ(KEYBOARD::pop_char(), 0);
+  const std::vector<std::string> want = {"change:a/5", "change:ab/5", "change:abc/5", "change:ab/5",
+                                         "change:abd/5", "change:abd /5", "change:abd e/5",
+                                         "change:abd ef/5", "change:abd efg/5", "change:abd efgh/5"};
+  EXPECT_EQ(log(), want);
+}
+
+// What was typed while no box took it is not for the box that takes the
+// focus next, whatever its path to the focus.
+TEST_F(TextEdit, TypedBeforeTheFocusOrWhileDisabledNeverArrives) {
+  WM_TEXT_EDIT* a = make("", 20);
+  WM_TEXT_EDIT* b = make("", 20, kBoxWidth, kBoxX, 60);
+  // Typed with no box to take it (both disabled, so none has the focus);
+  // then one takes the focus and a key follows.
+  auto typed_then = [&](const std::function<void()>& focus) {
+    a->enabled = b->enabled = 0;
+    frame(16);
+    ASSERT_EQ(wm_focus_object, nullptr);
+    for (char c : std::string("early")) KEYBOARD::char_event(static_cast<INT_U8>(c));
+    frame(16);
+    a->enabled = b->enabled = 1;
+    focus();
+    KEYBOARD::char_event('z');
+    frame(16);
+  };
+  typed_then([&] {
+    press_key(KEYCODE_TAB);
+    frame(16);
+  });
+  EXPECT_EQ(wm_focus_object, a);
+  EXPECT_STREQ(a->text.text, "z");
+  typed_then([&] { click_at(static_cast<INT_S16>(kBoxX + 10), mid_y(b)); });
+  EXPECT_EQ(wm_focus_object, b);
+  EXPECT_STREQ(b->text.text, "z");
+  // The focus moving there, as when a dialog opens with it.
+  typed_then([&] { a->take_focus(); });
+  EXPECT_EQ(wm_focus_object, a);
+  EXPECT_STREQ(a->text.text, "z");  // typed over the selected "z"
+
+  // Typed into the focused box as it is disabled: the focus moves on to the
+  // other box, and what was typed stays behind.
+  a->enabled = 0;
+  for (char c : std::string("lost")) KEYBOARD::char_event(static_cast<INT_U8>(c));
+  frame(16);
+  KEYBOARD::char_event('y');
+  frame(16);
+  EXPECT_EQ(wm_focus_object, b);
+  EXPECT_STREQ(b->text.text, "y");  // over the selection of the focus click
+  EXPECT_STREQ(a->text.text, "z");
 }
 
 TEST_F(TextEdit, PendingKeyBeforeConstructionIsConsumed) {

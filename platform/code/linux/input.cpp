@@ -20,6 +20,14 @@ INT_U8 key_map[32];
 
 static INT_U32 now_seconds() { return static_cast<INT_U32>(time(nullptr)); }
 
+static INT_U32 program_frame_depth = 0;
+
+void begin_program_frame() { ++program_frame_depth; }
+void end_program_frame() {
+  if (program_frame_depth > 0) --program_frame_depth;
+}
+bool in_program_frame() { return program_frame_depth > 0; }
+
 // ---------------------------------------------------------------- keyboard
 
 KEYBOARD::KEYBOARD() {
@@ -45,6 +53,7 @@ INT_S32 KEYBOARD::take_key() {
 
 INT_U8 KEYBOARD::pop_char() {
   KEYBOARD_STATE& k = keyboard_state;
+  k.chars_taken = 1;
   if (!k.queue || k.last_index < 0) return 0;
   INT_U8 c = k.queue[0];
   memmove(k.queue, k.queue + 1, static_cast<size_t>(k.last_index));
@@ -64,6 +73,24 @@ void KEYBOARD::char_event(INT_S32 code) {
   INT_U8 c = (code >= -128 && code <= 255) ? k.char_table[code & 0xFF] : static_cast<INT_U8>('?');
   k.last_char = c;
   if (k.queue && c != 0 && k.last_index < k.capacity - 1) k.queue[++k.last_index] = c;
+}
+
+void KEYBOARD::discard_chars() {
+  KEYBOARD_STATE& k = keyboard_state;
+  if (k.queue && k.last_index >= 0) memset(k.queue, 0, static_cast<size_t>(k.last_index) + 1);
+  k.last_index = -1;
+  k.chars_taken = 1;
+}
+
+bool KEYBOARD::queue_full() {
+  const KEYBOARD_STATE& k = keyboard_state;
+  return k.queue && k.last_index >= k.capacity - 1;
+}
+
+bool KEYBOARD::characters_taken() {
+  const bool taken = keyboard_state.chars_taken != 0;
+  keyboard_state.chars_taken = 0;
+  return taken;
 }
 
 void KEYBOARD::resize_queue(INT_S32 n) {

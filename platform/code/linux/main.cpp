@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "console.h"
 #include "fonts.h"
+#include "input.h"
 #include "joystick.h"
 #include "sound.h"
 #include "wm_globals.h"
@@ -23,12 +24,16 @@ int main(int argc, char** argv, char** envp) {
   init_fonts();
   start_installer(static_cast<INT_S16>(argc), argv);
 
+  begin_program_frame();
   INT_U8 go = update_installer();
+  end_program_frame();
   while (go) {
     consume_quit_signal();
     if (quit_requested) break;
     update_platform();
+    begin_program_frame();
     go = update_installer();
+    end_program_frame();
   }
 
   if (platform_shutdown_hook) platform_shutdown_hook();

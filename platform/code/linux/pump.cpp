@@ -47,6 +47,17 @@ static INT_U16 library_button(unsigned x_button) {
   }
 }
 
+// The character a key press types, Ctrl taken away (Ctrl+A types "a"); 0
+// for none, and Return types a line feed like keypad Enter.
+static INT_U8 typed_char(const XKeyEvent& event, KeySym* sym) {
+  XKeyEvent key = event;
+  key.state &= ~static_cast<unsigned>(ControlMask);
+  char text[1] = {0};
+  const int n = XLookupString(&key, text, 1, sym, nullptr);
+  const INT_U8 c = n > 0 ? static_cast<INT_U8>(text[0]) : 0;
+  return c == 13 ? 10 : c;
+}
+
 static Window root_window() { return RootWindow(x11.display, DefaultScreen(x11.display)); }
 
 void start_focus_tracking() {
@@ -104,13 +115,8 @@ bool handle_window_event(XEvent* event) {
   MOUSE_STATE& m = mouse_state;
   switch (event->type) {
     case KeyPress: {
-      XKeyEvent key = event->xkey;
-      key.state &= ~static_cast<unsigned>(ControlMask);
-      char text[1] = {0};
       KeySym sym = NoSymbol;
-      int n = XLookupString(&key, text, 1, &sym, nullptr);
-      INT_U8 c = n > 0 ? static_cast<INT_U8>(text[0]) : 0;
-      if (c == 13) c = 10;
+      const INT_U8 c = typed_char(event->xkey, &sym);
       KEYBOARD::key_down(classic_from_server_keycode(event->xkey.keycode));
       KEYBOARD::char_event(c);
       return true;
@@ -214,6 +220,48 @@ static bool answers_at_once(int type) {
   }
 }
 
+// How an event meets the widgets, which look at the input state once a
+// frame. A button's press or release, or a key that acts by its code
+// (arrows, Home, Delete, Return, Tab ...), is an edge: widgets see it only
+// by comparing the state with the frame before, or by the one last key code.
+// Each edge gets a frame of its own, so that a click whose press and release
+// arrive together is still a click, and a key code is never overwritten or
+// acted on ahead of characters typed before it. Characters queue in order.
+enum INPUT_STEP { STEP_OTHER, STEP_CHARACTER, STEP_EDGE };
+
+static INPUT_STEP input_step(const XEvent& event) {
+  switch (event.type) {
+    case ButtonPress:
+    case ButtonRelease:
+      return library_button(event.xbutton.button) ? STEP_EDGE : STEP_OTHER;  // the wheel counts
+    case KeyPress: {
+      KeySym sym = NoSymbol;
+      const INT_U8 c = typed_char(event.xkey, &sym);
+      // Modifiers are read from the key map with the key they modify.
+      if (IsModifierKey(sym)) return STEP_OTHER;
+      return c == '\b' || (c >= ' ' && c != 127) ? STEP_CHARACTER : STEP_EDGE;
+    }
+    default:
+      return STEP_OTHER;
+  }
+}
+
+// Anything but the keys and the pointer.
+static Bool is_window_event(Display*, XEvent* event, XPointer) {
+  switch (event->type) {
+    case KeyPress:
+    case KeyRelease:
+    case ButtonPress:
+    case ButtonRelease:
+    case MotionNotify:
+    case EnterNotify:
+    case LeaveNotify:
+      return False;
+    default:
+      return True;
+  }
+}
+
 // Events after which the held keys may differ from the last key map read.
 static bool changes_held_keys(int type) {
   return type == KeyPress || type == KeyRelease || type == FocusIn || type == KeymapNotify || type == EnterNotify;
@@ -243,11 +291,39 @@ void update_platform() {
     return;
   }
   bool input = false, keys_changed = false;
+  // Typed characters wait in the server's queue while the character queue
+  // is full and somebody reads it. Nobody reading, a full queue drops them:
+  // keys typed where nothing takes them must not hold up the rest.
+  const bool characters_read = KEYBOARD::characters_taken();
+  const bool nested = in_program_frame();
+  bool typed = false, held = false;
   XEvent event;
   // Asked once before each take: an empty queue then costs one read of the
   // connection, where the take alone reads it several times over.
   while (x11.display && XEventsQueued(x11.display, QueuedAfterFlush) > 0 &&
          XCheckIfEvent(x11.display, &event, accept_any_event, nullptr)) {
+    // What is put back stays first in the queue, for the next frame, which
+    // does not rest while it is there.
+    const INPUT_STEP step = input_step(event);
+    if ((step == STEP_EDGE && (typed || nested)) ||
+        (step == STEP_CHARACTER && characters_read && KEYBOARD::queue_full())) {
+      XPutBackEvent(x11.display, &event);
+      input = held = true;
+      break;
+    }
+    input = input || answers_at_once(event.type);
+    keys_changed = keys_changed || changes_held_keys(event.type);
+    handle_window_event(&event);
+    if (step == STEP_EDGE) {
+      held = XEventsQueued(x11.display, QueuedAlready) > 0;
+      break;
+    }
+    typed = typed || step == STEP_CHARACTER;
+  }
+  // The person's input keeps its order behind what waits; the window's own
+  // events (exposures, the clipboard, the close request, the focus) do not
+  // wait with it, so that a pump run through long work still repaints.
+  while (held && x11.display && XCheckIfEvent(x11.display, &event, is_window_event, nullptr)) {
     input = input || answers_at_once(event.type);
     keys_changed = keys_changed || changes_held_keys(event.type);
     handle_window_event(&event);

@@ -256,6 +256,9 @@ void WM_TEXT_EDIT::take_focus() {
   WM_SCREEN_OBJECT::take_focus();
   KEYBOARD::begin_text_entry();
   if (had_focus || wm_focus_object != this) return;
+  // Whatever the path to the focus (a click, Tab, a dialog opening): what
+  // was typed before it belongs to no box.
+  KEYBOARD::discard_chars();
   select_all();
   focus_text.set(text.text ? text.text : "");
 }

@@ -217,8 +217,7 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
         cursor = char_index_at(px);
         show();
       }
-      while (KEYBOARD::pop_char()) {
-      }
+      KEYBOARD::discard_chars();
     } else if (!left) {
       drag_x = -1;
     }
@@ -239,9 +238,15 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     const bool shift = wm_key_is_down(KEYCODE_SHIFT_LEFT) || wm_key_is_down(KEYCODE_SHIFT_RIGHT);
     const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
     handle_key(wm_last_key(), shift, ctrl, &result);
-    // A callback's action (a closing dialog), or the box's deletion, ends
-    // the pass.
-    if (!result && !watch.deleted()) handle_char(KEYBOARD::pop_char(), ctrl, &result);
+    // Every character typed since the last frame, in order: the frame pump
+    // gives a key that acts by its code a frame of its own, so none of these
+    // came before it. A callback's action (a closing dialog), or the box's
+    // deletion, ends the pass; what is left waits for the next.
+    while (!result && !watch.deleted()) {
+      const INT_U8 c = KEYBOARD::pop_char();
+      if (c == 0) break;
+      handle_char(c, ctrl, &result);
+    }
   }
   if (over && wm_page_manager) wm_page_manager->set_cursor_shape(kTextCursorShape);
   return result;
