@@ -144,8 +144,8 @@ class Demo {
   size_t next_ = 0;  // lines before this were taken already
 };
 
-// A frame drains every queued X event before widgets look, so a press and
-// its release stay apart for a few frames, as a person's do.
+// How long a click or key is held, as a person holds it; back-to-back
+// presses and releases have cases of their own.
 const useconds_t kHold = 150000;
 
 // Moves the pointer to the window's point and waits until it is there. A
