@@ -20,6 +20,7 @@
 #include "clipboard.h"
 #include "clock.h"
 #include "console.h"
+#include "desktop.h"
 #include "image.h"
 #include "input.h"
 #include "test_support.h"
@@ -336,7 +337,7 @@ TEST_F(PaceTest, AShapeAskedForEveryFrameLetsTheFramesRest) {
 // Work that blocks at once shows a waiting frame first: while the message
 // program is up, and while the clipboard's owner is asked, the window shows
 // the last frame asked for.
-TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheMessageBoxAndTheClipboardWait) {
+TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheMessageBoxTheDesktopsToolsAndTheClipboardWait) {
   pace_clock_source = fake_clock;
   fake_now += kFixedFrameIntervalUs;
   Display* d = probe->display();
@@ -349,27 +350,37 @@ TEST_F(PaceTest, AWaitingFrameIsShownBeforeTheMessageBoxAndTheClipboardWait) {
     return p;
   };
 
-  // A message program that waits, while it is up, for the test to let it go.
+  // A program that waits, while it is up, for the test to let it go: the
+  // message box, then the desktop's browser.
   const std::string dir = zt::make_temp_dir("box");
   const std::string box = dir + "/message";
   zt::write_text(box, "#!/bin/sh\n: > \"$0.up\"\nread go < \"$0.go\"\nexit 2\n");
   ASSERT_EQ(chmod(box.c_str(), 0755), 0);
   ASSERT_EQ(mkfifo((box + ".go").c_str(), 0600), 0);
   const char* const preferred = message_box_preferred_program;
+  const char* const browser = desktop_programs.browser;
   message_box_preferred_program = box.c_str();
-  present(kRed);
-  present(kBlue);
-  ASSERT_EQ(shown(), 0xFF0000u);
-  uint32_t while_up = 0;
-  std::thread reader([&] {
-    while (!zt::file_exists(box + ".up")) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    while_up = window_pixel();
-    zt::write_text(box + ".go", "go\n");
-  });
-  show_message_box("Title", "Text");
-  reader.join();
+  desktop_programs.browser = box.c_str();
+  const std::function<void()> blocking_calls[] = {[] { show_message_box("Title", "Text"); },
+                                                  [] { open_url("http://example.invalid/"); }};
+  for (const auto& call : blocking_calls) {
+    fake_now += kFixedFrameIntervalUs;
+    unlink((box + ".up").c_str());
+    present(kRed);
+    present(kBlue);
+    ASSERT_EQ(shown(), 0xFF0000u);
+    uint32_t while_up = 0;
+    std::thread reader([&] {
+      while (!zt::file_exists(box + ".up")) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      while_up = window_pixel();
+      zt::write_text(box + ".go", "go\n");
+    });
+    call();
+    reader.join();
+    EXPECT_EQ(while_up, 0x0000FFu);
+  }
   message_box_preferred_program = preferred;
-  EXPECT_EQ(while_up, 0x0000FFu);
+  desktop_programs.browser = browser;
 
   // A clipboard owner of another client reads the window when it is asked.
   Atom clipboard = XInternAtom(d, "CLIPBOARD", False);

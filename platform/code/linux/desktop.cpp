@@ -13,6 +13,7 @@
 
 #include "folder.h"
 #include "utilities.h"
+#include "window.h"
 
 DESKTOP_PROGRAMS desktop_programs = {
     "/usr/bin/xdg-desktop-menu", "/usr/bin/update-menus", "rm", "/usr/lib/menu",
@@ -121,6 +122,9 @@ std::string shell_arguments(const std::string& arguments) {
 }
 
 void run(const std::string& command) {
+  // The desktop's tools may take a while: the frame that says what is being
+  // made goes out before they run, not after.
+  present_pending_frame();
   int status = system(command.c_str());
   (void)status;  // the tools report their own failures
 }
