@@ -100,6 +100,17 @@ TEST_F(MenuInput, FirstLetterSearchWrapsStartsAfterTheFocusAndIgnoresCase) {
   EXPECT_EQ(focused_row(m), 0);
 }
 
+TEST_F(MenuInput, LettersTypedBeforeTheMenuOpenedSearchNothing) {
+  // Typed where nothing read them, and still queued when the menu opens.
+  KEYBOARD::char_event('c');
+  KEYBOARD::char_event('s');
+  WM_FLOATING_MENU* m = opened(0, -1, 0, {"Save", "open", "Sort", "close", "send"});
+  EXPECT_EQ(m->grid->keyboard_navigation, 0);
+  EXPECT_EQ(focused_row(m), -1);
+  type('o');
+  EXPECT_EQ(focused_row(m), 1);
+}
+
 TEST_F(MenuInput, TheLetterOfTheEntryUnderTheDownButtonThenReturnChoosesIt) {
   WM_FLOATING_MENU* m =
       opened(0, 99, 0, {"a0", "a1", "a2", "a3", "zebra", "a5", "a6", "a7"});

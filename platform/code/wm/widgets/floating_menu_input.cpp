@@ -203,7 +203,11 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   if (delete_pending) return WM_ACTION_DELETE;
   if (visible != was_visible) {
     was_visible = visible;
-    if (visible) close_key_latched = just_opened = 1;
+    if (visible) {
+      close_key_latched = just_opened = 1;
+      // Letters typed before the menu opened search nothing in it.
+      KEYBOARD::discard_chars();
+    }
   }
   if (!visible) return 0;
 
