@@ -2,7 +2,6 @@
 
 #include <sys/statfs.h>
 #include <sys/utsname.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,7 +15,6 @@
 #include "sockets.h"
 
 SYSTEM_INFO_SOURCES system_info_sources = {
-    "exit `grep ^processor /proc/cpuinfo |wc -l`",
     "/proc/cpuinfo",
     "/proc/meminfo",
 };
@@ -42,13 +40,6 @@ INT_S32 to_s32(long long value) {
                                                                  : static_cast<INT_S32>(value);
 }
 
-INT_S32 processor_count() {
-  int status = system(system_info_sources.processor_count_command);
-  if (status == -1 || !WIFEXITED(status)) return 1;
-  int code = WEXITSTATUS(status);
-  return code == 0 || code == 127 ? 1 : code;
-}
-
 // One line at a time, however long.
 template <typename F>
 void for_each_line(const char* path, F f) {
@@ -59,6 +50,16 @@ void for_each_line(const char* path, F f) {
   while (getline(&line, &size, file) >= 0) f(line);
   free(line);
   fclose(file);
+}
+
+// Counted in the process: a shell run through system() would ignore the
+// user's Ctrl-C while it runs, and its exit status holds only eight bits.
+// A file without "processor" lines leaves the count to the C library.
+INT_S32 processor_count() {
+  long long count = 0;
+  for_each_line(system_info_sources.cpuinfo_path, [&](const char* line) { count += begins_with(line, "processor"); });
+  if (count == 0) count = sysconf(_SC_NPROCESSORS_CONF);
+  return count < 1 ? 1 : to_s32(count);
 }
 
 void read_processors(SYSTEM_INFO* info) {
