@@ -20,17 +20,25 @@ namespace {
 
 const int kTerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM};
 
-// Ends the program as one without a window does.
-void end_start_up(int) {
+// While the start-up has opened no window but "Please Wait", nothing has
+// been done that the user must be asked about: the program ends as one
+// without a window does, also while a slow read holds the start-up. Once
+// another window is open the request waits for the question, as later on.
+void handle_start_up_signal(int signal_number) {
+  if (x11.window && x11.window != please_wait_window) {
+    handle_signal(signal_number);
+    return;
+  }
   remove_private_temp_folder();
   _exit(1);
 }
 
-void end_start_up_on_termination_signals() {
+void route_termination_signals_for_start_up() {
   for (int s : kTerminationSignals) {
     struct sigaction action = {};
-    action.sa_handler = end_start_up;
-    sigfillset(&action.sa_mask);
+    action.sa_handler = handle_start_up_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
     sigaction(s, &action, nullptr);
   }
 }
@@ -45,11 +53,7 @@ int main(int argc, char** argv, char** envp) {
   // already ends a program without a window.
   end_on_quit_signal_without_window();
   install_signal_handlers();
-  // Until the start-up has opened the first page window nothing has been
-  // installed, so there is nothing to ask the user about: a termination
-  // signal ends the program at once, also while the "Please Wait" window
-  // stands over a slow read.
-  end_start_up_on_termination_signals();
+  route_termination_signals_for_start_up();
   init_fonts();
   start_installer(static_cast<INT_S16>(argc), argv);
   install_signal_handlers();
