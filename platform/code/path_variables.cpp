@@ -185,6 +185,15 @@ static bool try_default(FOLDER* f, INT_U32 kind, INT_U8 create) {
   return f->set_platform_default(kind, base_path_set ? application_name : nullptr, create);
 }
 
+// The fallback of "$TEMP", "$APP/temp": made when asked for; else named when
+// it is a folder or still missing.
+static bool app_temp_folder(const char* path, INT_U8 create) {
+  if (create) return make_temp_folder(path);
+  struct stat st;
+  if (stat(path, &st) == 0) return S_ISDIR(st.st_mode);
+  return errno == ENOENT;
+}
+
 // Walks up from "$APP" until one of the sub-folder chains exists there.
 static bool search_up(FOLDER* f, const char* const* chains[], int chain_count) {
   FOLDER level(FOLDER::UNSET{});
@@ -267,10 +276,7 @@ bool FOLDER::resolve_variable(const char* name, INT_U8 create, const FOLDER* her
     app.resolve_variable("$APP", 0, nullptr, 0);
     *this = app;
     char temp[FOLDER_PATH_SIZE];
-    if (!join(temp, app.path, "temp")) return false;
-    struct stat st;
-    if (create ? !make_temp_folder(temp) : lstat(temp, &st) == 0 ? !S_ISDIR(st.st_mode) : errno != ENOENT)
-      return false;
+    if (!join(temp, app.path, "temp") || !app_temp_folder(temp, create)) return false;
     strcpy(path, temp);
     return true;
   }
