@@ -107,6 +107,28 @@ TEST(StartWithoutDisplay, ATerminationSignalEndsTheProgramBeforeAnyWindowAndLeav
   }
 }
 
+// A Ctrl-C while the processors are counted (behind a slow /proc: the
+// first read of "/proc/cpuinfo" by the program, or by a program it starts,
+// is held) ends the start-up: the count is read in the program, where the
+// signal is taken, not by a shell during which the program ignores it.
+TEST(StartWithoutDisplay, AnInterruptWhileTheProcessorsAreCountedEndsTheProgram) {
+  const std::string dir = zt::make_temp_dir("demo");
+  ASSERT_TRUE(make_demo_package(dir));
+  const std::string temp = std::string(getenv("HOME")) + "/tmp";
+  const std::string ready = dir + "/held";
+  const char* asan = getenv("ASAN_OPTIONS");
+  std::vector<std::string> args = {"-u", "DISPLAY", "LD_PRELOAD=" + kHoldLibrary, "ZORV_HOLD_AT_OPEN=/proc/cpuinfo",
+                                   "ZORV_HOLD_READS=1", "ZORV_HOLD_READY=" + ready,
+                                   "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"};
+  for (const std::string& a : {installer_path(), std::string("-x"), "$ROOT2" + dir + "/installer.xml"})
+    args.push_back(a);
+  ProgramRun run("/usr/bin/env", args);
+  ASSERT_EQ(wait_until_held(run, ready), "/proc/cpuinfo") << run.err();
+  run.signal(SIGINT);
+  EXPECT_EQ(run.wait_exit(10000), 1) << run.err();
+  EXPECT_EQ(files_below(temp), "");
+}
+
 // A package that is no regular file (a FIFO nobody writes would hold the
 // open for ever) is refused at once, with the line of every other refusal.
 TEST(StartWithoutDisplay, APackageThatIsNoRegularFileIsRefusedAtOnce) {
