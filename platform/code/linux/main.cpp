@@ -56,7 +56,7 @@ int main(int argc, char** argv, char** envp) {
   route_termination_signals_for_start_up();
   init_fonts();
   start_installer(static_cast<INT_S16>(argc), argv);
-  install_signal_handlers();
+  install_signal_handlers();  // from here on a request is a question
 
   INT_U8 go = update_installer();
   while (go) {
