@@ -42,17 +42,34 @@ const COLOUR kOpaqueBlack = 0xFF000000u;
 const char kNoDataTitle[] = "No installation data found!";
 const char kNoDataText[] = "Make sure you have got all required files.";
 
+const char kSmallScreenTitle[] = "The screen is too small!";
+
 // Without a window there is nothing to show and nobody to ask: one line on
-// the terminal, then the end with status 1.
+// the terminal, then the end with status 1. A screen too small for the
+// dialog is also told in the box "No installation data found!" uses, for a
+// user who started the program from a menu and sees no terminal.
 [[noreturn]] void end_without_window(const WINDOW_REQUEST& request) {
   const char* display = getenv("DISPLAY");
-  if (!display || !display[0])
+  INT_S16 screen_w = 0, screen_h = 0;
+  INT_S32 need_w = 0, need_h = 0;
+  get_window_room(&request, &need_w, &need_h);
+  if (!display || !display[0]) {
     fprintf(stderr, "%s: cannot open the display: DISPLAY is not set\n", program_invocation_short_name);
-  else if (!is_display_open())
+  } else if (!is_display_open()) {
     fprintf(stderr, "%s: cannot open the display \"%s\"\n", program_invocation_short_name, display);
-  else
-    fprintf(stderr, "%s: cannot open the display \"%s\": no window of %d x %d there\n",
-            program_invocation_short_name, display, request.width, request.height);
+  } else if (get_desktop_size(&screen_w, &screen_h) && (screen_w < need_w || screen_h < need_h)) {
+    char text[160];
+    snprintf(text, sizeof text, "The installer needs a screen of at least %d x %d pixels; this one has %d x %d.",
+             static_cast<int>(need_w), static_cast<int>(need_h), screen_w, screen_h);
+    fprintf(stderr, "%s: the screen \"%s\" is too small: %d x %d pixels needed, %d x %d there\n",
+            program_invocation_short_name, display, static_cast<int>(need_w), static_cast<int>(need_h), screen_w,
+            screen_h);
+    fflush(stderr);
+    show_message_box(kSmallScreenTitle, text);
+  } else {
+    fprintf(stderr, "%s: cannot open a window of %d x %d on the display \"%s\"\n", program_invocation_short_name,
+            request.width, request.height, display);
+  }
   DATABASE& db = installer_database;
   delete db.package;
   db.package = nullptr;

@@ -18,7 +18,7 @@ bool copy_path(char* out, const char* text);
 const char* home();
 // path equals HOME, ignoring one trailing '/' on either side.
 bool is_home(const char* path);
-// The "$TEMP" folder (created when missing).
+// The "$TEMP" folder, which need not exist yet.
 void temp_folder(FOLDER* out);
 // Name part of the running executable (empty text when unknown).
 bool executable_path(char* out);
@@ -29,6 +29,18 @@ void remove_tree(const char* path);
 // Removes the stand-in for the shared temporary folder that this process
 // made, if any (safe in a signal handler).
 void remove_temp_stand_in();
+// The folder the default "$TEMP" (kind 6) is or would be once made: a
+// resolution that only names it makes nothing.
+bool planned_temp_default(FOLDER* f, const char* name);
+// Makes a "$TEMP" folder (one level) unless it exists; one made is removed
+// by remove_empty_temp_folders when it is still empty.
+bool make_temp_folder(const char* path);
+// The folders made for "$TEMP" at path and above it stay at exit (the shared
+// root of the private folders, which other runs may be using).
+void keep_temp_folder(const char* path);
+// Removes the folders this process made for "$TEMP" that are empty (safe in
+// a signal handler).
+void remove_empty_temp_folders();
 
 // Termination signals wait while this lives, so their handler never sees a
 // folder made but not yet recorded.

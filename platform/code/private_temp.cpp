@@ -1,5 +1,6 @@
 // The process's private folder inside "$TEMP": files with fixed names (the
 // unpacked fonts, documents) go there, never straight into the shared folder.
+// Its removal also takes away the empty folders made for "$TEMP".
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -97,6 +98,8 @@ bool get_private_temp_folder(FOLDER* out) {
   if (!t.path[0]) {
     FOLDER temp;
     temp.set("$TEMP", 1);
+    // Other runs of the same name share it: it may stay, empty, at exit.
+    keep_temp_folder(temp.path);
     char pattern[FOLDER_PATH_SIZE];
     const int n = snprintf(pattern, sizeof pattern, "%s/zorv-%d-XXXXXX",
                            temp.native_path_text(nullptr), static_cast<int>(getpid()));
@@ -128,5 +131,6 @@ void remove_private_temp_folder() {
   PRIVATE_TEMP& t = private_temp;
   if (t.path[0] && t.owner == getpid()) remove_tree(t.path);
   t.path[0] = 0;
+  remove_empty_temp_folders();
   remove_temp_stand_in();
 }

@@ -50,9 +50,8 @@ void free_system_info(SYSTEM_INFO* info);
 
 // Where the information comes from; tests point these elsewhere.
 struct SYSTEM_INFO_SOURCES {
-  const char* processor_count_command;  // its exit status is the count
-  const char* cpuinfo_path;             // "/proc/cpuinfo"
-  const char* meminfo_path;             // "/proc/meminfo"
+  const char* cpuinfo_path;  // "/proc/cpuinfo"; its "processor" lines are the count
+  const char* meminfo_path;  // "/proc/meminfo"
 };
 extern SYSTEM_INFO_SOURCES system_info_sources;
 

@@ -43,6 +43,11 @@ void set_window_title(const char* text, INT_U16 display);
 void release_input_grabs();
 // Closes the display connection when it is open.
 void close_display();
+// The desktop's size; false while no display is open.
+bool get_desktop_size(INT_S16* width, INT_S16* height);
+// The least room a window of the request takes on the desktop: its minimum
+// size with the frame of a decorated window.
+void get_window_room(const WINDOW_REQUEST* request, INT_S32* width, INT_S32* height);
 
 bool create_gl_context();
 void release_gl_context();

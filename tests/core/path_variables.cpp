@@ -76,14 +76,60 @@ TEST_F(Probe, DataSearchStopsAtTheTemporaryFolder) {
 }
 
 TEST_F(Probe, TempFolder) {
-  // Without <home>/tmp: a private folder below the shared one, created.
+  // Without <home>/tmp: a private folder below the shared one, named and not
+  // made by a resolution that only names it.
   EXPECT_EQ("1 " + shared + "/path_probe\n", set("$TEMP"));
-  EXPECT_TRUE(ft::is_dir(shared + "/path_probe"));
-  struct stat st;
-  ASSERT_EQ(0, stat((shared + "/path_probe").c_str(), &st));
-  EXPECT_EQ(0u, st.st_mode & 077);
+  EXPECT_FALSE(ft::is_dir(shared + "/path_probe"));
   mkdirs(h + "/tmp");
   EXPECT_EQ("1 " + h + "/tmp/path_probe\n", set("$temp"));
+  EXPECT_FALSE(ft::is_dir(h + "/tmp/path_probe"));
+}
+
+// What a run leaves in the temporary roots (the shared one and <home>/tmp).
+std::string left_in(const std::string& dir) {
+  std::string out;
+  zt::sh("cd '" + dir + "' && find . -mindepth 1 | sort", &out);
+  return out;
+}
+
+// "$TEMP" is made only when something is to be made in it, and what a run
+// made there goes at its end while empty: resolving it, tracing it, going up
+// to it or naming it under the installation's own name leaves nothing.
+TEST_F(Probe, ARunMakesTheTemporaryFolderOnlyToWriteAndLeavesNothingEmpty) {
+  mkdirs(h + "/inst/data");
+  struct Case {
+    const char* what;
+    std::vector<std::string> commands;
+    std::string printed;
+  } cases[] = {
+      {"named, traced and named again under another name",
+       {"fonts-ready", "set", "$TEMP", "set", "$TEMP/x", "base", app, "Demo App", "set", "$TEMP", "reset-base",
+        "set", "$TEMP"},
+       "1 " + shared + "/path_probe\n0 " + shared + "/path_probe\n1 " + shared + "/Demo App\n1 " + shared +
+           "/path_probe\n"},
+      {"made to be written", {"create", "$TEMP/x/y"}, "1 " + shared + "/path_probe/x/y\n"},
+      {"made under the installation's name", {"base", app, "Demo App", "make", "$TEMP"}, "1 " + shared + "/Demo App\n"},
+      {"made in the program's folder for an override without a name",
+       {"base", app, "", "set", "$TEMP", "create", "$TEMP/x"}, "1 " + app + "/temp\n1 " + app + "/temp/x\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int status = -1;
+    EXPECT_EQ(c.printed, run(c.commands, &status));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(left_in(shared), "");
+    EXPECT_FALSE(ft::is_dir(app + "/temp"));
+  }
+  // Below <home>/tmp alike.
+  mkdirs(h + "/tmp");
+  EXPECT_EQ("1 " + h + "/tmp/path_probe/x\n", run({"set", "$TEMP", "create", "$TEMP/x"}).substr(
+                                                  ("1 " + h + "/tmp/path_probe\n").size()));
+  EXPECT_EQ(left_in(h + "/tmp"), "");
+  // A folder that was there before stays with what it holds; only what the
+  // run made goes.
+  mkdirs(h + "/tmp/path_probe/kept");
+  EXPECT_EQ("1 " + h + "/tmp/path_probe/x/y\n", run({"create", "$TEMP/x/y"}));
+  EXPECT_EQ(left_in(h + "/tmp"), "./path_probe\n./path_probe/kept\n");
 }
 
 TEST_F(Probe, SharedTempFolderThatIsNotPrivateIsRefused) {
@@ -109,7 +155,7 @@ TEST_F(Probe, SharedTempFolderThatIsNotPrivateIsRefused) {
     system(("rm -rf '" + shared + "/path_probe' '" + own + "' '" + app + "/temp'").c_str());
     ASSERT_EQ(0, system(c.setup.c_str()));
     EXPECT_EQ("1 " + own + "\n", set("$TEMP")) << c.what;
-    EXPECT_TRUE(ft::is_dir(own));
+    EXPECT_FALSE(ft::is_dir(own)) << c.what << ": named, not made";
     EXPECT_FALSE(ft::is_dir(app + "/temp"));
     system(("rm -rf '" + own + "' && ln -s '" + planted + "' '" + own + "'").c_str());
     const std::string stand_in = set("$TEMP");

@@ -79,4 +79,27 @@ TEST(PrivateTempFolder, ANormalExitRemovesIt) {
   EXPECT_NE(lstat(child.c_str(), &st), 0) << child;
 }
 
+// "$TEMP" folders a run made go at its end when they are empty; one that
+// holds something stays, and so does the root of the private folders, which
+// another run of the same name may be using.
+TEST(PrivateTempFolder, AtTheEndOnlyTheEmptyTemporaryFoldersOfTheRunGo) {
+  const std::string temp_root = std::string(getenv("HOME")) + "/tmp";
+  zt::ChildResult r = zt::run_in_child([] {
+    FOLDER base;
+    set_base_path(&base, "Run Name");
+    FOLDER mine;
+    if (!get_private_temp_folder(&mine)) return;
+    zt::write_text(std::string(mine.path) + "/font.ttf", "x");
+    set_base_path(&base, "Other Name");
+    FOLDER written(FOLDER::UNSET{}), empty(FOLDER::UNSET{});
+    if (!written.set("$TEMP/a", 1) || !empty.set("$TEMP/b/c", 1)) return;
+    zt::write_text(std::string(written.path) + "/file.txt", "y");
+    exit(0);
+  });
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string left;
+  zt::sh("cd '" + temp_root + "' && find . -mindepth 1 -path './test_core_*' -prune -o -print | sort", &left);
+  EXPECT_EQ(left, "./Other Name\n./Other Name/a\n./Other Name/a/file.txt\n./Run Name\n");
+}
+
 }  // namespace

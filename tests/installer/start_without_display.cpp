@@ -1,8 +1,9 @@
 // The installer program where no window can be opened: without a display it
-// says so in one line and ends with status 1; a termination signal ends it
-// while no window is open; a package it cannot use, or a shared temporary
-// folder others hold, does not hold it. Run as a user starts it over ssh or
-// from a service.
+// says so in one line and ends with status 1, on a screen too small for its
+// dialog also in a message box; a termination signal ends it while no page
+// window is open; a package it cannot use, or a shared temporary folder
+// others hold, does not hold it. Run as a user starts it over ssh, from a
+// service or from a menu.
 #include <sys/stat.h>
 
 #include "x_program.h"
@@ -106,6 +107,28 @@ TEST(StartWithoutDisplay, ATerminationSignalEndsTheProgramBeforeAnyWindowAndLeav
   }
 }
 
+// A Ctrl-C while the processors are counted (behind a slow /proc: the
+// first read of "/proc/cpuinfo" by the program, or by a program it starts,
+// is held) ends the start-up: the count is read in the program, where the
+// signal is taken, not by a shell during which the program ignores it.
+TEST(StartWithoutDisplay, AnInterruptWhileTheProcessorsAreCountedEndsTheProgram) {
+  const std::string dir = zt::make_temp_dir("demo");
+  ASSERT_TRUE(make_demo_package(dir));
+  const std::string temp = std::string(getenv("HOME")) + "/tmp";
+  const std::string ready = dir + "/held";
+  const char* asan = getenv("ASAN_OPTIONS");
+  std::vector<std::string> args = {"-u", "DISPLAY", "LD_PRELOAD=" + kHoldLibrary, "ZORV_HOLD_AT_OPEN=/proc/cpuinfo",
+                                   "ZORV_HOLD_READS=1", "ZORV_HOLD_READY=" + ready,
+                                   "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"};
+  for (const std::string& a : {installer_path(), std::string("-x"), "$ROOT2" + dir + "/installer.xml"})
+    args.push_back(a);
+  ProgramRun run("/usr/bin/env", args);
+  ASSERT_EQ(wait_until_held(run, ready), "/proc/cpuinfo") << run.err();
+  run.signal(SIGINT);
+  EXPECT_EQ(run.wait_exit(10000), 1) << run.err();
+  EXPECT_EQ(files_below(temp), "");
+}
+
 // A package that is no regular file (a FIFO nobody writes would hold the
 // open for ever) is refused at once, with the line of every other refusal.
 TEST(StartWithoutDisplay, APackageThatIsNoRegularFileIsRefusedAtOnce) {
@@ -117,6 +140,75 @@ TEST(StartWithoutDisplay, APackageThatIsNoRegularFileIsRefusedAtOnce) {
     ProgramRun run("/usr/bin/env", {"-u", "DISPLAY", installer_path(), "-x", "$ROOT2" + dir + "/installer.xml"});
     EXPECT_EQ(run.wait_exit(10000), 255) << "still waiting in the open";
     EXPECT_EQ(run.err(), "installer: no installation data: " + dir + "/installer.pkg: it is no regular file\n");
+  }
+}
+
+// ---- a display where the first page window cannot open or has not opened yet ----
+
+// The demonstration's dialog is 700 x 460; its window takes 10 more pixels of
+// width and 30 of height for the frame. On a screen with less room the user,
+// who may have started the program from a menu, is told in a box why nothing
+// comes, and the terminal gets the same in one line.
+TEST(StartOnASmallScreen, SaysTheSizeNeededAndTheScreensSizeInOneLineAndInTheBox) {
+  const std::string dir = zt::make_temp_dir("demo");
+  ASSERT_TRUE(make_demo_package(dir));
+  const std::string temp = std::string(getenv("HOME")) + "/tmp";
+  const int sizes[][2] = {{640, 480}, {709, 600}, {800, 489}};
+  for (const auto& size : sizes) {
+    const std::string screen = std::to_string(size[0]) + " x " + std::to_string(size[1]);
+    SCOPED_TRACE(screen);
+    auto server = zt::start_checked_xvfb(size[0], size[1], 24);
+    ASSERT_TRUE(server);
+    zt::clear_message_box_calls();
+    ProgramRun run(installer_path(), {"-x", "$ROOT2" + dir + "/installer.xml"});
+    EXPECT_EQ(run.wait_exit(20000), 1) << run.err();
+    EXPECT_EQ(run.err(), "installer: the screen \"" + server->display() + "\" is too small: 710 x 490 pixels needed, " +
+                             screen + " there\n");
+    EXPECT_EQ(run.out(), "");
+    EXPECT_EQ(zt::message_box_calls(),
+              (std::vector<std::vector<std::string>>{
+                  {"-buttons", "OK:2", "The screen is too small!:", "",
+                   "The installer needs a screen of at least 710 x 490 pixels; this one has " + screen + "."}}));
+    EXPECT_EQ(files_below(temp), "") << "the unpacked fonts are gone";
+  }
+  // Of the runs (the package maker's too) only the shared roots of their
+  // private folders stay, empty.
+  std::string left;
+  zt::sh("cd " + quoted(temp) + " && find . -mindepth 1 | sort", &left);
+  EXPECT_EQ(left, "./installer\n./make_demo_package\n");
+}
+
+// Until the first page window opens nothing has been installed: a start-up
+// held by a slow medium while only the "Please Wait" window stands ends on
+// a termination signal as one without a window, without asking, and leaves
+// nothing in the temporary folder.
+TEST(StartBeforeTheFirstPage, ATerminationSignalUnderThePleaseWaitWindowEndsTheProgram) {
+  auto server = zt::start_checked_xvfb(1024, 768, 24);
+  ASSERT_TRUE(server);
+  const std::string dir = zt::make_temp_dir("demo");
+  ASSERT_TRUE(make_demo_package(dir));
+  const std::string temp = std::string(getenv("HOME")) + "/tmp";
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(sig);
+    zt::clear_message_box_calls();
+    const std::string ready = dir + "/held-" + std::to_string(sig);
+    std::vector<std::string> args = held_at_private_folder(ready);
+    for (const std::string& a : {installer_path(), std::string("-x"), "$ROOT2" + dir + "/installer.xml"})
+      args.push_back(a);
+    ProgramRun run("/usr/bin/env", args);
+    const std::string held = wait_until_held(run, ready);
+    ASSERT_NE(held, "") << run.err();
+    const std::string own = folder_of(held);
+    zt::XProbe probe;
+    ASSERT_TRUE(probe.ok());
+    ASSERT_EQ(probe.find_windows("Please Wait").size(), 1u) << "the start-up is held under its window";
+    run.signal(sig);
+    EXPECT_EQ(run.wait_exit(10000), 1) << run.err();
+    EXPECT_TRUE(zt::message_box_calls().empty());
+    struct stat st;
+    EXPECT_NE(lstat(own.c_str(), &st), 0) << own << " is left behind";
+    EXPECT_EQ(files_below(temp), "");
+    EXPECT_TRUE(probe.find_windows("Please Wait").empty());
   }
 }
 

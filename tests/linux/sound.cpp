@@ -1,9 +1,14 @@
 #include "sound.h"
 
+#include <dirent.h>
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -213,6 +218,56 @@ TEST_F(Sound, MissingDeviceEndsTheThread) {
   FOLDER folder;
   snprintf(folder.path, sizeof folder.path, "%s", dir.c_str());
   EXPECT_TRUE(eventually([&] { return play_sound_file(&sound, 0, &folder, "a.wav", 50, 0, 1) == -1; }));
+}
+
+// The threads of this process, by id.
+std::set<std::string> task_ids() {
+  std::set<std::string> ids;
+  if (DIR* d = opendir("/proc/self/task")) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') ids.insert(e->d_name);
+    closedir(d);
+  }
+  return ids;
+}
+
+// The signals a thread blocks, from its status ("SigBlk:" in hex).
+unsigned long long blocked_signals(const std::string& tid) {
+  std::ifstream status("/proc/self/task/" + tid + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
+  return 0;
+}
+
+// A termination signal is always taken by the thread that created the
+// handle, never by the mixing thread: it blocks them from its start.
+TEST_F(Sound, TheMixingThreadNeverTakesATerminationSignal) {
+  const std::set<std::string> before = task_ids();
+  SOUND sound(2);
+  std::set<std::string> added;
+  ASSERT_TRUE(eventually([&] {
+    added.clear();
+    for (const std::string& id : task_ids())
+      if (!before.count(id)) added.insert(id);
+    return !added.empty();
+  }));
+  ASSERT_EQ(added.size(), 1u);
+  // A thread blocks every signal while it starts: the mask is read once it
+  // has mixed a sound.
+  std::string dir = zt::make_temp_dir("snd");
+  zt::write_bytes(dir + "/a.wav", wav(2, 44100, 16, Bytes(64, 1)));
+  FOLDER folder;
+  snprintf(folder.path, sizeof folder.path, "%s", dir.c_str());
+  ASSERT_EQ(play_sound_file(&sound, 0, &folder, "a.wav", 50, 0, 0), 0);
+  ASSERT_TRUE(eventually([&] { return !is_sound_playing(&sound, 0); }));
+  const unsigned long long mask = blocked_signals(*added.begin());
+  for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM}) EXPECT_TRUE(mask >> (sig - 1) & 1) << sig;
+  // The creating thread's own mask is as it was.
+  sigset_t mine;
+  pthread_sigmask(SIG_SETMASK, nullptr, &mine);
+  EXPECT_FALSE(sigismember(&mine, SIGINT));
+  EXPECT_FALSE(sigismember(&mine, SIGTERM));
 }
 
 TEST(SoundIdle, NothingRunsWithoutAHandle) {

@@ -1,5 +1,8 @@
 #include "system_info.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -10,6 +13,7 @@
 
 #include <fstream>
 #include <string>
+#include <thread>
 #include <type_traits>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -58,8 +62,13 @@ class SystemInfo : public ::testing::Test {
     free_system_info(&info);
     system_info_sources = saved;
   }
-  void use_fixtures(const char* command) {
-    system_info_sources = {command, cpuinfo.c_str(), meminfo.c_str()};
+  void use_fixtures() { system_info_sources = {cpuinfo.c_str(), meminfo.c_str()}; }
+  // A cpuinfo of n bare processor blocks.
+  void use_processors(int n) {
+    std::string text;
+    for (int i = 0; i < n; i++) text += "processor\t: " + std::to_string(i) + "\ncpu MHz\t: 100\n\n";
+    zt::write_text(cpuinfo, text);
+    use_fixtures();
   }
   std::string dir, cpuinfo, meminfo, js;
   SYSTEM_INFO_SOURCES saved = system_info_sources;
@@ -67,7 +76,7 @@ class SystemInfo : public ::testing::Test {
 };
 
 TEST_F(SystemInfo, FromFixtures) {
-  use_fixtures("exit 4");
+  use_fixtures();
   read_system_info(&info);
   ASSERT_EQ(info.processor_count, 4);
   EXPECT_EQ(std::vector<INT_S32>(info.processor_mhz, info.processor_mhz + 4),
@@ -85,7 +94,7 @@ TEST_F(SystemInfo, FromFixtures) {
 }
 
 TEST_F(SystemInfo, SwapCountsWithTheMemory) {
-  use_fixtures("exit 1");
+  use_fixtures();
   zt::write_text(meminfo, "SwapFree:   512000 kB\nMemFree: 1024000 kB\nSwapTotal:\t1536000 kB\n"
                           "MemTotal: 4096000 kB\n");
   read_system_info(&info);
@@ -95,35 +104,78 @@ TEST_F(SystemInfo, SwapCountsWithTheMemory) {
   EXPECT_EQ(info.memory_swap_free, 1500);
 }
 
-TEST_F(SystemInfo, FailingCountCommandGivesOneProcessor) {
-  // The file still has four blocks: only the first has a place.
-  for (const char* command : {"exit 0", "exit 127", "kill -9 $$"}) {
-    SCOPED_TRACE(command);
-    use_fixtures(command);
+// The count is the file's "processor" lines, however many; a file without
+// any leaves it to the C library's count of this machine.
+TEST_F(SystemInfo, ProcessorsAreTheProcessorLinesOfTheFile) {
+  const INT_S32 machine = static_cast<INT_S32>(sysconf(_SC_NPROCESSORS_CONF));
+  ASSERT_GE(machine, 1);
+  struct Case {
+    const char* what;
+    std::string text;
+    INT_S32 count;
+  } cases[] = {
+      {"four blocks", kCpuInfo, 4},
+      {"one block", "processor\t: 0\n", 1},
+      {"no processor line", "vendor_id\t: GenuineIntel\ncpu MHz\t: 800\n", machine},
+      {"an empty file", "", machine},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    zt::write_text(cpuinfo, c.text);
+    use_fixtures();
     read_system_info(&info);
-    ASSERT_EQ(info.processor_count, 1);
-    EXPECT_EQ(info.processor_mhz[0], 2400);
+    EXPECT_EQ(info.processor_count, c.count);
   }
-  use_fixtures("exit 2");
+  // More than an exit status holds.
+  use_processors(300);
   read_system_info(&info);
-  ASSERT_EQ(info.processor_count, 2);
-  EXPECT_EQ(info.processor_mhz[1], 1800);
+  ASSERT_EQ(info.processor_count, 300);
+  EXPECT_EQ(info.processor_mhz[299], 100);
 }
 
-TEST_F(SystemInfo, MissingFilesLeaveZeros) {
-  system_info_sources = {"exit 3", "/nonexistent/cpuinfo", "/nonexistent/meminfo"};
+namespace received {
+volatile sig_atomic_t interrupts = 0;
+void count_interrupt(int) { interrupts = interrupts + 1; }
+}  // namespace received
+
+// A Ctrl-C that arrives while the processors are counted reaches the
+// program's handler (a shell run for the count would make the process
+// ignore it). The count's file is a FIFO the test writes, so the signal is
+// sent while the count reads, not at a guessed moment.
+TEST_F(SystemInfo, AnInterruptWhileTheProcessorsAreCountedIsTaken) {
+  const std::string fifo = dir + "/cpuinfo-fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  system_info_sources = {fifo.c_str(), meminfo.c_str()};
+  struct sigaction action = {}, previous = {};
+  action.sa_handler = received::count_interrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ASSERT_EQ(sigaction(SIGINT, &action, &previous), 0);
+  received::interrupts = 0;
+  bool taken_while_counting = false;
+  std::thread writer([&] {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);  // waits for the reader
+    if (fd < 0) return;
+    kill(getpid(), SIGINT);
+    for (int waited = 0; waited < 5000 && !received::interrupts; waited++) usleep(1000);
+    taken_while_counting = received::interrupts == 1;
+    const std::string text = "processor\t: 0\nprocessor\t: 1\nprocessor\t: 2\n";
+    ssize_t written = write(fd, text.data(), text.size());
+    (void)written;
+    close(fd);
+  });
   read_system_info(&info);
-  ASSERT_EQ(info.processor_count, 3);
-  for (int i = 0; i < 3; i++) EXPECT_EQ(info.processor_mhz[i], 0);
-  EXPECT_EQ(info.vendor, 0);
-  EXPECT_EQ(info.memory_total, 0);
-  EXPECT_EQ(info.memory_swap_free, 0);
+  writer.join();
+  sigaction(SIGINT, &previous, nullptr);
+  EXPECT_TRUE(taken_while_counting);
+  EXPECT_EQ(received::interrupts, 1);
+  EXPECT_EQ(info.processor_count, 3);
 }
 
 TEST_F(SystemInfo, DroppedRecordReleasesItsArrays) {
   EXPECT_FALSE(std::is_copy_constructible_v<SYSTEM_INFO>);
   EXPECT_FALSE(std::is_copy_assignable_v<SYSTEM_INFO>);
-  use_fixtures("exit 250");  // a kilobyte of clock entries per record
+  use_processors(250);  // a kilobyte of clock entries per record
   { SYSTEM_INFO warm; read_system_info(&warm); }
   const size_t before = allocated_bytes();
   for (int i = 0; i < 8; i++) {
@@ -151,9 +203,7 @@ TEST_F(SystemInfo, AgreesWithThisMachine) {
   std::string line;
   int processors = 0;
   while (std::getline(cpu, line)) processors += line.rfind("processor", 0) == 0;
-  // The count travels as a shell exit status: eight bits, and 0 reads as 1.
-  const int by_status = processors % 256;
-  EXPECT_EQ(info.processor_count, by_status > 0 ? by_status : 1);
+  EXPECT_EQ(info.processor_count, processors > 0 ? processors : sysconf(_SC_NPROCESSORS_CONF));
 
   char host[256] = {0};
   gethostname(host, sizeof host - 1);

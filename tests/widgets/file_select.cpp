@@ -41,7 +41,7 @@ class FileSelect : public DialogTest {
     screen->font_width = screen->font_height = kFontSize;
     wm_dialog_effects = kNoEffects;
     KEYBOARD::resize_queue(10);
-    ASSERT_TRUE(temp.set("$TEMP"));
+    ASSERT_TRUE(temp.set("$TEMP", 1));  // made for the fixture written into it
     fixture_name = "fsel_" + std::to_string(getpid());
     fixture = temp;
     ASSERT_TRUE(fixture.enter(fixture_name.c_str(), 1));

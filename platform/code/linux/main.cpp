@@ -1,9 +1,13 @@
 // The program entry. Only main lives here, so that programs with a main of
 // their own (tests, tools) never pull it in.
+#include <signal.h>
+#include <unistd.h>
+
 #include "app.h"
 #include "clipboard.h"
 #include "clock.h"
 #include "console.h"
+#include "folder.h"
 #include "fonts.h"
 #include "input.h"
 #include "joystick.h"
@@ -13,6 +17,35 @@
 #include "window.h"
 #include "x11_platform.h"
 
+namespace {
+
+const int kTerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM};
+
+// While the start-up has opened no window but "Please Wait", nothing has
+// been done that the user must be asked about: the program ends as one
+// without a window does, also while a slow read holds the start-up. Once
+// another window is open the request waits for the question, as later on.
+void handle_start_up_signal(int signal_number) {
+  if (x11.window && x11.window != please_wait_window) {
+    handle_signal(signal_number);
+    return;
+  }
+  remove_private_temp_folder();
+  _exit(1);
+}
+
+void route_termination_signals_for_start_up() {
+  for (int s : kTerminationSignals) {
+    struct sigaction action = {};
+    action.sa_handler = handle_start_up_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(s, &action, nullptr);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv, char** envp) {
   install_x_error_handler();
   program_argv = argv;
@@ -21,8 +54,10 @@ int main(int argc, char** argv, char** envp) {
   // already ends a program without a window.
   end_on_quit_signal_without_window();
   install_signal_handlers();
+  route_termination_signals_for_start_up();
   init_fonts();
   start_installer(static_cast<INT_S16>(argc), argv);
+  install_signal_handlers();  // from here on a request is a question
 
   begin_program_frame();
   INT_U8 go = update_installer();

@@ -1,6 +1,8 @@
 #include "sound.h"
 
 #include <alsa/asoundlib.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -258,7 +260,15 @@ void start_sound(INT_S16 count) {
   // Running from the start, so that a sound played at once is not refused
   // before the thread got its turn; the thread clears it when it ends.
   s.running = true;
+  // The thread inherits the mask: it never takes a termination signal, so
+  // the main thread always does, where the handler may end the program or
+  // ask the user.
+  sigset_t termination, previous;
+  sigemptyset(&termination);
+  for (int signal_number : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM}) sigaddset(&termination, signal_number);
+  pthread_sigmask(SIG_BLOCK, &termination, &previous);
   s.thread = std::thread(run_sound_thread);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 INT_S16 get_sound_channel_count(SOUND* sound) { return sound ? sound->channels : 0; }

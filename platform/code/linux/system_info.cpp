@@ -2,13 +2,14 @@
 
 #include <sys/statfs.h>
 #include <sys/utsname.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "folder.h"
 #include "input.h"
@@ -16,7 +17,6 @@
 #include "sockets.h"
 
 SYSTEM_INFO_SOURCES system_info_sources = {
-    "exit `grep ^processor /proc/cpuinfo |wc -l`",
     "/proc/cpuinfo",
     "/proc/meminfo",
 };
@@ -42,13 +42,6 @@ INT_S32 to_s32(long long value) {
                                                                  : static_cast<INT_S32>(value);
 }
 
-INT_S32 processor_count() {
-  int status = system(system_info_sources.processor_count_command);
-  if (status == -1 || !WIFEXITED(status)) return 1;
-  int code = WEXITSTATUS(status);
-  return code == 0 || code == 127 ? 1 : code;
-}
-
 // One line at a time, however long.
 template <typename F>
 void for_each_line(const char* path, F f) {
@@ -61,22 +54,32 @@ void for_each_line(const char* path, F f) {
   fclose(file);
 }
 
+// One read of the cpuinfo file gives the count ("processor" lines) and each
+// processor's clock. Counted in the process: a shell run through system()
+// would make the program ignore the user's Ctrl-C while it runs, and its
+// exit status holds only eight bits. A file without "processor" lines
+// leaves the count to the C library.
 void read_processors(SYSTEM_INFO* info) {
-  INT_S32 index = -1;
+  std::vector<INT_S32> clocks;
+  info->vendor = 0;
   for_each_line(system_info_sources.cpuinfo_path, [&](const char* line) {
     if (begins_with(line, "processor")) {
-      index++;
-      // The count came from elsewhere: entries beyond it have no place.
-      if (index < info->processor_count) info->processor_mhz[index] = 0;
+      clocks.push_back(0);
     } else if (begins_with(line, "vendor_id")) {
       if (strstr(line, "Intel"))
         info->vendor = 2;
       else if (strstr(line, "AMD"))
         info->vendor = 1;
     } else if (long long mhz; labelled_number(line, "cpu MHz", &mhz)) {
-      if (index >= 0 && index < info->processor_count) info->processor_mhz[index] = to_s32(mhz);
+      if (!clocks.empty()) clocks.back() = to_s32(mhz);
     }
   });
+  long long count = static_cast<long long>(clocks.size());
+  if (count == 0) count = sysconf(_SC_NPROCESSORS_CONF);
+  info->processor_count = count < 1 ? 1 : to_s32(count);
+  info->processor_mhz = new INT_S32[info->processor_count]();
+  std::copy(clocks.begin(), clocks.begin() + std::min<size_t>(clocks.size(), info->processor_count),
+            info->processor_mhz);
 }
 
 void read_memory(SYSTEM_INFO* info) {
@@ -136,9 +139,6 @@ void read_system_info(SYSTEM_INFO* info) {
     info->host_name[0] = '\0';
   }
 
-  info->processor_count = processor_count();
-  info->processor_mhz = new INT_S32[info->processor_count]();
-  info->vendor = 0;
   read_processors(info);
   info->reserved = 0;
   read_memory(info);

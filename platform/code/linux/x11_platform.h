@@ -58,6 +58,8 @@ struct X11_PLATFORM {
 };
 
 extern X11_PLATFORM x11;
+// The window show_please_wait opened last (read by signal handlers).
+extern volatile Window please_wait_window;
 
 // At most one frame, and one key map read without a key event, per 16 ms: a
 // fixed interval near a common refresh, not the display's own.
