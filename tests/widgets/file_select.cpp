@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -281,6 +283,23 @@ TEST_F(FileSelect, DrivesViewFromAMountTable) {
   EXPECT_EQ(std::string(s->folder.path), path("a"));
   EXPECT_EQ(s->ok_button->enabled, 1);
   mount_table_path = "/proc/mounts";
+}
+
+TEST_F(FileSelect, TheTempDriveChosenBeforeAnythingWasWrittenThereIsMade) {
+  WM_FILE_SELECT* s = make(FILE_SELECT_FOLDER, &temp, nullptr, nullptr);
+  // As in a run that has not written to its temporary folder yet.
+  ASSERT_TRUE(temp.remove_folder(fixture_name.c_str(), 1));
+  ASSERT_EQ(rmdir(temp.path), 0) << strerror(errno);
+  click_row(s, 0);
+  ASSERT_EQ(s->drives_view, 1);
+  click_row(s, 1);
+  EXPECT_EQ(s->drives_view, 0);
+  EXPECT_EQ(std::string(s->folder.path), std::string(temp.path));
+  struct stat st;
+  ASSERT_EQ(stat(temp.path, &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(s->new_folder_button->enabled, 1);
+  ASSERT_TRUE(FOLDER(temp).enter(fixture_name.c_str(), 1));  // for the tear-down
 }
 
 TEST_F(FileSelect, NewFolderThroughTheEntryDialog) {
