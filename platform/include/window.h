@@ -33,6 +33,15 @@ void swap_screens(INT_S16 display);
 // Shows at once a frame that is waiting for its turn (before the program
 // looks at its own window, or when it is about to rest).
 void present_pending_frame();
+// Whether a frame drawn now would be shown without waiting for a later one:
+// no paced window, a frame already waiting or asked for, or the display's
+// interval since the last frame has passed.
+bool frame_goes_out_now();
+// Set by a layer that leaves its drawing for the frame that goes out (the
+// window manager while the program works flat out): draws what was left and
+// presents it when a frame may go out. Work that blocks the frame loop calls
+// it before it shows a due frame. Null when nothing is left.
+extern void (*deferred_frame_drawer)();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
 void release_input_grabs();
