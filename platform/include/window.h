@@ -40,7 +40,7 @@ bool frame_goes_out_now();
 // Set by a layer that leaves its drawing for the frame that goes out (the
 // window manager while the program works flat out): draws what was left and
 // presents it when a frame may go out. Work that blocks the frame loop calls
-// it before it shows a due frame. Null when nothing is left.
+// it before it shows a due frame. Null while no layer leaves drawing.
 extern void (*deferred_frame_drawer)();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
