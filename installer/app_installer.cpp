@@ -127,7 +127,9 @@ void installer_start_up(INT_S16 argc, char** argv) {
 INT_U8 installer_step() {
   const INT_S32 result = page_manager.update(0);
   IMAGE* screen = get_screen_image(0);
-  if (installer_database.show_frame_rate && screen && screen->pixels) {
+  // Drawn only into a frame that is shown: pixels changed now would have the
+  // next present put out a frame whose waiting rectangles are not drawn.
+  if (installer_database.show_frame_rate && screen && screen->pixels && wm_frame_goes_out()) {
     const COLOUR white = 0xFFFFFFFFu, none = 0;
     screen->draw_text(0, static_cast<INT_S16>(get_screen_height(0) - screen->font_height - kFrameRateMargin),
                       &white, &none, &none, screen->font, screen->font_width, screen->font_height,

@@ -9,6 +9,7 @@
 #include "database.h"
 #include "folder.h"
 #include "package.h"
+#include "page_manager.h"
 #include "window.h"
 #include "wm_button.h"
 #include "wm_border.h"
@@ -417,13 +418,23 @@ void INSTALL_DIALOG::set_progress(INT_S32 percent, char* line_text) {
     }
   }
   if (percent >= 0 && percent <= progress_bar->maximum) progress_bar->value = percent;
-  progress_bar->redraw_area();
-  progress_swap_screens(get_display_of_point(progress_bar->x, progress_bar->y));
-  progress_bar->pump();
+  // The new state goes into the dirty rectangles. A frame that is shown draws
+  // it with everything else that changed and goes out at once, so that a long
+  // step after this call shows its own line. Steps that the display takes no
+  // frame of (small files, many to a frame) draw nothing: their bar and line
+  // wait for the frame that shows them.
+  const bool shown = wm_frame_goes_out() != 0;
+  progress_bar->invalidate();
   if (status_label) {
     if (status_label->visible) status_label->show();
     status_label->set_text_value(line, 0);
-    status_label->redraw_area();
+  }
+  if (shown) {
+    if (wm_page_manager) wm_page_manager->redraw();
+    progress_swap_screens(get_display_of_point(progress_bar->x, progress_bar->y));
+  }
+  progress_bar->pump();
+  if (shown && status_label) {
     progress_swap_screens(get_display_of_point(x, y));
     progress_update_platform();
   }

@@ -89,6 +89,9 @@ class PAGE_MANAGER {
   // The frame.
   INT_S32 update(INT_U8 present);
   void redraw();
+  // The frame's drawing: the dirty rectangles when the frame goes out
+  // (wm_frame_goes_out), else they wait for a frame that does.
+  void draw_frame();
   void close_dialogs(INT_U8 immediate);
   WM_SCREEN_OBJECT* object_at(INT_S16 px, INT_S16 py);
   // A widget's pointer shape for this frame (kind 0-6): kept when shapes are
@@ -152,5 +155,15 @@ void shutdown_page_manager();
 void get_menu_bounds(INT_S16* x1, INT_S16* y1, INT_S16* x2, INT_S16* y2);
 // Busy cursor and other shapes asked for through the page manager.
 INT_U8 set_page_cursor(INT_U8 kind);
+
+// Whether the frame being made is shown, so that drawing for it is needed
+// now. Only a program that works flat out (idle wait 0) leaves its drawing
+// for later: its next frame comes at once, and a display that showed a frame
+// within its interval takes no other before then. Each frame that goes out
+// shows the latest state; the frames in between draw nothing.
+INT_U8 wm_frame_goes_out();
+// Draws what the frames in between left and presents it, once a frame may go
+// out; for work that blocks the frame loop longer than a frame.
+void wm_present_deferred_frame();
 
 #endif

@@ -33,11 +33,23 @@ void swap_screens(INT_S16 display);
 // Shows at once a frame that is waiting for its turn (before the program
 // looks at its own window, or when it is about to rest).
 void present_pending_frame();
-// Shows a frame waiting for its turn once its turn has come. Work that runs
-// longer than a frame interval calls it between its steps (work that blocks
-// at once shows the frame first with present_pending_frame), so a frame
-// asked for before the work does not wait for its end.
+// Shows a frame waiting for its turn once its turn has come, with what a
+// layer left undrawn for it. Work that runs longer than a frame interval
+// calls it between its steps, so a frame asked for before the work does not
+// wait for its end.
 void present_due_frame();
+// Draws what a layer left undrawn and shows it at once with any frame that
+// waits: for work that blocks at once (a message box, a program run).
+void present_frame_before_blocking();
+// Whether a frame drawn now would be shown without waiting for a later one:
+// no paced window, a frame already waiting or asked for, or the display's
+// interval since the last frame has passed.
+bool frame_goes_out_now();
+// Set by a layer that leaves its drawing for the frame that goes out (the
+// window manager while the program works flat out): draws what was left and
+// presents it when a frame may go out. present_due_frame and
+// present_frame_before_blocking run it. Null while no layer leaves drawing.
+extern void (*deferred_frame_drawer)();
 void set_window_title(const char* text, INT_U16 display);
 // Releases the full-screen grabs (so that another program can take input).
 void release_input_grabs();

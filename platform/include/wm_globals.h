@@ -93,5 +93,9 @@ extern INT_U32 (*wm_key_down_source)(INT_S32 keycode);
 // defer = apply at the next presentation). Null = the platform's set_cursor.
 // The program never sets it.
 extern INT_U8 (*wm_set_cursor_source)(INT_U8 kind, INT_U8 defer);
+// Seam for tests: whether a frame drawn now is shown at once or by a frame
+// already waiting. Null = the platform's pace (frame_goes_out_now). The
+// program never sets it.
+extern INT_U8 (*wm_present_goes_out_source)();
 
 #endif

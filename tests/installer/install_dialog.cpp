@@ -6,6 +6,9 @@
 
 #include <vector>
 
+#include "page_manager.h"
+#include "window.h"
+
 using namespace inst;
 
 namespace {
@@ -358,6 +361,67 @@ TEST_F(ProgressTest, PercentOutOfRangeKeepsTheValueButShowsTheLine) {
   EXPECT_EQ(line(), "a");
   dialog->set_progress(100, b);
   EXPECT_EQ(dialog->progress_bar->value, 100);
+}
+
+// Steps of small files, many to a displayed frame: a step that no frame shows
+// paints and presents nothing and runs no platform frame of its own; the
+// frame that goes out shows the last step's bar and line, as a step painted
+// at once would. A step that blocks shows its line through the deferred
+// drawer as soon as a frame may go out.
+TEST_F(ProgressTest, StepsThatNoFrameShowsOnlyMarkTheirChange) {
+  static INT_U8 goes_out;
+  goes_out = 1;
+  wm_present_goes_out_source = [] { return goes_out; };
+  struct RESTORE {
+    ~RESTORE() {
+      wm_present_goes_out_source = nullptr;
+      set_idle_wait(50);
+      deferred_frame_drawer = nullptr;
+    }
+  } restore;
+  auto pixels = [this] {
+    return std::vector<COLOUR>(screen->pixels, screen->pixels + screen->pitch * screen->height);
+  };
+  // The screen a step painted at once leaves.
+  auto painted = [&](INT_S32 percent, const char* text) {
+    goes_out = 1;
+    char line[64];
+    std::snprintf(line, sizeof line, "%s", text);
+    dialog->set_progress(percent, line);
+    return pixels();
+  };
+  set_idle_wait(0);
+  const std::vector<COLOUR> two = painted(20, "two"), four = painted(40, "four");
+  const std::vector<COLOUR> before = painted(5, "zero");
+  ASSERT_NE(two, before);
+  progress_last_pump_second = utility_clock(nullptr);  // the bar's pump runs no frame now
+  swaps() = 0;
+  platform_frames() = 0;
+
+  goes_out = 0;
+  char one[] = "one", second[] = "two";
+  dialog->set_progress(10, one);
+  dialog->set_progress(20, second);
+  EXPECT_EQ(line(), "two");
+  EXPECT_EQ(dialog->progress_bar->value, 20);
+  EXPECT_EQ(swaps(), 0);
+  EXPECT_EQ(platform_frames(), 0);
+  EXPECT_EQ(pixels(), before);
+  // The frame that goes out.
+  goes_out = 1;
+  page_manager.draw_frame();
+  EXPECT_EQ(pixels(), two);
+
+  // A step whose work blocks.
+  goes_out = 0;
+  char fourth[] = "four";
+  dialog->set_progress(40, fourth);
+  page_manager.draw_frame();
+  ASSERT_TRUE(deferred_frame_drawer);
+  EXPECT_EQ(pixels(), two);
+  goes_out = 1;
+  deferred_frame_drawer();
+  EXPECT_EQ(pixels(), four);
 }
 
 TEST_F(ProgressTest, WithoutProgressBarNothingHappens) {

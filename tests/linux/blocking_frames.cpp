@@ -36,7 +36,7 @@ struct SLOW_COPY {
   bool started = false, checked = false;
   INT_U64 start_us = 0;
   bool pending_at_start = false;
-  std::vector<uint32_t> label_at_start, label_shown, label_drawn;
+  std::vector<uint32_t> label_at_start, drawn_at_start, label_shown, label_drawn;
   int chunks = 0;
 } slow;
 
@@ -96,6 +96,7 @@ extern "C" ssize_t copy_file_range(int in, off64_t* in_at, int out, off64_t* out
       slow.start_us = fake_now;
       slow.pending_at_start = x11.present_pending != 0;
       slow.label_at_start = server_label();
+      slow.drawn_at_start = drawn_label();
     } else if (!slow.checked && fake_now - slow.start_us >= kShownByUs) {
       slow.checked = true;
       slow.label_shown = server_label();
@@ -108,7 +109,18 @@ extern "C" ssize_t copy_file_range(int in, off64_t* in_at, int out, off64_t* out
 
 namespace {
 
-class BlockingWork : public InstallerTest {
+// How long each short step takes, and so how the big step finds its name
+// when its copy begins: drawn and waiting for its turn, or not drawn yet
+// (the frames the display takes none of draw nothing while the run works).
+struct STEP_PACE {
+  const char* name;
+  INT_U64 short_step_us;
+  bool waiting_at_start;
+};
+
+void PrintTo(const STEP_PACE& pace, std::ostream* out) { *out << pace.name; }
+
+class BlockingWork : public InstallerTest, public ::testing::WithParamInterface<STEP_PACE> {
  protected:
   void SetUp() override {
     server = zt::start_checked_xvfb(1024, 768, 24);
@@ -155,7 +167,7 @@ class BlockingWork : public InstallerTest {
 
 }  // namespace
 
-TEST_F(BlockingWork, ALargeFileAfterShortOnesShowsItsOwnNameWhileItIsCopied) {
+TEST_P(BlockingWork, ALargeFileAfterShortOnesShowsItsOwnNameWhileItIsCopied) {
   make_database(1, 1);
   DATABASE& d = installer_database;
   std::snprintf(d.target_folder, FOLDER_PATH_SIZE, "$ROOT0/target");
@@ -181,23 +193,29 @@ TEST_F(BlockingWork, ALargeFileAfterShortOnesShowsItsOwnNameWhileItIsCopied) {
 
   show_page(INSTALL_PAGE_PROGRESS);
   slow.watching = true;
-  // As the main loop runs it: a step, then a platform frame; the short steps
-  // take a millisecond each.
+  // As the main loop runs it: a step, then a platform frame.
   for (int i = 0; i < 100 && !(install_step_limit > 0 && install_step_count > install_step_limit + 1); ++i) {
     frame();
     update_platform();
-    fake_now += 1000;
+    fake_now += GetParam().short_step_us;
   }
   slow.watching = false;
   ASSERT_TRUE(slow.started);
   ASSERT_TRUE(slow.checked) << slow.chunks << " chunks";
   EXPECT_EQ(install_error_count, 0);
   EXPECT_EQ(zt::read_text(std::string(getenv("HOME")) + "/target/big"), std::string(kSlowChunks * kBlockSize, 'b'));
-  // The step's name was drawn and waited for its turn: the server still
-  // showed the short file's name when the copy began.
-  EXPECT_TRUE(slow.pending_at_start);
+  // The server still showed the short file's name when the copy began; the
+  // big file's name was drawn and waiting, or not drawn yet.
+  EXPECT_EQ(slow.pending_at_start, GetParam().waiting_at_start);
   ASSERT_FALSE(slow.label_drawn.empty());
   EXPECT_GT(differing(slow.label_at_start, slow.label_drawn), 0u);
+  if (!GetParam().waiting_at_start) {
+    EXPECT_EQ(differing(slow.drawn_at_start, slow.label_at_start), 0u);
+  }
   // By kShownByUs into the copy, the server shows the big file's name.
   EXPECT_EQ(differing(slow.label_shown, slow.label_drawn), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paces, BlockingWork,
+                         ::testing::Values(STEP_PACE{"Waiting", 1000, true}, STEP_PACE{"Undrawn", 5000, false}),
+                         [](const ::testing::TestParamInfo<STEP_PACE>& info) { return info.param.name; });

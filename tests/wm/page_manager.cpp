@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "app.h"
+#include "clock.h"
+#include "window.h"
 #include "test_support.h"
 #include "wm_test_env.h"
 
@@ -510,6 +512,80 @@ TEST_F(PageManager, PointerOverrideIsPresentedForOneFrame) {
   EXPECT_EQ(frame(pm), "at50,60b1");
   EXPECT_EQ(mouse_state.x, 3);
   EXPECT_EQ(mouse_state.buttons & 1, 0u);
+}
+
+// While the program works flat out (idle wait 0), a frame that the display
+// does not take draws nothing: what changed waits in the dirty rectangles, and
+// the next frame that goes out draws it once. Work that blocks the loop shows
+// what waits through the deferred drawer. A resting program draws every frame.
+TEST_F(PageManager, OnlyFramesThatGoOutDrawWhileWorking) {
+  static INT_U8 goes_out;
+  goes_out = 1;
+  wm_present_goes_out_source = [] { return goes_out; };
+  struct RESTORE {
+    ~RESTORE() {
+      wm_present_goes_out_source = nullptr;
+      set_idle_wait(50);
+      deferred_frame_drawer = nullptr;
+    }
+  } restore;
+  set_idle_wait(0);
+  PAGE_MANAGER pm(1, -1);
+  pm.request_page(0, build_c, release_log, 0, nullptr, 0, 0, nullptr);
+  pm.update(0);
+  PROBE* probe = new PROBE("p", 10, 10, 20, 20, 0xFF00FF00u);
+  pm.current_manager->add_child(probe, 0);
+  probe->show();
+  pm.update(0);
+  ASSERT_EQ(pixel(15, 15), 0xFF00FF00u);
+  const int drawn = probe->draws;
+
+  struct STEP {
+    const char* name;
+    INT_U32 idle_wait;
+    INT_U8 goes_out;
+    COLOUR fill;
+    int frames;
+    bool drawn;
+  } steps[] = {
+      {"working, not shown: nothing drawn", 0, 0, 0xFFFF0000u, 3, false},
+      {"working, shown: drawn once", 0, 1, 0xFFFF0000u, 1, true},
+      {"resting, not shown: drawn all the same", 50, 0, 0xFF0000FFu, 1, true},
+  };
+  COLOUR on_screen = 0xFF00FF00u;
+  int draws = drawn;
+  for (const STEP& step : steps) {
+    SCOPED_TRACE(step.name);
+    set_idle_wait(step.idle_wait);
+    goes_out = step.goes_out;
+    if (probe->fill != step.fill) {
+      probe->fill = step.fill;
+      probe->show();
+    }
+    for (int i = 0; i < step.frames; ++i) pm.update(0);
+    if (step.drawn) {
+      on_screen = step.fill;
+      ++draws;
+    }
+    EXPECT_EQ(pixel(15, 15), on_screen);
+    EXPECT_EQ(probe->draws, draws);
+    EXPECT_EQ(wm_dirty_rect_count != 0, !step.drawn);
+  }
+
+  // Blocking work: the drawer shows what waits once a frame may go out.
+  set_idle_wait(0);
+  goes_out = 0;
+  probe->fill = 0xFFFFFF00u;
+  probe->show();
+  pm.update(0);
+  ASSERT_EQ(deferred_frame_drawer, &wm_present_deferred_frame);
+  deferred_frame_drawer();
+  EXPECT_EQ(pixel(15, 15), on_screen);
+  goes_out = 1;
+  deferred_frame_drawer();
+  EXPECT_EQ(pixel(15, 15), 0xFFFFFF00u);
+  EXPECT_EQ(wm_dirty_rect_count, 0);
+  EXPECT_EQ(probe->draws, draws + 1);
 }
 
 TEST_F(PageManager, MenuBoundsAndObjectAt) {

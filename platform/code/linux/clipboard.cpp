@@ -59,7 +59,7 @@ bool get_clipboard_text(char* buffer, INT_U32 size) {
   if (!x11.display || !x11.window || !x11.clipboard) return false;
   // The owner's answer may take up to a few hundred milliseconds: a frame
   // waiting for its turn goes out first.
-  present_pending_frame();
+  present_frame_before_blocking();
   Atom property = x11.utf8_string;
   XDeleteProperty(x11.display, x11.window, property);
   XSync(x11.display, False);

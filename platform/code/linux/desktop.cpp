@@ -124,7 +124,7 @@ std::string shell_arguments(const std::string& arguments) {
 void run(const std::string& command) {
   // The desktop's tools may take a while: the frame that says what is being
   // made goes out before they run, not after.
-  present_pending_frame();
+  present_frame_before_blocking();
   int status = system(command.c_str());
   (void)status;  // the tools report their own failures
 }

@@ -38,7 +38,7 @@ void show_message_box(const char* title, const char* text) {
       program + " -buttons \"OK\":2 " + shell_quote(message.c_str()) + " >/dev/null 2>&1";
   // The window is not repainted while the box is up: a frame waiting for its
   // turn goes out first.
-  present_pending_frame();
+  present_frame_before_blocking();
   const bool grabbed = is_full_screen();
   if (grabbed) {
     // The message program cannot take the input while the window holds it.

@@ -843,5 +843,15 @@ void present_pending_frame() {
 }
 
 void present_due_frame() {
+  if (deferred_frame_drawer) deferred_frame_drawer();
   if (x11.present_pending && present_is_due(pace_clock_us())) present_pending_frame();
+}
+
+void present_frame_before_blocking() {
+  if (deferred_frame_drawer) {
+    x11.blocking_work = 1;
+    deferred_frame_drawer();
+    x11.blocking_work = 0;
+  }
+  present_pending_frame();
 }

@@ -53,6 +53,8 @@ struct X11_PLATFORM {
   // frame asked for within the interval that waits for its turn.
   INT_U64 last_present_us;
   INT_U8 present_pending;
+  // Set while work that blocks at once asks for what waits to be drawn.
+  INT_U8 blocking_work;
   // When the key map was last read.
   INT_U64 last_key_map_us;
 };

@@ -111,7 +111,7 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
     }
     if (!pending_action) {
       const INT_S32 r = ar.manager.update(0);
-      redraw();
+      draw_frame();
       if (r != WM_ACTION_NONE && r != WM_ACTION_HANDLED) {
         pending_action = r;
         changed = true;
@@ -214,7 +214,7 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
   }
 
   // 11, 12.
-  redraw();
+  draw_frame();
   if (present) wm_present_all();
 
   // 13. The real pointer comes back.
@@ -252,6 +252,31 @@ void PAGE_MANAGER::redraw() {
   }
   wm_drawn_dirty_rect = -1;
   wm_dirty_rect_count = 0;
+}
+
+void PAGE_MANAGER::draw_frame() {
+  if (wm_frame_goes_out()) {
+    redraw();
+    return;
+  }
+  // Work that blocks the loop before the next frame shows what waits here.
+  if (wm_dirty_rect_count) wm_set_deferred_frame_drawer(wm_present_deferred_frame);
+}
+
+INT_U8 wm_frame_goes_out() {
+  // A resting program may sleep its idle wait before the next frame: what
+  // changed is drawn now, and the pump shows it in its turn.
+  if (wm_idle_wait() != 0) return 1;
+  return wm_present_goes_out();
+}
+
+void wm_present_deferred_frame() {
+  PAGE_MANAGER* pm = wm_page_manager;
+  // Never from inside a drawing pass: its rectangles are being walked.
+  if (!pm || !wm_dirty_rect_count || wm_drawn_dirty_rect != -1 || wm_rendering) return;
+  if (!wm_present_goes_out()) return;
+  pm->redraw();
+  wm_present_all();
 }
 
 void PAGE_MANAGER::close_dialogs(INT_U8 immediate) {

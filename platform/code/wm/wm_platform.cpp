@@ -14,6 +14,7 @@
 
 INT_U32 (*wm_key_down_source)(INT_S32 keycode) = nullptr;
 INT_U8 (*wm_set_cursor_source)(INT_U8 kind, INT_U8 defer) = nullptr;
+INT_U8 (*wm_present_goes_out_source)() = nullptr;
 
 INT_U32 wm_clock_ms() { return get_time_ms(); }
 
@@ -42,6 +43,12 @@ INT_U16 wm_screen_width(INT_U16 display) { return get_screen_width(display); }
 INT_U16 wm_screen_height(INT_U16 display) { return get_screen_height(display); }
 INT_U8 wm_window_open(INT_U16 display) { return is_window_open(display) ? 1 : 0; }
 void wm_present_all() { swap_screens(-1); }
+INT_U8 wm_present_goes_out() {
+  if (wm_present_goes_out_source) return wm_present_goes_out_source();
+  return frame_goes_out_now() ? 1 : 0;
+}
+INT_U32 wm_idle_wait() { return get_idle_wait(); }
+void wm_set_deferred_frame_drawer(void (*drawer)()) { deferred_frame_drawer = drawer; }
 INT_U8 wm_platform_set_cursor(INT_U8 kind, INT_U8 defer) {
   if (wm_set_cursor_source) return wm_set_cursor_source(kind, defer) ? 1 : 0;
   return set_cursor(kind, defer) ? 1 : 0;

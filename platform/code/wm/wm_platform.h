@@ -24,6 +24,12 @@ INT_U16 wm_screen_width(INT_U16 display);
 INT_U16 wm_screen_height(INT_U16 display);
 INT_U8 wm_window_open(INT_U16 display);
 void wm_present_all();
+// Whether a frame drawn now is shown without a later frame's help (see
+// frame_goes_out_now), through the seam when a test set it.
+INT_U8 wm_present_goes_out();
+INT_U32 wm_idle_wait();
+// Hands the platform the drawer of what the window manager left undrawn.
+void wm_set_deferred_frame_drawer(void (*drawer)());
 INT_U8 wm_platform_set_cursor(INT_U8 kind, INT_U8 defer);
 
 INT_U32 wm_unique_stamp();

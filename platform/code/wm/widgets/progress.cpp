@@ -9,6 +9,7 @@
 #include "errors.h"
 #include "folder.h"
 #include "image.h"
+#include "page_manager.h"
 #include "style_set.h"
 #include "utilities.h"
 #include "window.h"
@@ -205,7 +206,12 @@ void WM_PROGRESS_BAR::set_title(const char* text, INT_U8 repaint_now) {
   title = nullptr;
   if (text) title = copy_text(text);
   if (repaint_now) {
-    redraw_area();
+    // Drawn with whatever else waits for a frame, so that the frame shown is
+    // current everywhere.
+    if (wm_page_manager) {
+      invalidate();
+      wm_page_manager->redraw();
+    }
     progress_swap_screens(get_display_of_point(x, y));
     pump();
     return;
