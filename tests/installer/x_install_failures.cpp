@@ -226,8 +226,8 @@ TEST_F(InstallFailureE2E, AFullDiskFailsThePayloadAndLeavesNoPartialFile) {
   // fonts: 1 MiB, below the 1,300,000-byte payload. Only a process of one's
   // own user takes a new limit without extra rights: this run is root's.
   ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
-  std::string pid;
-  zt::sh("pgrep -f " + q(program_copy) + " | head -1 | tr -d '\\n'", &pid);
+  // env and bash exec into the program: it keeps the pid it was started with.
+  const std::string pid = std::to_string(program->pid());
   ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
   click_install();
   ASSERT_TRUE(go_on_through(1)) << program->err();
