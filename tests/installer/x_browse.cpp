@@ -76,12 +76,6 @@ class BrowseX : public ProgramTest {
     EXPECT_TRUE(wait_for_match(*probe, window, mirror, rect_of(s->location_menu)));
     screenshot(window, "entered-" + name);
   }
-  void press(WM_BUTTON* b) {
-    const Rect r = rect_of(b);
-    ASSERT_TRUE(click(window, r.cx(), r.cy()));
-    send(b);
-    settle_mirror();
-  }
 
   // Installs and waits for the end of the run.
   void install() {

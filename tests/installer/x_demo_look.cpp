@@ -17,12 +17,6 @@ class DemoLookX : public ProgramTest {
     if (!HasFatalFailure()) load_demo_package();
   }
 
-  void press(WM_BUTTON* b) {
-    const Rect r = rect_of(b);
-    ASSERT_TRUE(click(window, r.cx(), r.cy()));
-    send(b);
-    settle_mirror();
-  }
 
   // Walks the pages in language `l`, the screenshots named after the pages
   // and the boxes.

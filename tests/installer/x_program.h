@@ -408,6 +408,13 @@ class ProgramTest : public ::testing::Test {
     if (auto* b = dynamic_cast<WM_BUTTON*>(o)) b->released = 1;
     return o->action_callback ? o->action_callback(o, o->action_arg1, o->action_arg2) : 0;
   }
+  // A click on the button in the window, and the same on the mirror's.
+  void press(WM_BUTTON* b) {
+    const Rect r = rect_of(b);
+    ASSERT_TRUE(click(window, r.cx(), r.cy()));
+    send(b);
+    settle_mirror();
+  }
   // A few frames of the mirror, long enough for any fade to end.
   void settle_mirror() {
     for (int i = 0; i < 4; ++i) {

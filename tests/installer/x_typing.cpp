@@ -26,12 +26,6 @@ class TypingX : public ProgramTest {
     ProgramTest::SetUp();
     if (!HasFatalFailure()) load_demo_package();
   }
-  void press(WM_BUTTON* b) {
-    const Rect r = rect_of(b);
-    ASSERT_TRUE(click(window, r.cx(), r.cy()));
-    send(b);
-    settle_mirror();
-  }
 };
 
 }  // namespace

@@ -8,9 +8,11 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -23,6 +25,22 @@
 #include "x_helpers.h"
 
 namespace wdx {
+
+// The numbers among the words of a line ("row sub 144 142" -> 144, 142).
+inline std::vector<int> numbers_in(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<int> out;
+  std::string word;
+  while (in >> word)
+    if (!word.empty() && (isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-'))
+      out.push_back(std::atoi(word.c_str()));
+  return out;
+}
+
+inline bool is_directory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 // widget_demo on one scene, its standard output collected line by line.
 class Demo {

@@ -14,22 +14,6 @@ using namespace wdx;
 
 namespace {
 
-// The numbers of a line ("places check 40 26 open 80 72" -> 40, 26, 80, 72).
-std::vector<int> numbers_in(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<int> out;
-  std::string word;
-  while (in >> word)
-    if (!word.empty() && (isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-'))
-      out.push_back(std::atoi(word.c_str()));
-  return out;
-}
-
-bool is_directory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Lines of the output that begin with `prefix`.
 int count_lines(const std::string& text, const std::string& prefix) {
   std::istringstream in(text);

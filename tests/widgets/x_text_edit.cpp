@@ -34,22 +34,6 @@ bool ctrl(const std::string& letter) {
   return ok;
 }
 
-// The numbers after the words of a line ("row sub 144 142" -> 144, 142).
-std::vector<int> numbers(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<int> out;
-  std::string word;
-  while (in >> word)
-    if (!word.empty() && (isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-'))
-      out.push_back(std::atoi(word.c_str()));
-  return out;
-}
-
-bool is_directory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 class XTextEdit : public DemoTest {};
 
 }  // namespace
@@ -73,18 +57,18 @@ TEST_F(XTextEdit, TypingClipboardReturnBrowsingAndNewFolder) {
   {
     ASSERT_NO_FATAL_FAILURE(start_demo("text_edit", {"WIDGET_DEMO_FOLDER=" + fixture}));
     Demo& demo = *demo_;
-    const std::vector<int> box = numbers(demo.line("box "));
+    const std::vector<int> box = numbers_in(demo.line("box "));
     ASSERT_EQ(box.size(), 4u) << demo.text();
-    const std::vector<int> sub = numbers(demo.line("row sub "));
+    const std::vector<int> sub = numbers_in(demo.line("row sub "));
     ASSERT_EQ(sub.size(), 2u) << demo.text();
-    const std::vector<int> new_folder = numbers(demo.line("newfolder "));
+    const std::vector<int> new_folder = numbers_in(demo.line("newfolder "));
     ASSERT_EQ(new_folder.size(), 2u) << demo.text();
     ASSERT_FALSE(demo.line("ready").empty()) << demo.text();
 
     // Typed text, the cursor behind it.
     ASSERT_TRUE(click(id_, box[0], box[1]));
     ASSERT_TRUE(type("hello"));
-    const std::vector<int> cursor = numbers(demo.line("edit hello cursor"));
+    const std::vector<int> cursor = numbers_in(demo.line("edit hello cursor"));
     ASSERT_EQ(cursor.size(), 2u) << demo.text();
     EXPECT_TRUE(eventually([&] { return pixel(cursor[0], cursor[1]) == kCursor; }))
         << std::hex << pixel(cursor[0], cursor[1]);
@@ -115,7 +99,7 @@ TEST_F(XTextEdit, TypingClipboardReturnBrowsingAndNewFolder) {
     // New Folder, a typed name and OK make the folder.
     ASSERT_FALSE(demo.line("rows done").empty());
     ASSERT_TRUE(click(id_, new_folder[0], new_folder[1]));
-    const std::vector<int> dialog = numbers(demo.line("dialog "));
+    const std::vector<int> dialog = numbers_in(demo.line("dialog "));
     ASSERT_EQ(dialog.size(), 4u) << demo.text();
     ASSERT_TRUE(click(id_, dialog[0], dialog[1]));
     ASSERT_TRUE(type("made"));
