@@ -26,8 +26,6 @@
 
 #include <X11/extensions/XShm.h>  // after Xlib, which it needs
 
-static const INT_U16 NO_LIMIT = 65535;
-
 IMAGE* get_screen_image(INT_U16 display) { return display == 0 ? platform_screen_image() : nullptr; }
 
 INT_U16 get_screen_width(INT_U16 display) { return display == 0 ? platform_screen_image()->width : 0; }
@@ -517,8 +515,8 @@ static void resize_screen_image(int width, int height) {
 }
 
 static bool breaks_limits(int width, int height, const WINDOW_REQUEST& r) {
-  return (r.min_width != NO_LIMIT && width < r.min_width) || (r.max_width != NO_LIMIT && width > r.max_width) ||
-         (r.min_height != NO_LIMIT && height < r.min_height) || (r.max_height != NO_LIMIT && height > r.max_height);
+  return (r.min_width != kNoLimit && width < r.min_width) || (r.max_width != kNoLimit && width > r.max_width) ||
+         (r.min_height != kNoLimit && height < r.min_height) || (r.max_height != kNoLimit && height > r.max_height);
 }
 
 bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
@@ -552,16 +550,16 @@ bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
     }
   }
 
-  if (r.min_width != NO_LIMIT && width < r.min_width) width = r.min_width;
-  if (r.max_width != NO_LIMIT && width > r.max_width) width = r.max_width;
-  if (r.min_height != NO_LIMIT && height < r.min_height) height = r.min_height;
-  if (r.max_height != NO_LIMIT && height > r.max_height) height = r.max_height;
+  if (r.min_width != kNoLimit && width < r.min_width) width = r.min_width;
+  if (r.max_width != kNoLimit && width > r.max_width) width = r.max_width;
+  if (r.min_height != kNoLimit && height < r.min_height) height = r.min_height;
+  if (r.max_height != kNoLimit && height > r.max_height) height = r.max_height;
 
   if (undecorated) x11.border_width = x11.border_height = x11.title_height = 0;
   else {
-    x11.border_width = 5;
-    x11.border_height = 5;
-    x11.title_height = 25;
+    x11.border_width = kFrameBorder;
+    x11.border_height = kFrameBorder;
+    x11.title_height = kFrameTitle;
   }
 
   int x = 0, y = 0;
@@ -636,8 +634,8 @@ bool open_window(const WINDOW_REQUEST* request, INT_U16 display) {
 }
 
 bool open_graphics(const char* title, INT_U16 width, INT_U16 height, INT_U8 full_screen, INT_S16 display) {
-  WINDOW_REQUEST r = {title,     static_cast<INT_S16>(width), static_cast<INT_S16>(height), full_screen, NO_LIMIT,
-                      NO_LIMIT, NO_LIMIT,                    NO_LIMIT,                    0};
+  WINDOW_REQUEST r = {title,     static_cast<INT_S16>(width), static_cast<INT_S16>(height), full_screen, kNoLimit,
+                      kNoLimit, kNoLimit,                    kNoLimit,                    0};
   return open_window(&r, static_cast<INT_U16>(display));
 }
 

@@ -5,15 +5,6 @@
 #include "window.h"
 #include "x11_platform.h"
 
-namespace {
-
-const INT_U16 kNoLimit = 65535;
-// The frame open_window allows for around a decorated window.
-const INT_S32 kFrameWidth = 2 * 5;
-const INT_S32 kFrameHeight = 5 + 25;
-
-}  // namespace
-
 bool get_desktop_size(INT_S16* width, INT_S16* height) {
   if (!x11.display) return false;
   XWindowAttributes root;
@@ -29,8 +20,8 @@ void get_window_room(const WINDOW_REQUEST* request, INT_S32* width, INT_S32* hei
     if (request->min_width != kNoLimit) w = std::max<INT_S32>(w, request->min_width);
     if (request->min_height != kNoLimit) h = std::max<INT_S32>(h, request->min_height);
     if (!request->undecorated && !request->full_screen) {
-      w += kFrameWidth;
-      h += kFrameHeight;
+      w += 2 * kFrameBorder;
+      h += kFrameBorder + kFrameTitle;
     }
   }
   if (width) *width = w;

@@ -63,6 +63,12 @@ extern X11_PLATFORM x11;
 // The window show_please_wait opened last (read by signal handlers).
 extern volatile Window please_wait_window;
 
+// What a window request leaves unset, and the frame allowed for around a
+// decorated window: its borders and its title bar.
+const INT_U16 kNoLimit = 65535;
+const int kFrameBorder = 5;
+const int kFrameTitle = 25;
+
 // At most one frame, and one key map read without a key event, per 16 ms: a
 // fixed interval near a common refresh, not the display's own.
 const INT_U64 kFixedFrameIntervalUs = 16000;
