@@ -211,6 +211,8 @@ void WM_PROGRESS_BAR::set_title(const char* text, INT_U8 repaint_now) {
     if (wm_page_manager) {
       invalidate();
       wm_page_manager->redraw();
+    } else {
+      redraw_area();
     }
     progress_swap_screens(get_display_of_point(x, y));
     pump();
