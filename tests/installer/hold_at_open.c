@@ -73,17 +73,21 @@ static int hold_descriptor(const char* path, int flags, int fd) {
   return fd;
 }
 
+/* The mode argument, which only a call that may create a file passes. */
+#define TAKE_MODE(flags)                                                              \
+  mode_t mode = 0;                                                                    \
+  if (((flags) & O_CREAT) || ((flags) & O_TMPFILE) == O_TMPFILE) {                    \
+    va_list args;                                                                     \
+    va_start(args, flags);                                                            \
+    mode = (mode_t)va_arg(args, int);                                                 \
+    va_end(args);                                                                     \
+  }
+
 #define HOLD_OPEN(name)                                                               \
   int name(const char* path, int flags, ...) {                                        \
     static int (*real)(const char*, int, ...) = NULL;                                 \
     if (!real) real = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #name);        \
-    mode_t mode = 0;                                                                  \
-    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {                      \
-      va_list args;                                                                   \
-      va_start(args, flags);                                                          \
-      mode = (mode_t)va_arg(args, int);                                               \
-      va_end(args);                                                                   \
-    }                                                                                 \
+    TAKE_MODE(flags);                                                                 \
     return hold_descriptor(path, flags, real(path, flags, mode));                     \
   }
 HOLD_OPEN(open)
@@ -93,13 +97,7 @@ HOLD_OPEN(open64)
   int name(int dir, const char* path, int flags, ...) {                               \
     static int (*real)(int, const char*, int, ...) = NULL;                            \
     if (!real) real = (int (*)(int, const char*, int, ...))dlsym(RTLD_NEXT, #name);   \
-    mode_t mode = 0;                                                                  \
-    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {                      \
-      va_list args;                                                                   \
-      va_start(args, flags);                                                          \
-      mode = (mode_t)va_arg(args, int);                                               \
-      va_end(args);                                                                   \
-    }                                                                                 \
+    TAKE_MODE(flags);                                                                 \
     return hold_descriptor(path, flags, real(dir, path, flags, mode));                \
   }
 HOLD_OPENAT(openat)

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "frame_pace_seams.h"
 #include "page_manager.h"
 #include "window.h"
 
@@ -369,16 +370,8 @@ TEST_F(ProgressTest, PercentOutOfRangeKeepsTheValueButShowsTheLine) {
 // at once would. A step that blocks shows its line through the deferred
 // drawer as soon as a frame may go out.
 TEST_F(ProgressTest, StepsThatNoFrameShowsOnlyMarkTheirChange) {
-  static INT_U8 goes_out;
-  goes_out = 1;
-  wm_present_goes_out_source = [] { return goes_out; };
-  struct RESTORE {
-    ~RESTORE() {
-      wm_present_goes_out_source = nullptr;
-      set_idle_wait(50);
-      deferred_frame_drawer = nullptr;
-    }
-  } restore;
+  INT_U8 goes_out = 1;
+  const zt::FramesGoOutWhen seams(&goes_out);
   auto pixels = [this] {
     return std::vector<COLOUR>(screen->pixels, screen->pixels + screen->pitch * screen->height);
   };

@@ -220,6 +220,26 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     m->menu->add_item("Other", nullptr, 0, 0, 0);
     return m;
   }
+  // A button of the page whose click runs g_act.
+  void click_change() {
+    WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15, acting_action,
+                                     0, 0, 1, BUTTON_EVENT_RELEASE));
+    frame(16);
+    click_on(b);
+  }
+  // An owner's scrollbar made focusable and given the focus; told of losing
+  // it, it runs g_delete. False when there is no bar.
+  bool focus_deletes_on_loss(WM_SCROLLBAR* bar) {
+    EXPECT_NE(bar, nullptr);
+    if (!bar) return false;
+    bar->focusable = 1;
+    bar->take_focus();
+    frames(2);
+    EXPECT_EQ(wm_focus_object, bar);
+    bar->focus_callback = deleting_focus;
+    bar->focus_arg = 0;
+    return true;
+  }
   // Deletes an object of the page.
   std::function<void()> remove(WM_SCREEN_OBJECT* o) {
     return [this, o] { root()->remove_child(o, 1, 0); };
@@ -671,10 +691,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
         g_act = [g] { g->reset_rows(0, 1); };
       else
         g_act = [g] { g->place_object(0, 0, new PROBE("new cell", 0, 0, 10, 10)); };
-      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
-                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
-      frame(16);
-      click_on(b);
+      click_change();
       return g;
     }
     if (name == "TextWindowClearedFocusLossDeletesTheWindow" ||
@@ -686,23 +703,13 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       for (int i = 0; i < 12; ++i)
         w->add_text(("Line " + std::to_string(i)).c_str(), "", &kInk, 1, 1);
       frames(2);
-      EXPECT_NE(w->scrollbar, nullptr);
-      if (!w->scrollbar) return w;
-      w->scrollbar->focusable = 1;
-      w->scrollbar->take_focus();
-      frames(2);
-      EXPECT_EQ(wm_focus_object, w->scrollbar);
-      w->scrollbar->focus_callback = deleting_focus;
-      w->scrollbar->focus_arg = 0;
+      if (!focus_deletes_on_loss(w->scrollbar)) return w;
       g_delete = remove(w);
       if (name == "TextWindowClearedFocusLossDeletesTheWindow")
         g_act = [w] { w->clear(); };
       else
         g_act = [w] { w->set_size(180, 60, 1); };
-      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
-                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
-      frame(16);
-      click_on(b);
+      click_change();
       return w;
     }
     if (name == "GridClearedBarFocusLossDeletesTheGrid" ||
@@ -710,23 +717,13 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       // The grid's own scrollbar holds the focus and goes with the rows (or
       // is made again for the new size); its callback deletes the grid.
       WM_GRID* g = navigable_grid(6);
-      EXPECT_NE(g->scrollbar, nullptr);
-      if (!g->scrollbar) return g;
-      g->scrollbar->focusable = 1;
-      g->scrollbar->take_focus();
-      frames(2);
-      EXPECT_EQ(wm_focus_object, g->scrollbar);
-      g->scrollbar->focus_callback = deleting_focus;
-      g->scrollbar->focus_arg = 0;
+      if (!focus_deletes_on_loss(g->scrollbar)) return g;
       g_delete = remove(g);
       if (name == "GridClearedBarFocusLossDeletesTheGrid")
         g_act = [g] { g->clear_rows(0); };
       else
         g_act = [g] { g->set_size(180, 100, 1); };
-      WM_BUTTON* b = add(new WM_BUTTON(240, 100, 309, 129, &kFace, &kInk, "Change", 0, 0, 15,
-                                       acting_action, 0, 0, 1, BUTTON_EVENT_RELEASE));
-      frame(16);
-      click_on(b);
+      click_change();
       return g;
     }
     if (name == "NestedGridPaintFocusLossDeletesTheOuterGrid") {

@@ -5,6 +5,7 @@
 
 #include "app.h"
 #include "clock.h"
+#include "frame_pace_seams.h"
 #include "window.h"
 #include "test_support.h"
 #include "wm_test_env.h"
@@ -519,16 +520,8 @@ TEST_F(PageManager, PointerOverrideIsPresentedForOneFrame) {
 // the next frame that goes out draws it once. Work that blocks the loop shows
 // what waits through the deferred drawer. A resting program draws every frame.
 TEST_F(PageManager, OnlyFramesThatGoOutDrawWhileWorking) {
-  static INT_U8 goes_out;
-  goes_out = 1;
-  wm_present_goes_out_source = [] { return goes_out; };
-  struct RESTORE {
-    ~RESTORE() {
-      wm_present_goes_out_source = nullptr;
-      set_idle_wait(50);
-      deferred_frame_drawer = nullptr;
-    }
-  } restore;
+  INT_U8 goes_out = 1;
+  const zt::FramesGoOutWhen seams(&goes_out);
   set_idle_wait(0);
   PAGE_MANAGER pm(1, -1);
   pm.request_page(0, build_c, release_log, 0, nullptr, 0, 0, nullptr);
