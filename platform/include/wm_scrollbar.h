@@ -97,6 +97,7 @@ class WM_SCROLLBAR : public WM_SCREEN_OBJECT {
   void set_slider_size(INT_S16 length);
   // Length along the axis without the end buttons.
   INT_S32 get_track_extent() const;
+  // The step callback's answer when there is one (it may delete the bar).
   INT_S32 get_step(INT_S32 kind);
   // Makes this bar the one the wheel moves; notches counted so far are dropped.
   void take_wheel();
@@ -141,13 +142,14 @@ class WM_SCROLLBAR : public WM_SCREEN_OBJECT {
                       const COLOUR* button, const COLOUR* arrow);
   void update_hover();
   void handle_wheel();
-  void handle_keys();
-  void handle_press(INT_S32 c, INT_U32 now, bool& redraw);
+  // These three answer false when a step callback deleted the bar.
+  bool handle_keys();
+  bool handle_press(INT_S32 c, INT_U32 now, bool& redraw);
   void start_drag(INT_S32 c);
   void follow_drag(INT_S32 c);
   // Writes a value computed in 64 bits, first clamped to the bound range.
   void write_value(INT_S64 v);
-  void step(INT_S32 kind);
+  bool step(INT_S32 kind);
   INT_S32 range_min() const;
   INT_S32 range_max() const;
   void draw_skinned();

@@ -168,19 +168,26 @@ void WM_SCREEN_OBJECT::render() {
     }
     wm_rendering = 1;
   }
+  // An application's draw may hide, remove or delete the object (and a
+  // child's, its parent): the object's part ends there, the clip is still
+  // put back.
+  bool lives = true;
   if (meets_dirty_rect()) {
-    draw();
-    drawn = 1;
-    needs_redraw = 0;
+    lives = wm_call_survives(this, [&] { draw(); });
+    if (lives && visible) {
+      drawn = 1;
+      needs_redraw = 0;
+    }
   } else if (needs_redraw) {
     drawn = 1;
     needs_redraw = 0;
   }
-  {
+  if (lives && visible) {
     WM_SNAPSHOT kids(children, false);
     for (size_t i = 0; i < kids.size(); ++i) {
       WM_SCREEN_OBJECT* c = kids.at(i);
-      if (kids.still_listed(i) && !is_popup(c)) c->render();
+      if (kids.still_listed(i) && !is_popup(c) && !wm_call_survives(this, [&] { c->render(); }))
+        break;
     }
   }
   if (outermost) {
@@ -198,7 +205,7 @@ void WM_SCREEN_OBJECT::render_popups() {
     if (!pops.still_listed(i)) continue;
     WM_SCREEN_OBJECT* p = pops.at(i);
     if (p->layer >= 0) p->set_layer(static_cast<INT_S16>(-2 - layer));
-    p->render();
+    if (!wm_call_survives(this, [&] { p->render(); })) return;
   }
 }
 

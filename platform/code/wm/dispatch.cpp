@@ -38,12 +38,15 @@ INT_S32 WM_SCREEN_OBJECT::update(INT_U8 popups) {
     for (size_t i = 0; i < pops.size(); ++i) {
       if (!pops.still_listed(i)) continue;
       WM_SCREEN_OBJECT* p = pops.at(i);
-      const WM_DELETION_WATCH pop_watch(p);
-      result = p->update(0);
+      bool pop_lives = true;
+      if (!wm_call_survives(this, [&] {
+            pop_lives = wm_call_survives(p, [&] { result = p->update(0); });
+          }))
+        break;
       if (result == WM_ACTION_DELETE) {
         // One that deleted itself is gone already, and its address may
         // since have been given to a new pop-up.
-        if (!pop_watch.deleted()) remove_popup(p, 1, 0);
+        if (pop_lives) remove_popup(p, 1, 0);
         result = 0;
         continue;
       }
@@ -51,12 +54,11 @@ INT_S32 WM_SCREEN_OBJECT::update(INT_U8 popups) {
     }
   } else if (visible) {
     // A child's tick may delete this object (its parent): the walk ends there.
-    const WM_DELETION_WATCH watch(this);
     WM_SNAPSHOT kids(children, false);
     for (size_t i = 0; i < kids.size(); ++i) {
       if (!kids.still_listed(i)) continue;
-      result = kids.at(i)->update(0);
-      if (result || watch.deleted()) break;
+      WM_SCREEN_OBJECT* c = kids.at(i);
+      if (!wm_call_survives(this, [&] { result = c->update(0); }) || result) break;
     }
   }
   wm_tick_armed = armed_on_entry;
@@ -70,13 +72,16 @@ INT_S32 WM_SCREEN_OBJECT::handle_input() {
     if (WM_SCREEN_OBJECT* p = find_popup(0)) {
       wm_popup_pass_armed = 0;
       if (p->layer >= 0) p->set_layer(static_cast<INT_S16>(-2 - layer));
-      const WM_DELETION_WATCH pop_watch(p);
-      INT_S32 result = p->handle_input();
+      INT_S32 result = 0;
+      bool pop_lives = true;
+      const bool lives = wm_call_survives(this, [&] {
+        pop_lives = wm_call_survives(p, [&] { result = p->handle_input(); });
+      });
       wm_popup_pass_armed = 1;
       if (result == WM_ACTION_DELETE) {
         // One that deleted itself is gone already, and its address may
         // since have been given to a new pop-up.
-        if (!pop_watch.deleted()) remove_popup(p, 1, 0);
+        if (pop_lives && lives) remove_popup(p, 1, 0);
         return 0;
       }
       return result;
@@ -87,12 +92,12 @@ INT_S32 WM_SCREEN_OBJECT::handle_input() {
   {
     // A child's callback may delete this object (its parent): then the walk
     // and the object's own click end there.
-    const WM_DELETION_WATCH watch(this);
     WM_SNAPSHOT kids(children, false);
     for (size_t i = 0; i < kids.size(); ++i) {
       if (!kids.still_listed(i)) continue;
-      INT_S32 result = kids.at(i)->handle_input();
-      if (result || watch.deleted()) return result;
+      WM_SCREEN_OBJECT* c = kids.at(i);
+      INT_S32 result = 0;
+      if (!wm_call_survives(this, [&] { result = c->handle_input(); }) || result) return result;
     }
   }
   if (!click_callback) return 0;
@@ -112,22 +117,24 @@ INT_S32 WM_SCREEN_OBJECT::own_click() {
     py = static_cast<INT_S16>(y + height / 2);
   }
   activate_key_state = key;
+  // Nothing of the object is touched after its callback.
+  const auto click = [this] {
+    INT_S32 result = 0;
+    wm_call_survives(this, [&] { result = click_callback(this, click_arg1, click_arg2); });
+    return result;
+  };
 
   if (pressed) {
     if (wm_pressed_object) return 0;
     if (!is_over(px, py)) return 0;
     wm_pressed_object = this;
-    const WM_DELETION_WATCH watch(this);  // a focus callback may delete it
-    take_focus();
-    if (watch.deleted()) return WM_ACTION_HANDLED;
-    if (click_mode == CLICK_ON_PRESS || click_mode == CLICK_ON_BOTH)
-      return click_callback(this, click_arg1, click_arg2);
+    if (!wm_call_survives(this, [&] { take_focus(); })) return WM_ACTION_HANDLED;
+    if (click_mode == CLICK_ON_PRESS || click_mode == CLICK_ON_BOTH) return click();
     return 0;
   }
   if (wm_pressed_object != this) return 0;
   wm_pressed_object = nullptr;
   if (!is_over(px, py)) return 0;
-  if (click_mode == CLICK_ON_RELEASE || click_mode == CLICK_ON_BOTH)
-    return click_callback(this, click_arg1, click_arg2);
+  if (click_mode == CLICK_ON_RELEASE || click_mode == CLICK_ON_BOTH) return click();
   return 0;
 }

@@ -110,7 +110,9 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
       changed = true;
     }
     if (!pending_action) {
-      const INT_S32 r = ar.manager.update(0);
+      // The area managers belong to the page manager: they outlive any call.
+      INT_S32 r = 0;
+      wm_call_survives(&ar.manager, [&] { r = ar.manager.update(0); });
       draw_frame();
       if (r != WM_ACTION_NONE && r != WM_ACTION_HANDLED) {
         pending_action = r;
@@ -123,7 +125,7 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
   INT_S32 result;
   INT_S32 action_area = 0;
   if (!pending_action && area_count > 0)
-    result = areas[0].manager.update(1);
+    wm_call_survives(&areas[0].manager, [&] { result = areas[0].manager.update(1); });
   else
     result = pending_action;
 
@@ -136,7 +138,8 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
         select_area(a);
         PAGE_RECORD& cur = areas[a].history[areas[a].current];
         if (process_gate && cur.process) result = cur.process();
-        if (result == 0) result = areas[a].manager.handle_input();
+        if (result == 0)
+          wm_call_survives(&areas[a].manager, [&] { result = areas[a].manager.handle_input(); });
         action_area = a;
       }
     } else {
@@ -145,7 +148,7 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
         PAGE_AREA& ar = areas[a];
         PAGE_RECORD& cur = ar.history[ar.current];
         if (process_gate && ar.manager.visible && cur.process) result = cur.process();
-        if (result == 0) result = ar.manager.handle_input();
+        if (result == 0) wm_call_survives(&ar.manager, [&] { result = ar.manager.handle_input(); });
         if (result != 0) action_area = a;
       }
     }
@@ -209,7 +212,8 @@ INT_S32 PAGE_MANAGER::update(INT_U8 present) {
       WM_SCREEN_OBJECT* lost = wm_focus_object;
       wm_focus_object = nullptr;
       if (lost->visible) lost->show();
-      if (lost->focus_callback) lost->focus_callback(lost, lost->focus_arg);
+      if (lost->focus_callback)
+        wm_call_survives(lost, [&] { lost->focus_callback(lost, lost->focus_arg); });
     }
   }
 

@@ -57,15 +57,17 @@ void WM_SCREEN_OBJECT::take_focus() {
   WM_SCREEN_OBJECT* old = wm_focus_object;
   wm_focus_object = this;
   // The old owner's callback may delete this object, and so may its own:
-  // nothing of it is touched after that. Callers watch it too.
-  const WM_DELETION_WATCH watch(this);
+  // nothing of it is touched after that. Callers make this call through
+  // wm_call_survives as well.
+  bool alive = true;
   if (old) {
     if (old->visible) old->show();
-    if (old->focus_callback) old->focus_callback(old, old->focus_arg);
+    if (old->focus_callback)
+      alive = wm_call_survives(this, [&] { old->focus_callback(old, old->focus_arg); });
   }
-  if (!watch.deleted()) {
+  if (alive) {
     if (visible) show();
-    if (focus_callback) focus_callback(this, focus_arg);
+    if (focus_callback) wm_call_survives(this, [&] { focus_callback(this, focus_arg); });
   }
   wm_focus_changed = 1;
 }

@@ -88,7 +88,8 @@ void WM_SCREEN_OBJECT::release_focus() {
   if (wm_pressed_object == this) wm_pressed_object = nullptr;
   if (wm_focus_object != this) return;
   wm_focus_object = nullptr;
-  if (focus_callback) focus_callback(this, focus_arg);
+  // The object is on its way out: nothing of it is touched after the call.
+  if (focus_callback) wm_call_survives(this, [&] { focus_callback(this, focus_arg); });
 }
 
 void wm_release_dying_object(WM_SCREEN_OBJECT* object) { object->release_focus(); }

@@ -46,13 +46,10 @@ class WM_SNAPSHOT {
   std::vector<WM_SCREEN_OBJECT*> heap_;
 };
 
-// Watches an object across a call that may delete it (a callback may delete
-// its widget, the widget's grid row or grid, or the widget's parent): every
-// object's destructor flags the watches on it, and the caller then touches
-// nothing of it. Watches live on the stack and nest.
+// Notes, for wm_call_survives, that an object died during a call. Only the
+// helper below makes one; every object's destructor flags those on it.
 class WM_DELETION_WATCH {
  public:
-  explicit WM_DELETION_WATCH(const WM_SCREEN_OBJECT* object);
   ~WM_DELETION_WATCH();
   WM_DELETION_WATCH(const WM_DELETION_WATCH&) = delete;
   WM_DELETION_WATCH& operator=(const WM_DELETION_WATCH&) = delete;
@@ -60,9 +57,29 @@ class WM_DELETION_WATCH {
   static void object_deleted(const WM_SCREEN_OBJECT* object);
 
  private:
+  explicit WM_DELETION_WATCH(const WM_SCREEN_OBJECT* object);
+  template <class F>
+  friend bool wm_call_survives(const WM_SCREEN_OBJECT* self, F&& call);
   const WM_SCREEN_OBJECT* object_;
   WM_DELETION_WATCH* outer_;
 };
+
+// The one way the window manager calls application code: a callback of any
+// kind (action, click, focus, button state, drag, list box choice, menu open,
+// scrollbar step), a virtual an application may override (draw, update,
+// handle_input), or a library call that may run either (take_focus, a grid
+// moving its focus). The call runs inside the helper, which answers whether
+// `self` - the object whose members the caller touches afterwards - still
+// lives; when it does not, the caller returns at once and touches nothing of
+// it. A new widget keeps to this by calling its callbacks and its children's
+// slots only through here (a test scans the sources for any other call) and by
+// returning straight away on false; calls nest, each with its own object.
+template <class F>
+inline bool wm_call_survives(const WM_SCREEN_OBJECT* self, F&& call) {
+  const WM_DELETION_WATCH watch(self);
+  call();
+  return !watch.deleted();
+}
 
 // The object's release_focus, for the library's widget destructors.
 void wm_release_dying_object(WM_SCREEN_OBJECT* object);

@@ -6,6 +6,7 @@
 #include "wm_button.h"
 #include "wm_globals.h"
 #include "widget_shared.h"
+#include "../wm_internal.h"
 
 using namespace widgets;
 
@@ -233,7 +234,11 @@ void WM_BUTTON::draw() {
       x = dx;
       y = dy;
       drag_image_allowed = 0;
-      draw();
+      // An application's draw may delete the button.
+      if (!wm_call_survives(this, [&] { draw(); })) {
+        saved.restore();
+        return;
+      }
       drag_image_allowed = 1;
       x = home_x;
       y = home_y;

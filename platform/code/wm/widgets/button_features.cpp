@@ -107,8 +107,8 @@ void WM_BUTTON::hint_step(INT_S16 px, INT_S16 py, INT_U8 left) {
 // ---- drag and drop ----------------------------------------------------------------
 
 INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, INT_U8 right) {
-  // The drag callback may delete the button (a drop that consumes its source).
-  const WM_DELETION_WATCH watch(this);
+  // The drag callback may delete the button (a drop that consumes its source):
+  // the step ends there. The caller makes this call through wm_call_survives.
   const bool by_right = right_button_drags != 0;
   const bool held = left || (by_right && right);
   const bool running = drag_x != -1 && drag_y != -1;
@@ -135,10 +135,11 @@ INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, I
     if (!drag_shown) {
       add_popup(this, 0);
       drag_shown = 1;
-      if (drag_events & DRAG_EVENT_START)
-        result = drag_callback(this, page_object_at(px, py), px, py, DRAG_EVENT_START, drag_arg1,
-                               drag_arg2);
-      if (watch.deleted()) return result;
+      if ((drag_events & DRAG_EVENT_START) && !wm_call_survives(this, [&] {
+            result = drag_callback(this, page_object_at(px, py), px, py, DRAG_EVENT_START,
+                                   drag_arg1, drag_arg2);
+          }))
+        return result;
     }
     show();
     return result;
@@ -149,17 +150,16 @@ INT_S32 WM_BUTTON::drag_step(INT_S16 px, INT_S16 py, INT_U8 over, INT_U8 left, I
     remove_popup(this, 0, 0);
     INT_S32 result = 0;
     WM_SCREEN_OBJECT* target = page_object_at(px, py);
-    if (px == x - grab_dx && py == y - grab_dy) {
-      if (drag_events & DRAG_EVENT_CANCEL)
-        result = drag_callback(this, target, px, py, DRAG_EVENT_CANCEL, drag_arg1, drag_arg2);
-    } else {
-      const INT_U32 event = target == this ? DRAG_EVENT_DROP_SELF : DRAG_EVENT_DROP;
+    INT_U32 event = DRAG_EVENT_CANCEL;
+    if (px != x - grab_dx || py != y - grab_dy) {
+      event = target == this ? DRAG_EVENT_DROP_SELF : DRAG_EVENT_DROP;
       armed = 0;
-      if (drag_events & event)
-        result = drag_callback(this, target, px, py, static_cast<INT_S32>(event), drag_arg1,
-                               drag_arg2);
     }
-    if (watch.deleted()) return result;
+    if ((drag_events & event) && !wm_call_survives(this, [&] {
+          result = drag_callback(this, target, px, py, static_cast<INT_S32>(event), drag_arg1,
+                                 drag_arg2);
+        }))
+      return result;
     drag_x = drag_y = -1;
     drag_shown = 0;
     return result;

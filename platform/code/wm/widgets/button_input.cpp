@@ -74,20 +74,23 @@ INT_S32 WM_BUTTON::handle_input() {
   // 5. Pop-ups, children and the base click. From here on callbacks may
   // delete the button (or its grid row, or its grid): nothing of it is
   // touched after that.
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (watch.deleted() || result || !visible) return result;
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); }) || result ||
+      !visible)
+    return result;
 
   // 6, 7. Drag and drop, hint.
   if (drag_callback) {
-    result = drag_step(px, py, over, left, right);
-    if (watch.deleted() || result) return result;
+    if (!wm_call_survives(this, [&] { result = drag_step(px, py, over, left, right); }) || result)
+      return result;
   }
   if (hint) hint_step(px, py, left);
 
   // 8. The owner's state.
   if (state_callback) {
-    const INT_U8 s = state_callback(this, state_callback_arg);
+    INT_U8 s = 0;
+    if (!wm_call_survives(this, [&] { s = state_callback(this, state_callback_arg); }))
+      return WM_ACTION_NONE;
     if (s != state) {
       state = s;
       show();
@@ -123,8 +126,8 @@ INT_S32 WM_BUTTON::handle_input() {
       armed = 1;
       repeating = 0;
       press_time = now;
-      take_focus();
-      if (watch.deleted()) return WM_ACTION_HANDLED;  // by a focus callback
+      // A focus callback may delete the button.
+      if (!wm_call_survives(this, [&] { take_focus(); })) return WM_ACTION_HANDLED;
       event = BUTTON_EVENT_PRESS;
     } else if (armed || always_armed) {
       armed = 0;
@@ -151,12 +154,20 @@ INT_S32 WM_BUTTON::handle_input() {
       released =
           (event == BUTTON_EVENT_RELEASE || event == BUTTON_EVENT_RELEASE_OUTSIDE) ? 1 : 0;
       widgets::play_click_sound();
-      if (action_callback) result = action_callback(this, action_arg1, action_arg2);
+      bool lives = true;
+      if (action_callback)
+        lives = wm_call_survives(
+            this, [&] { result = action_callback(this, action_arg1, action_arg2); });
       if (result == WM_ACTION_NONE) result = WM_ACTION_HANDLED;
-      if (watch.deleted()) return result;
+      if (!lives) return result;
       released = 0;
     }
-    if (state_callback) state = state_callback(this, state_callback_arg);
+    if (state_callback) {
+      INT_U8 s = 0;
+      if (!wm_call_survives(this, [&] { s = state_callback(this, state_callback_arg); }))
+        return result ? result : WM_ACTION_HANDLED;
+      state = s;
+    }
     if (visible) show();
   }
 

@@ -98,7 +98,9 @@ INT_S32 WM_CHECK_BOX::on_click(WM_SCREEN_OBJECT*, INT_WORD check_box, INT_WORD) 
   self->checked = self->checked ? 0 : 1;
   self->show_value();
   widgets::play_click_sound();
+  // Nothing of the box is touched after its owner's callback.
   if (self->action_callback)
-    self->action_callback(self, self->action_arg1, self->action_arg2);
+    wm_call_survives(self,
+                     [&] { self->action_callback(self, self->action_arg1, self->action_arg2); });
   return 0;
 }

@@ -254,7 +254,7 @@ const char* WM_DIALOG::get_title() {
 }
 
 void WM_DIALOG::draw_caption() {
-  if (caption) caption->draw();
+  if (caption) wm_call_survives(this, [&] { caption->draw(); });
 }
 
 // ---- frame skin -------------------------------------------------------------------
@@ -339,9 +339,8 @@ INT_S32 WM_DIALOG::handle_input() {
   // A closing dialog's content takes no input: it is on its way out.
   if (dragging || !visible || target == 0 || close_pending) return 0;
   // A content callback may delete the dialog: nothing of it is touched after.
-  const WM_DELETION_WATCH watch(this);
-  const INT_S32 r = WM_SCREEN_OBJECT::handle_input();
-  if (watch.deleted()) return r;
+  INT_S32 r = 0;
+  if (!wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::handle_input(); })) return r;
   if (r == WM_ACTION_CLOSE) {
     close(0);
     return 0;

@@ -106,9 +106,9 @@ void WM_DIALOG::close(INT_U8 destroy) {
 
 INT_S32 WM_DIALOG::update(INT_U8 popups) {
   if (!visible && !dragging) return 0;
-  const WM_DELETION_WATCH watch(this);  // a child's tick may delete the dialog
-  INT_S32 r = WM_SCREEN_OBJECT::update(popups);
-  if (r || watch.deleted()) return r;
+  // A child's tick may delete the dialog.
+  INT_S32 r = 0;
+  if (!wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::update(popups); }) || r) return r;
 
   if (step_due && (fade_running() || slide_running())) {
     if (transition_start == 0) transition_start = wm_frame_ms;

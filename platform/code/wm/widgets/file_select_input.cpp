@@ -16,6 +16,7 @@
 #include "wm_text_edit.h"
 #include "wm_text_edit_dialog.h"
 #include "wm_widget_globals.h"
+#include "../wm_internal.h"
 
 namespace {
 
@@ -209,7 +210,10 @@ INT_S32 WM_FILE_SELECT::answer(INT_U8 value) {
   WM_CLICK_SOUND& s = wm_click_sound;
   if (s.handle && s.name[0])
     play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
-  return action_callback ? action_callback(this, action_arg1, value) : 0;
+  INT_S32 result = 0;
+  if (action_callback)
+    wm_call_survives(this, [&] { result = action_callback(this, action_arg1, value); });
+  return result;
 }
 
 void WM_FILE_SELECT::open_new_folder_dialog() {

@@ -308,18 +308,18 @@ void WM_FLOATING_MENU::layout() {
   WM_DIALOG::set_size(static_cast<INT_S16>(w), static_cast<INT_S16>(h), 1);
   // Resizing and scrolling the grid may move the focus off an entry, and a
   // focus callback may delete the menu.
-  const WM_DELETION_WATCH watch(this);
-  grid->set_size(static_cast<INT_S16>(width - frame_x),
-                 static_cast<INT_S16>(height - caption_height() - style.border_bottom_gap -
-                                      style.cell_bottom_gap),
-                 1);
-  if (watch.deleted()) return;
+  if (!wm_call_survives(this, [&] {
+        grid->set_size(static_cast<INT_S16>(width - frame_x),
+                       static_cast<INT_S16>(height - caption_height() - style.border_bottom_gap -
+                                            style.cell_bottom_gap),
+                       1);
+      }))
+    return;
   if (needs_scroll && grid->row_count > 0) {
     // The first entry of the run on top, although the maximum changed.
     grid->scroll.set_long(&grid->scroll.value,
                           grid->scroll_maximum() - grid->row_top(first_visible));
-    if (grid->visible) grid->sync_scroll();
-    if (watch.deleted()) return;
+    if (grid->visible && !wm_call_survives(this, [&] { grid->sync_scroll(); })) return;
   }
 
   INT_S16 nx = x < bx1 ? bx1 : x, ny = y < by1 ? by1 : y;
@@ -417,7 +417,7 @@ INT_S32 WM_FLOATING_MENU::on_scroll_button(WM_SCREEN_OBJECT*, INT_WORD menu_word
   WM_FLOATING_MENU* m = word_to_pointer<WM_FLOATING_MENU>(menu_word);
   if (!m || !m->grid) return 0;
   WM_GRID* g = m->grid;
-  const WM_DELETION_WATCH watch(m);  // moving the focus may delete the menu
+  // Moving the focus may delete the menu.
   m->remove_scroll_buttons();
   m->scrolled_up_last_ = up ? 1 : 0;
   if (up) {
@@ -425,16 +425,16 @@ INT_S32 WM_FLOATING_MENU::on_scroll_button(WM_SCREEN_OBJECT*, INT_WORD menu_word
     for (INT_S16 k = 1;; ++k) {
       const INT_S16 i = static_cast<INT_S16>(m->first_visible - k);
       if (i < 0) break;
-      g->set_scroll(g->scroll_value() + m->entry_height(i));
-      if (watch.deleted()) return 0;
+      if (!wm_call_survives(m, [&] { g->set_scroll(g->scroll_value() + m->entry_height(i)); }))
+        return 0;
       if (!is_separator(m->entry_at(i))) break;
     }
   } else {
-    g->set_scroll(g->scroll_value() - m->entry_height(m->first_visible));
-    if (watch.deleted()) return 0;
+    if (!wm_call_survives(
+            m, [&] { g->set_scroll(g->scroll_value() - m->entry_height(m->first_visible)); }))
+      return 0;
   }
-  m->layout();
-  if (watch.deleted()) return 0;
+  if (!wm_call_survives(m, [&] { m->layout(); })) return 0;
   if (g->is_scrolled_to_top() && m->up_button) m->up_button->reset_state();
   if (g->scroll_value() == 0 && m->down_button) m->down_button->reset_state();
   return 0;

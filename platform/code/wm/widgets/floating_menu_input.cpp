@@ -45,15 +45,13 @@ INT_S32 WM_FLOATING_MENU::update(INT_U8 popups) {
 // Focuses the entry at row and scrolls so that it is shown and not taken by
 // a scroll button once layout has placed them again. A focus callback (of
 // the entry losing the focus or of the one taking it) may delete the menu:
-// every step that can move the focus is watched.
+// every step that can move the focus is made through wm_call_survives, and
+// so are the calls of this one.
 void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
   if (!grid || row < 0 || row >= entry_count) return;
-  const WM_DELETION_WATCH watch(this);
   remove_scroll_buttons();
-  grid->focus_cell(0, static_cast<INT_U16>(row));
-  if (watch.deleted()) return;
-  layout();
-  if (watch.deleted()) return;
+  if (!wm_call_survives(this, [&] { grid->focus_cell(0, static_cast<INT_U16>(row)); })) return;
+  if (!wm_call_survives(this, [&] { layout(); })) return;
   // One row at a time towards the entry until it lies in the run and no
   // scroll button takes its row.
   for (INT_S32 guard = 0; guard <= 2 * entry_count; ++guard) {
@@ -63,14 +61,14 @@ void WM_FLOATING_MENU::focus_entry(INT_S16 row) {
     if (upwards && first_visible == 0) break;
     if (!upwards && grid->scroll_value() == 0) break;
     remove_scroll_buttons();
-    grid->set_scroll(upwards ? grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1))
-                             : grid->scroll_value() - entry_height(first_visible));
-    if (watch.deleted()) return;
-    layout();
-    if (watch.deleted()) return;
+    const INT_S32 to =
+        upwards ? grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1))
+                : grid->scroll_value() - entry_height(first_visible);
+    if (!wm_call_survives(this, [&] { grid->set_scroll(to); })) return;
+    if (!wm_call_survives(this, [&] { layout(); })) return;
   }
   if (WM_SCREEN_OBJECT* o = entry_at(row))
-    if (o->can_focus() && wm_focus_object != o) o->take_focus();
+    if (o->can_focus() && wm_focus_object != o) wm_call_survives(this, [&] { o->take_focus(); });
 }
 
 void WM_FLOATING_MENU::page_keys(INT_U32 key) {
@@ -113,9 +111,8 @@ void WM_FLOATING_MENU::scroll_to_focus_button() {
   if (!up && !down) return;
   const INT_S16 row = up ? up_row : down_row;
   remove_scroll_buttons();
-  const WM_DELETION_WATCH watch(this);
-  grid->set_scroll(grid->scroll_value() + (up ? entry_height(row) : -entry_height(row)));
-  if (!watch.deleted()) focus_entry(row);
+  const INT_S32 to = grid->scroll_value() + (up ? entry_height(row) : -entry_height(row));
+  if (wm_call_survives(this, [&] { grid->set_scroll(to); })) focus_entry(row);
 }
 
 void WM_FLOATING_MENU::letter_search(char c) {
@@ -142,19 +139,19 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
   mouse_state.wheel = 0;
   if (!grid->overflows()) return 1;
   remove_scroll_buttons();
-  const WM_DELETION_WATCH watch(this);  // scrolling may move the focus
+  // Scrolling may move the focus, and a focus callback may delete the menu.
   INT_S32 n = notches < 0 ? -notches : notches;
   for (; n > 0; --n) {
+    INT_S32 to;
     if (notches > 0) {
       if (first_visible <= 0) break;
-      grid->set_scroll(grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1)));
+      to = grid->scroll_value() + entry_height(static_cast<INT_S16>(first_visible - 1));
     } else {
       if (grid->scroll_value() == 0) break;
-      grid->set_scroll(grid->scroll_value() - entry_height(first_visible));
+      to = grid->scroll_value() - entry_height(first_visible);
     }
-    if (watch.deleted()) return 1;
-    layout();
-    if (watch.deleted()) return 1;
+    if (!wm_call_survives(this, [&] { grid->set_scroll(to); })) return 1;
+    if (!wm_call_survives(this, [&] { layout(); })) return 1;
     remove_scroll_buttons();
   }
   // With keyboard navigation on, the focus stays on an entry in view: left
@@ -162,8 +159,7 @@ INT_S32 WM_FLOATING_MENU::wheel_step() {
   // "v", and the next pass would scroll back a row.
   INT_U16 fc = 0, fr = 0;
   const bool focused = grid->keyboard_navigation && grid->find_focus_cell(&fc, &fr, 1);
-  layout();
-  if (watch.deleted()) return 1;
+  if (!wm_call_survives(this, [&] { layout(); })) return 1;
   if (focused) focus_nearest_shown(static_cast<INT_S16>(fr));
   return 1;
 }
@@ -213,25 +209,21 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
 
   // A focus callback of an entry the keys or the wheel move to, or an item's
   // own callback, may delete the menu: nothing of it is touched after.
-  const WM_DELETION_WATCH watch(this);
   if (grid) {
     const INT_S32 key = keyboard_state.last_keycode;
     if (!grid->keyboard_navigation && is_navigation_key(key)) {
       KEYBOARD::take_key();
       set_items_focusable(1);
     } else if (grid->keyboard_navigation && is_paging_key(key)) {
-      page_keys(static_cast<INT_U32>(key));
+      if (!wm_call_survives(this, [&] { page_keys(static_cast<INT_U32>(key)); })) return 0;
     } else if (grid->keyboard_navigation) {
-      scroll_to_focus_button();
+      if (!wm_call_survives(this, [&] { scroll_to_focus_button(); })) return 0;
     }
-    if (watch.deleted()) return 0;
     if (keyboard_state.last_index >= 0) {
       const char c = static_cast<char>(KEYBOARD::pop_char());
-      if (c) letter_search(c);
-      if (watch.deleted()) return 0;
+      if (c && !wm_call_survives(this, [&] { letter_search(c); })) return 0;
     }
-    wheel_step();
-    if (watch.deleted()) return 0;
+    if (!wm_call_survives(this, [&] { wheel_step(); })) return 0;
   }
 
   INT_U8 escape = wm_key_is_down(KEYCODE_ESCAPE);
@@ -247,19 +239,23 @@ INT_S32 WM_FLOATING_MENU::handle_input() {
   if (mask_left) mouse_state.buttons &= ~kLeftBit;
   draggable = menu_draggable && !just_opened;
   const INT_S32 scroll_before = grid ? grid->scroll_value() : 0;
-  INT_S32 result = WM_DIALOG::handle_input();
+  INT_S32 result = 0;
+  const bool lives = wm_call_survives(this, [&] { result = WM_DIALOG::handle_input(); });
   if (mask_left) mouse_state.buttons |= kLeftBit;
-  if (watch.deleted()) return result;
+  if (!lives) return result;
   if (grid && visible && grid->scroll_value() != scroll_before) {
     // The grid's arrow keys scrolled to an entry beyond the run: the run
     // follows, the entry shown and not lent to a scroll button.
     INT_U16 fc, fr;
-    if (grid->find_focus_cell(&fc, &fr, 1) && wm_focus_object != up_button &&
-        wm_focus_object != down_button)
-      focus_entry(static_cast<INT_S16>(fr));
-    else
-      layout();
-    if (watch.deleted()) return result;
+    const bool entry_focused = grid->find_focus_cell(&fc, &fr, 1) &&
+                               wm_focus_object != up_button && wm_focus_object != down_button;
+    if (!wm_call_survives(this, [&] {
+          if (entry_focused)
+            focus_entry(static_cast<INT_S16>(fr));
+          else
+            layout();
+        }))
+      return result;
   }
 
   const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();

@@ -410,12 +410,12 @@ void WM_GRID::clear_rows(INT_U8 keep_columns) {
   ++cell_generation_;
   // The array is taken out first: a cell's destructor sees an empty grid.
   // A focused cell's callback, told of the loss, may delete the grid.
-  const WM_DELETION_WATCH watch(this);
-  for (INT_S16 r = 0; r < count; ++r) delete old[r];
-  std::free(old);
-  if (watch.deleted()) return;
-  delete_scrollbar();  // so may the scrollbar's
-  if (watch.deleted()) return;
+  if (!wm_call_survives(this, [&] {
+        for (INT_S16 r = 0; r < count; ++r) delete old[r];
+        std::free(old);
+      }))
+    return;
+  if (!wm_call_survives(this, [&] { delete_scrollbar(); })) return;  // so may the scrollbar's
   if (!keep_columns) {
     delete[] column_weights;
     column_weights = nullptr;
@@ -438,10 +438,17 @@ void WM_GRID::delete_rows(INT_S16 first, INT_S16 last) {
   rows = nullptr;
   row_count = 0;
   const INT_S16 saved_height = row_height;
-  clear_rows(1);
-  // A focused cell deleted with its row tells its callback, which may
-  // delete the grid: the rows are let go of all the same.
-  const WM_DELETION_WATCH watch(this);
+  // A focused cell deleted with its row (or the scrollbar) tells its
+  // callback, which may delete the grid: the old rows are let go of all the
+  // same.
+  const auto let_go = [&] {
+    for (INT_S16 r = 0; r < count; ++r) delete old[r];
+    std::free(old);
+  };
+  if (!wm_call_survives(this, [&] { clear_rows(1); })) {
+    let_go();
+    return;
+  }
   INT_S16 n = 0;
   for (INT_S16 r = 0; r < count; ++r) {
     GRID_ROW* gr = old[r];
@@ -460,9 +467,7 @@ void WM_GRID::delete_rows(INT_S16 first, INT_S16 last) {
     }
     ++n;
   }
-  for (INT_S16 r = 0; r < count; ++r) delete old[r];
-  std::free(old);
-  if (watch.deleted()) return;
+  if (!wm_call_survives(this, let_go)) return;
   row_height = saved_height;
   if (visible) show();
 }

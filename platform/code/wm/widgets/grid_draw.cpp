@@ -280,40 +280,53 @@ void WM_GRID::render() {
     surface->intersect_clip(r.left, r.top, r.right, r.bottom);
     wm_rendering = 1;
   }
-  if (meets_dirty_rect()) {
-    draw();
-    needs_redraw = 0;
-    drawn = 1;
-  } else if (needs_redraw) {
-    needs_redraw = 0;
-    drawn = 1;
-  }
+  // A draw (the grid's own, or a cell's) may delete the grid: its part ends
+  // there, and the clip is still put back.
+  const auto render_part = [&] {
+    if (meets_dirty_rect()) {
+      if (!wm_call_survives(this, [&] { draw(); })) return;
+      if (!visible) return;
+      needs_redraw = 0;
+      drawn = 1;
+    } else if (needs_redraw) {
+      needs_redraw = 0;
+      drawn = 1;
+    }
 
-  const WM_CLIP saved = wm_save_clip(surface);
-  const bool fixed_header = (style.ssef & ssef_grid_fix_top_row) && row_count > 0;
-  // Rendering draws only; nothing here changes the rows, but a snapshot of
-  // the objects keeps the walk independent of the row array all the same.
-  std::vector<WM_SCREEN_OBJECT*> header, shown;
-  auto collect = [&](INT_S32 r, std::vector<WM_SCREEN_OBJECT*>& out) {
-    if (r < 0 || r >= row_count) return;
-    for (INT_S16 c = 0; rows[r]->cells && c < rows[r]->cell_count; ++c)
-      if (rows[r]->cells[c]) out.push_back(rows[r]->cells[c]);
+    const WM_CLIP saved = wm_save_clip(surface);
+    const bool fixed_header = (style.ssef & ssef_grid_fix_top_row) && row_count > 0;
+    // Rendering draws only; nothing here changes the rows, but a snapshot of
+    // the objects keeps the walk independent of the row array all the same.
+    std::vector<WM_SCREEN_OBJECT*> header, shown;
+    auto collect = [&](INT_S32 r, std::vector<WM_SCREEN_OBJECT*>& out) {
+      if (r < 0 || r >= row_count) return;
+      for (INT_S16 c = 0; rows[r]->cells && c < rows[r]->cell_count; ++c)
+        if (rows[r]->cells[c]) out.push_back(rows[r]->cells[c]);
+    };
+    if (fixed_header) collect(0, header);
+    for (INT_S32 r = first_shown_row; r <= last_shown_row; ++r)
+      if (!(fixed_header && r == 0)) collect(r, shown);
+    const auto render_cell = [&](WM_SCREEN_OBJECT* o) {
+      if (wm_call_survives(this, [&] { o->render(); })) return true;
+      wm_restore_clip(surface, saved);
+      return false;
+    };
+    for (WM_SCREEN_OBJECT* o : header)
+      if (!render_cell(o)) return;
+    const INT_S32 c = fixed_header ? rows[0]->height + grid_gap(style.y_spacing) : 0;
+    surface->intersect_clip(grid_clamp16(x + grid_gap(style.border_left_gap)),
+                            grid_clamp16(y + grid_gap(style.border_top_gap) + c),
+                            grid_clamp16(x + width - 1 - grid_gap(style.border_right_gap)),
+                            grid_clamp16(y + height - 1 - grid_gap(style.border_bottom_gap)));
+    for (WM_SCREEN_OBJECT* o : shown)
+      if (!render_cell(o)) return;
+    wm_restore_clip(surface, saved);
+    if (scrollbar && !render_cell(scrollbar)) return;
+    WM_SNAPSHOT kids(children, false);
+    for (size_t i = 0; i < kids.size(); ++i)
+      if (kids.still_listed(i) && !is_popup(kids.at(i)) && !render_cell(kids.at(i))) return;
   };
-  if (fixed_header) collect(0, header);
-  for (INT_S32 r = first_shown_row; r <= last_shown_row; ++r)
-    if (!(fixed_header && r == 0)) collect(r, shown);
-  for (WM_SCREEN_OBJECT* o : header) o->render();
-  const INT_S32 c = fixed_header ? rows[0]->height + grid_gap(style.y_spacing) : 0;
-  surface->intersect_clip(grid_clamp16(x + grid_gap(style.border_left_gap)),
-                          grid_clamp16(y + grid_gap(style.border_top_gap) + c),
-                          grid_clamp16(x + width - 1 - grid_gap(style.border_right_gap)),
-                          grid_clamp16(y + height - 1 - grid_gap(style.border_bottom_gap)));
-  for (WM_SCREEN_OBJECT* o : shown) o->render();
-  wm_restore_clip(surface, saved);
-  if (scrollbar) scrollbar->render();
-  WM_SNAPSHOT kids(children, false);
-  for (size_t i = 0; i < kids.size(); ++i)
-    if (kids.still_listed(i) && !is_popup(kids.at(i))) kids.at(i)->render();
+  render_part();
 
   if (outermost) {
     wm_restore_clip(surface, outer);

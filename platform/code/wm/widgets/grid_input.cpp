@@ -59,27 +59,28 @@ INT_S32 WM_GRID::pass_cells(INT_U8 input, INT_U8 popups) {
   pass_targets(*this, targets, input);
   // A cell's callback may refill the grid: once the cells changed, an
   // object of the snapshot is reached only while the grid still holds it.
-  // It may also delete the grid itself, which ends the walk.
-  const WM_DELETION_WATCH watch(this);
+  // It may also delete the grid itself, which ends the walk; the callers
+  // make this call through wm_call_survives.
   const unsigned generation = cell_generation_;
   for (WM_SCREEN_OBJECT* o : targets) {
     INT_U16 r, c;
     if (generation != cell_generation_ && !find_cell(o, &r, &c, 1)) continue;
-    const INT_S32 result = input ? o->handle_input() : o->update(popups);
-    if (result || watch.deleted()) return result;
+    INT_S32 result = 0;
+    if (!wm_call_survives(this, [&] { result = input ? o->handle_input() : o->update(popups); }) ||
+        result)
+      return result;
   }
   return 0;
 }
 
 INT_S32 WM_GRID::update(INT_U8 popups) {
   if (!visible) return 0;
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::update(popups);
-  if (watch.deleted()) return result;
-  if (!result && scrollbar) result = scrollbar->update(popups);
-  if (watch.deleted()) return result;
-  if (!result) result = pass_cells(0, popups);
-  if (watch.deleted()) return result;
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::update(popups); })) return result;
+  if (!result && scrollbar &&
+      !wm_call_survives(this, [&] { result = scrollbar->update(popups); }))
+    return result;
+  if (!result && !wm_call_survives(this, [&] { result = pass_cells(0, popups); })) return result;
   sync_scroll();
   return result;
 }
@@ -99,10 +100,9 @@ void WM_GRID::handle_keys() {
     WM_SCREEN_OBJECT* n = find_neighbour_cell(direction, static_cast<INT_S16>(fc),
                                               static_cast<INT_S16>(fr), &c2, &r2, 1);
     if (!n) return;
-    // Either cell's focus callback may delete the grid.
-    const WM_DELETION_WATCH watch(this);
-    n->take_focus();
-    if (watch.deleted()) return;
+    // Either cell's focus callback may delete the grid; the caller makes
+    // this call through wm_call_survives as well.
+    if (!wm_call_survives(this, [&] { n->take_focus(); })) return;
     if (!is_row_visible(r2))
       scroll.set_long(&scroll.value, scroll_value() + rows[fr]->bottom - rows[r2]->bottom);
     return;
@@ -141,17 +141,15 @@ void WM_GRID::handle_keys() {
 INT_S32 WM_GRID::handle_input() {
   if (!visible) return 0;
   // A cell's callback may delete the grid: nothing of it is touched after.
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (watch.deleted()) return result;
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); })) return result;
   if (scrollbar && scrollbar != wm_wheel_target && is_over(mouse_state.x, mouse_state.y))
     scrollbar->take_wheel();
-  if (keyboard_navigation) handle_keys();
-  if (watch.deleted()) return result;
-  if (!result && scrollbar) result = scrollbar->handle_input();
-  if (watch.deleted()) return result;
-  if (!result) result = pass_cells(1, 0);
-  if (watch.deleted()) return result;
+  if (keyboard_navigation && !wm_call_survives(this, [&] { handle_keys(); })) return result;
+  if (!result && scrollbar &&
+      !wm_call_survives(this, [&] { result = scrollbar->handle_input(); }))
+    return result;
+  if (!result && !wm_call_survives(this, [&] { result = pass_cells(1, 0); })) return result;
   sync_scroll();
   return result;
 }

@@ -110,9 +110,7 @@ void WM_GRID::sync_scroll() {
     }
     if (WM_SCREEN_OBJECT* o = get_cell(static_cast<INT_S16>(fc), static_cast<INT_S16>(r))) {
       // The cell losing the focus, or the one taking it, may delete the grid.
-      const WM_DELETION_WATCH watch(this);
-      o->take_focus();
-      if (watch.deleted()) return;
+      if (!wm_call_survives(this, [&] { o->take_focus(); })) return;
     }
   }
   if (visible) show();
@@ -132,9 +130,7 @@ void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_to
   WM_SCREEN_OBJECT::set_size(new_width, new_height, children_too);
   // The scrollbar (deleted here) and a cell that loses the focus to a row the
   // new size cuts away tell their focus callbacks, which may delete the grid.
-  const WM_DELETION_WATCH watch(this);
-  delete_scrollbar();
-  if (watch.deleted()) return;
+  if (!wm_call_survives(this, [&] { delete_scrollbar(); })) return;
   const INT_S32 ys = grid_gap(style.y_spacing);
   const INT_S32 inner = inner_height();
   if (rows_per_page != 0) {
@@ -152,8 +148,7 @@ void WM_GRID::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 children_to
   if (row_count > 0) {
     refit_maximum();
     last_seen_scroll = last_seen_maximum = -1;
-    sync_scroll();
-    if (watch.deleted()) return;
+    if (!wm_call_survives(this, [&] { sync_scroll(); })) return;
     if (inner < content_height()) offset = row_top(first_shown_row) - scroll_pos();
   }
   last_shown_row = -1;
@@ -256,9 +251,8 @@ void WM_GRID::focus_cell(INT_U16 column, INT_U16 row) {
   if (!o || !o->can_focus()) return;
   INT_U16 fc, fr;
   INT_S32 ref = find_focus_cell(&fc, &fr, 0) ? fr : first_shown_row;
-  const WM_DELETION_WATCH watch(this);  // a focus callback may delete the grid
-  o->take_focus();
-  if (watch.deleted()) return;
+  // A focus callback may delete the grid.
+  if (!wm_call_survives(this, [&] { o->take_focus(); })) return;
   if (visible && is_row_visible(static_cast<INT_S16>(row))) return;
   if (ref == 0 && row > 0) ref = 1;
   if (ref < 0 || ref >= row_count) return;

@@ -46,17 +46,19 @@ INT_S32 WM_IMAGE::fire(INT_S16 px, INT_S16 py) {
   click_y = static_cast<INT_S16>(py - y);
   widgets::play_click_sound();
   INT_S32 result = 0;
-  const WM_DELETION_WATCH watch(this);
-  if (action_callback) result = action_callback(this, action_arg1, action_arg2);
-  if (!watch.deleted()) click_x = click_y = -1;
+  if (action_callback &&
+      !wm_call_survives(this, [&] { result = action_callback(this, action_arg1, action_arg2); }))
+    return result;
+  click_x = click_y = -1;
   return result;
 }
 
 INT_S32 WM_IMAGE::handle_input() {
   // Callbacks may delete the picture: nothing of it is touched after that.
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (watch.deleted() || result || !visible) return result;
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); }) || result ||
+      !visible)
+    return result;
 
   const INT_U8 real_left = (wm_button_mask() & kLeftButtonBit) ? 1 : 0;
   const INT_U8 key = wm_key_is_down(static_cast<INT_S32>(wm_activate_key)) ? 1 : 0;
@@ -79,8 +81,7 @@ INT_S32 WM_IMAGE::handle_input() {
   if (is_over(px, py) && ((repeat_while_held && left) || left != was_left)) {
     const INT_U8 bit = left ? IMAGE_CLICK_PRESS : IMAGE_CLICK_RELEASE;
     if (click_events & bit) {
-      result = fire(px, py);
-      if (watch.deleted()) return result;
+      if (!wm_call_survives(this, [&] { result = fire(px, py); })) return result;
     } else if (hand_cursor && wm_page_manager) {
       wm_page_manager->set_cursor_shape(kHandCursor);
     }

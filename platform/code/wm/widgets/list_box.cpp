@@ -184,9 +184,8 @@ void WM_LIST_BOX::set_label(const char* label) {
 
 INT_S32 WM_LIST_BOX::handle_input() {
   // The box's own click, its focus and its choice callbacks may delete it.
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 r = WM_MENU::handle_input();
-  if (r || watch.deleted()) return r;
+  INT_S32 r = 0;
+  if (!wm_call_survives(this, [&] { r = WM_MENU::handle_input(); }) || r) return r;
 
   // Turns made before the pointer came to rest on the box are dropped.
   if (is_over(wm_pointer_x(), wm_pointer_y())) {
@@ -221,8 +220,8 @@ INT_S32 WM_LIST_BOX::handle_input() {
     if (report_changes && chosen_callback) {
       const INT_U8 saved = was_left_down;
       was_left_down = 1;
-      r = chosen_callback(this, chosen_arg1, chosen_arg2);
-      if (watch.deleted()) return r;
+      if (!wm_call_survives(this, [&] { r = chosen_callback(this, chosen_arg1, chosen_arg2); }))
+        return r;
       was_left_down = saved;
     }
     reported = selected;

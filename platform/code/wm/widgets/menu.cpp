@@ -175,11 +175,10 @@ INT_S32 WM_MENU::open_close(WM_SCREEN_OBJECT*, INT_WORD self, INT_WORD) {
     m->immediate = 0;
     return 0;
   }
-  if (b->open_callback) {
-    const WM_DELETION_WATCH watch(b);  // it may delete the button, and the menu with it
-    b->open_callback(b, b->open_arg1, b->open_arg2);
-    if (watch.deleted()) return 0;
-  }
+  // It may delete the button, and the menu with it.
+  if (b->open_callback &&
+      !wm_call_survives(b, [&] { b->open_callback(b, b->open_arg1, b->open_arg2); }))
+    return 0;
   if (!is_popup(m)) b->add_popup(m, 0);
   m->reset_items();
   m->show();
@@ -203,9 +202,8 @@ INT_S32 WM_MENU::handle_input() {
 
 INT_S32 WM_MENU::update(INT_U8 popups) {
   if (!visible) return 0;
-  const WM_DELETION_WATCH watch(this);
-  const INT_S32 r = WM_SCREEN_OBJECT::update(popups);
-  if (r || watch.deleted()) return r;
+  INT_S32 r = 0;
+  if (!wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::update(popups); }) || r) return r;
   WM_FLOATING_MENU* m = menu;
   if (!open || !m || !m->visible || m->alpha != m->target_alpha || m->x != m->to_x ||
       m->y != m->to_y)
@@ -219,12 +217,11 @@ INT_S32 WM_MENU::update(INT_U8 popups) {
     m->close(0);
     reset_state();
     other->place();
-    if (other->open_callback) {
-      // It may delete the other member, or the bar that holds the ring.
-      const WM_DELETION_WATCH other_watch(other);
-      other->open_callback(other, other->open_arg1, other->open_arg2);
-      if (other_watch.deleted()) return 0;
-    }
+    // It may delete the other member, or the bar that holds the ring.
+    if (other->open_callback && !wm_call_survives(other, [&] {
+          other->open_callback(other, other->open_arg1, other->open_arg2);
+        }))
+      return 0;
     if (WM_FLOATING_MENU* om = other->menu) {
       om->hide(0, 0);
       om->immediate = 1;

@@ -8,6 +8,7 @@
 #include "wm_border.h"
 #include "wm_globals.h"
 #include "widget_shared.h"
+#include "../wm_internal.h"
 
 namespace {
 
@@ -251,8 +252,8 @@ INT_U8 WM_SCRIPT::is_over(INT_S16 px, INT_S16 py) {
 
 INT_S32 WM_SCRIPT::handle_input() {
   if (input_target) {
-    const INT_S32 r = input_target->handle_input();
-    if (r) return r;
+    INT_S32 r = 0;
+    if (!wm_call_survives(this, [&] { r = input_target->handle_input(); }) || r) return r;
   }
   return WM_SCREEN_OBJECT::handle_input();
 }

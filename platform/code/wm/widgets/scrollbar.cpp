@@ -260,7 +260,11 @@ INT_U8 WM_SCROLLBAR::can_focus() { return enabled && focusable ? 1 : 0; }
 // ---- Values and steps --------------------------------------------------------
 
 INT_S32 WM_SCROLLBAR::get_step(INT_S32 step_kind) {
-  if (step_callback) return step_callback(this, step_kind);
+  if (step_callback) {
+    INT_S32 amount = 0;
+    wm_call_survives(this, [&] { amount = step_callback(this, step_kind); });
+    return amount;
+  }
   switch (step_kind) {
     case SB_STEP_LINE_MORE:
     case SB_STEP_LINE_LESS: return line_step;
@@ -278,13 +282,15 @@ void WM_SCROLLBAR::write_value(INT_S64 v) {
   value->set_long(&value->value, static_cast<INT_S32>(v));
 }
 
-void WM_SCROLLBAR::step(INT_S32 step_kind) {
-  const INT_S64 amount = get_step(step_kind);
+bool WM_SCROLLBAR::step(INT_S32 step_kind) {
+  INT_S64 amount = 0;
+  if (!wm_call_survives(this, [&] { amount = get_step(step_kind); })) return false;
   const INT_S64 now_value = value->get_long();
   if (step_kind == SB_STEP_LINE_MORE || step_kind == SB_STEP_PAGE_MORE)
     write_value(now_value + amount);
   else if (step_kind == SB_STEP_LINE_LESS || step_kind == SB_STEP_PAGE_LESS)
     write_value(now_value - amount);
+  return true;
 }
 
 void WM_SCROLLBAR::take_wheel() {
@@ -345,19 +351,19 @@ void WM_SCROLLBAR::handle_wheel() {
   if (notches) write_value(static_cast<INT_S64>(value->get_long()) + notches * wheel_step);
 }
 
-void WM_SCROLLBAR::handle_keys() {
+bool WM_SCROLLBAR::handle_keys() {
   const INT_S32 key = KEYBOARD::take_key();
-  if (!key) return;
+  if (!key) return true;
   const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
   if (!is_vertical()) {
     switch (key) {
       case KEYCODE_HOME: write_value(range_min()); break;
       case KEYCODE_END: write_value(range_max()); break;
-      case KEYCODE_LEFT: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
-      case KEYCODE_RIGHT: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
+      case KEYCODE_LEFT: return step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS);
+      case KEYCODE_RIGHT: return step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE);
       default: break;
     }
-    return;
+    return true;
   }
   switch (key) {
     case KEYCODE_HOME:
@@ -366,16 +372,17 @@ void WM_SCROLLBAR::handle_keys() {
     case KEYCODE_END:
       if (ctrl) write_value(range_min());
       break;
-    case KEYCODE_UP: step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE); break;
-    case KEYCODE_PAGE_UP: step(SB_STEP_PAGE_MORE); break;
-    case KEYCODE_DOWN: step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS); break;
-    case KEYCODE_PAGE_DOWN: step(SB_STEP_PAGE_LESS); break;
+    case KEYCODE_UP: return step(ctrl ? SB_STEP_PAGE_MORE : SB_STEP_LINE_MORE);
+    case KEYCODE_PAGE_UP: return step(SB_STEP_PAGE_MORE);
+    case KEYCODE_DOWN: return step(ctrl ? SB_STEP_PAGE_LESS : SB_STEP_LINE_LESS);
+    case KEYCODE_PAGE_DOWN: return step(SB_STEP_PAGE_LESS);
     default: break;
   }
+  return true;
 }
 
 // A press over the bar with no repeat running: which step it asks for.
-void WM_SCROLLBAR::handle_press(INT_S32 c, INT_U32 now, bool& redraw) {
+bool WM_SCROLLBAR::handle_press(INT_S32 c, INT_U32 now, bool& redraw) {
   const INT_S32 P = slider_position(value->get_long());
   const INT_S32 s = slider_length;
   INT_S32 located = SB_STEP_NONE;
@@ -390,12 +397,13 @@ void WM_SCROLLBAR::handle_press(INT_S32 c, INT_U32 now, bool& redraw) {
     else if (has_buttons() && c > track_start + track_length + s) located = SB_STEP_LINE_LESS;
     else if (c > P + s) located = SB_STEP_PAGE_LESS;
   }
-  if (located == SB_STEP_NONE) return;
+  if (located == SB_STEP_NONE) return true;
   repeat_kind = located;
   repeating = 0;
   repeat_time_ms = now;
-  step(located);
+  if (!step(located)) return false;
   redraw = true;
+  return true;
 }
 
 void WM_SCROLLBAR::start_drag(INT_S32 c) {
@@ -433,10 +441,11 @@ void WM_SCROLLBAR::follow_drag(INT_S32 c) {
 }
 
 INT_S32 WM_SCROLLBAR::handle_input() {
-  // Its own click and its focus callbacks may delete the bar.
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (result || watch.deleted() || !visible) return result;
+  // Its own click, its focus and its step callbacks may delete the bar.
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); }) || result ||
+      !visible)
+    return result;
   KEYBOARD keyboard;  // keeps the typed-character queue alive for the pass
 
   value_changed = value->get_long() != shown_value ? 1 : 0;
@@ -455,7 +464,7 @@ INT_S32 WM_SCROLLBAR::handle_input() {
     }
     if (over && wm_wheel_target != this) take_wheel();
     if (wm_wheel_target == this) handle_wheel();
-    if (wm_focus_object == this) handle_keys();
+    if (wm_focus_object == this && !handle_keys()) return WM_ACTION_HANDLED;
 
     if (!held) {
       if (dragging || repeat_kind) redraw = true;
@@ -464,19 +473,18 @@ INT_S32 WM_SCROLLBAR::handle_input() {
     } else {
       bool repeat_running = false;
       if (over) {
-        take_focus();
-        if (watch.deleted()) return WM_ACTION_HANDLED;
+        if (!wm_call_survives(this, [&] { take_focus(); })) return WM_ACTION_HANDLED;
         if (repeat_kind) {
           repeat_running = true;
           const INT_U32 wait = repeating ? kRepeatMs : kFirstRepeatMs;
           if (now - repeat_time_ms > wait) {
             repeating = 1;
             repeat_time_ms = now;
-            step(repeat_kind);
+            if (!step(repeat_kind)) return WM_ACTION_HANDLED;
             redraw = true;
           }
-        } else if (!dragging) {
-          handle_press(c, now, redraw);
+        } else if (!dragging && !handle_press(c, now, redraw)) {
+          return WM_ACTION_HANDLED;
         }
       }
       if (!repeat_running) {
@@ -496,8 +504,9 @@ INT_S32 WM_SCROLLBAR::handle_input() {
     // change is reported next pass) or delete this bar.
     shown_value = now_value;
     value_changed = 0;
-    if (action_callback) return action_callback(this, action_arg1, action_arg2);
-    return 0;
+    if (action_callback)
+      wm_call_survives(this, [&] { result = action_callback(this, action_arg1, action_arg2); });
+    return result;
   }
   value_changed = 0;
   return result;

@@ -156,7 +156,10 @@ INT_S32 WM_TEXT_EDIT::notify(INT_U8 with_sound) {
     WM_CLICK_SOUND& s = wm_click_sound;
     if (s.handle && s.name[0]) play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
   }
-  return action_callback ? action_callback(this, action_arg1, action_arg2) : 0;
+  INT_S32 result = 0;
+  if (action_callback)
+    wm_call_survives(this, [&] { result = action_callback(this, action_arg1, action_arg2); });
+  return result;
 }
 
 INT_U8 WM_TEXT_EDIT::load_images(const char* folder_path, const char* base_name,

@@ -8,6 +8,7 @@
 #include "wm_globals.h"
 #include "wm_script.h"
 #include "wm_text_edit.h"
+#include "../wm_internal.h"
 #include "../wm_platform.h"
 
 namespace {
@@ -125,6 +126,10 @@ INT_S32 WM_TEXT_EDIT_DIALOG::on_button(WM_SCREEN_OBJECT*, INT_WORD which, INT_WO
   WM_CLICK_SOUND& s = wm_click_sound;
   if (s.handle && s.name[0])
     play_sound_file(s.handle, s.channel, &s.folder, s.name, s.volume, s.pan, 0);
-  if (!self->action_callback) return 0;
-  return self->action_callback(self, self->action_arg1, self->action_arg2);
+  INT_S32 result = 0;
+  if (self->action_callback)
+    wm_call_survives(self, [&] {
+      result = self->action_callback(self, self->action_arg1, self->action_arg2);
+    });
+  return result;
 }

@@ -23,11 +23,11 @@ bool is_typeable(INT_U8 c) { return c >= kFirstPrintable && c != kDel; }
 
 }  // namespace
 
-// The callbacks below may delete the box: nothing of it is touched after.
+// The callbacks below may delete the box: nothing of it is touched after,
+// and the callers of these parts make their calls through wm_call_survives.
 void WM_TEXT_EDIT::changed(INT_S32* result) {
-  const WM_DELETION_WATCH watch(this);
-  if (notify_on_change) *result = notify(0);
-  if (!watch.deleted()) show();
+  if (notify_on_change && !wm_call_survives(this, [&] { *result = notify(0); })) return;
+  show();
 }
 
 bool WM_TEXT_EDIT::delete_selection() {
@@ -96,9 +96,9 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       wm_take_key();
       bool deleted = delete_selection();
       if (!deleted && cursor < len) deleted = text.erase(cursor, cursor);
-      const WM_DELETION_WATCH watch(this);
-      if (deleted && notify_on_change) *result = notify(1);
-      if (!watch.deleted()) show();
+      if (deleted && notify_on_change && !wm_call_survives(this, [&] { *result = notify(1); }))
+        return 1;
+      show();
       return 1;
     }
     case KEYCODE_RETURN: {
@@ -107,9 +107,7 @@ INT_S32 WM_TEXT_EDIT::handle_key(INT_S32 code, bool shift, bool ctrl, INT_S32* r
       wm_take_key();
       KEYBOARD::end_text_entry();
       return_pressed = 1;
-      const WM_DELETION_WATCH watch(this);
-      *result = notify(1);
-      if (watch.deleted()) return 1;
+      if (!wm_call_survives(this, [&] { *result = notify(1); })) return 1;
       return_pressed = 0;
       show();
       return 1;
@@ -201,17 +199,17 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     drag_x = -1;
     return 0;
   }
-  const WM_DELETION_WATCH watch(this);
-  const INT_S32 base = WM_SCREEN_OBJECT::handle_input();
-  if (base || watch.deleted()) return base;
+  INT_S32 base = 0;
+  if (!wm_call_survives(this, [&] { base = WM_SCREEN_OBJECT::handle_input(); }) || base)
+    return base;
 
   const INT_S16 px = wm_pointer_x(), py = wm_pointer_y();
   const bool over = is_over(px, py);
   if (left != left_before) {
     if (left && over) {
       const bool had_focus = wm_focus_object == this;
-      take_focus();
-      if (watch.deleted()) return WM_ACTION_HANDLED;  // by a focus callback
+      // A focus callback may delete the box.
+      if (!wm_call_survives(this, [&] { take_focus(); })) return WM_ACTION_HANDLED;
       if (had_focus) {
         clear_selection();
         cursor = char_index_at(px);
@@ -237,15 +235,15 @@ INT_S32 WM_TEXT_EDIT::handle_input() {
     }
     const bool shift = wm_key_is_down(KEYCODE_SHIFT_LEFT) || wm_key_is_down(KEYCODE_SHIFT_RIGHT);
     const bool ctrl = wm_key_is_down(KEYCODE_CONTROL_LEFT) || wm_key_is_down(KEYCODE_CONTROL_RIGHT);
-    handle_key(wm_last_key(), shift, ctrl, &result);
+    bool lives = wm_call_survives(this, [&] { handle_key(wm_last_key(), shift, ctrl, &result); });
     // Every character typed since the last frame, in order: the frame pump
     // gives a key that acts by its code a frame of its own, so none of these
     // came before it. A callback's action (a closing dialog), or the box's
     // deletion, ends the pass; what is left waits for the next.
-    while (!result && !watch.deleted()) {
+    while (!result && lives) {
       const INT_U8 c = KEYBOARD::pop_char();
       if (c == 0) break;
-      handle_char(c, ctrl, &result);
+      lives = wm_call_survives(this, [&] { handle_char(c, ctrl, &result); });
     }
   }
   if (over && wm_page_manager) wm_page_manager->set_cursor_shape(kTextCursorShape);

@@ -410,9 +410,7 @@ void WM_TEXT_WIN::set_size(INT_S16 new_width, INT_S16 new_height, INT_U8 childre
   if (scrollbar) {
     WM_SCROLLBAR* old = scrollbar;
     scrollbar = nullptr;
-    const WM_DELETION_WATCH watch(this);  // see clear
-    remove_child(old, 1, 1);
-    if (watch.deleted()) return;
+    if (!wm_call_survives(this, [&] { remove_child(old, 1, 1); })) return;  // see clear
   }
   WM_SCREEN_OBJECT::set_size(new_width, new_height, children_too);
   slider_scale = 0;
@@ -451,9 +449,7 @@ void WM_TEXT_WIN::clear() {
     scrollbar = nullptr;
     // A scrollbar that holds the focus tells its callback, which may delete
     // the window.
-    const WM_DELETION_WATCH watch(this);
-    remove_child(old, 1, 0);
-    if (watch.deleted()) return;
+    if (!wm_call_survives(this, [&] { remove_child(old, 1, 0); })) return;
   }
   slider_scale = 0;
   scroll.value.s32 = 0;
@@ -557,16 +553,18 @@ INT_S32 WM_TEXT_WIN::click(INT_S16 py) {
     play_sound_file(sound.handle, sound.channel, &sound.folder, sound.name, sound.volume, sound.pan,
                     0);
   INT_S32 result = 0;
-  const WM_DELETION_WATCH watch(this);
-  if (action_callback) result = action_callback(this, action_arg1, action_arg2);
-  if (!watch.deleted()) clicked_tag = nullptr;
+  if (action_callback &&
+      !wm_call_survives(this, [&] { result = action_callback(this, action_arg1, action_arg2); }))
+    return result;
+  clicked_tag = nullptr;
   return result;
 }
 
 INT_S32 WM_TEXT_WIN::handle_input() {
-  const WM_DELETION_WATCH watch(this);
-  INT_S32 result = WM_SCREEN_OBJECT::handle_input();
-  if (watch.deleted() || result || !visible) return result;
+  INT_S32 result = 0;
+  if (!wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); }) || result ||
+      !visible)
+    return result;
   if (!selectable && sel_start_line != -1) clear_selection();
 
   const INT_S16 px = mouse_state.x, py = mouse_state.y;
