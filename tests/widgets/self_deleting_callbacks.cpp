@@ -1,8 +1,10 @@
 // Widgets deleted by their own callbacks: real widgets on a page, driven by
-// pointer and keys through the page manager's frames, whose callback (a
-// click, a focus change, a menu opening) deletes the widget, its grid row,
-// the whole grid or its parent, whether the input pass, the tick or the
-// paint runs it. A widget deleted while it holds the focus tells its focus
+// pointer and keys through the page manager's frames, whose callback of any
+// kind (an action, a click, a focus change, a button's state, a drag, a list
+// box's choice, a menu opening, a scrollbar's step) deletes the widget, its
+// grid row, the whole grid or its parent, whether the input pass, the tick or
+// the paint runs it; and an application's widget whose draw, tick or input
+// pass does the same. A widget deleted while it holds the focus tells its focus
 // callback while it is whole. Nothing of a deleted widget may be read or
 // written afterwards (the AddressSanitizer build checks that), and the
 // frames after it go on as usual.
@@ -20,6 +22,7 @@
 #include "wm_progress.h"
 #include "wm_scrollbar.h"
 #include "wm_text_edit.h"
+#include "wm_text_edit_dialog.h"
 #include "wm_text_win.h"
 
 namespace {
@@ -147,6 +150,74 @@ INT_S32 deleting_choice(WM_LIST_BOX*, INT_WORD, INT_WORD) {
   g_delete();
   return 0;
 }
+
+// Runs g_delete once.
+void delete_once() {
+  if (!g_delete) return;
+  ++g_calls;
+  const std::function<void()> once = g_delete;
+  g_delete = nullptr;
+  once();
+}
+// The owner's state of a button, which deletes as asked once the button is
+// pressed: an enabled one once the press took effect, a disabled one as soon
+// as the pointer button is down over it.
+INT_U8 deleting_state(WM_BUTTON* b, INT_WORD) {
+  const bool over = b->contains(mouse_state.x, mouse_state.y) != 0;
+  const bool pressed = b->enabled ? b->armed != 0 : over && (mouse_state.buttons & 1u) != 0;
+  if (pressed) delete_once();
+  return 0;
+}
+// A scrollbar's step, which deletes as asked at the call counted down to.
+int g_steps_before_delete = 0;
+INT_S32 deleting_step(WM_SCROLLBAR*, INT_S32) {
+  if (g_steps_before_delete-- == 0) delete_once();
+  return 5;
+}
+
+// An application's widget whose draw, tick or input pass runs g_delete.
+class SELF_DELETING_WIDGET : public WM_SCREEN_OBJECT {
+ public:
+  enum SLOT { DRAW, UPDATE, INPUT };
+  SELF_DELETING_WIDGET(SLOT s, INT_S16 px, INT_S16 py)
+      : WM_SCREEN_OBJECT(1, nullptr, 0, 0), slot(s) {
+    x = px;
+    y = py;
+    width = 60;
+    height = 30;
+  }
+  void draw() override {
+    if (slot == DRAW) delete_once();
+  }
+  INT_S32 update(INT_U8 popups) override {
+    if (slot != UPDATE) return WM_SCREEN_OBJECT::update(popups);
+    delete_once();
+    return 0;
+  }
+  INT_S32 handle_input() override {
+    if (slot != INPUT) return WM_SCREEN_OBJECT::handle_input();
+    delete_once();
+    return 0;
+  }
+  const SLOT slot;
+};
+
+// An application's widget that takes itself off its parent in its draw,
+// without deleting itself.
+class SELF_REMOVING_WIDGET : public WM_SCREEN_OBJECT {
+ public:
+  SELF_REMOVING_WIDGET(INT_S16 px, INT_S16 py) : WM_SCREEN_OBJECT(1, nullptr, 0, 0) {
+    x = px;
+    y = py;
+    width = 60;
+    height = 30;
+  }
+  void draw() override {
+    ++draws;
+    if (WM_SCREEN_OBJECT* p = get_parent()) p->remove_child(this, 0, 0);
+  }
+  int draws = 0;
+};
 
 class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterface<const char*> {
  protected:
@@ -815,6 +886,198 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       delete_focused(d, reading_dialog_focus, "Dialog");
       return d;
     }
+    if (name == "ButtonStateDeletesTheButton" || name == "DisabledButtonStateDeletesTheButton") {
+      WM_BUTTON* b = plain_button();
+      b->state_callback = deleting_state;
+      if (name == "DisabledButtonStateDeletesTheButton") b->set_enabled(0);
+      g_delete = remove(b);
+      frame(16);
+      click_on(b);
+      return b;
+    }
+    if (name == "ButtonPressDeletesTheButton" || name == "ButtonRepeatDeletesTheButton" ||
+        name == "ButtonReleaseOutsideDeletesTheButton") {
+      const INT_U8 events = name == "ButtonPressDeletesTheButton"    ? BUTTON_EVENT_PRESS
+                            : name == "ButtonRepeatDeletesTheButton" ? BUTTON_EVENT_REPEAT
+                                                                     : BUTTON_EVENT_RELEASE_OUTSIDE;
+      WM_BUTTON* b = add(new WM_BUTTON(40, 40, 119, 69, &kFace, &kInk, "OK", 0, 0, 15,
+                                       deleting_action, 0, 0, 1, events));
+      g_delete = remove(b);
+      move_to(60, 50);
+      frame(16);
+      left_down();
+      frames(2);
+      if (name == "ButtonReleaseOutsideDeletesTheButton") move_to(200, 200);
+      for (int i = 0; i < 20 && g_calls == 0; ++i) frame(100);  // held past the repeat delay
+      left_up();
+      frames(2);
+      return b;
+    }
+    if (name == "DragCancelDeletesTheSource") {
+      WM_BUTTON* b = add(new WM_BUTTON(40, 40, 119, 69, &kFace, &kInk, "Drag", 0, 0, 15, nullptr,
+                                       0, 0, 1, BUTTON_EVENT_RELEASE));
+      b->drag_callback = deleting_drag;
+      b->drag_events = DRAG_EVENT_CANCEL;
+      g_delete = remove(b);
+      move_to(60, 50);
+      frame(16);
+      left_down();
+      frame(16);
+      move_to(160, 120);
+      frames(2);
+      move_to(60, 50);  // back where it was taken: the drag is called off
+      frames(2);
+      left_up();
+      frames(2);
+      return b;
+    }
+    if (name == "ScrollbarArrowStepDeletesTheBar" || name == "ScrollbarTrackStepDeletesTheBar" ||
+        name == "ScrollbarKeyStepDeletesTheBar" || name == "ScrollbarRepeatStepDeletesTheBar") {
+      WM_SCROLLBAR* s = bar();
+      s->step_callback = deleting_step;
+      g_steps_before_delete = name == "ScrollbarRepeatStepDeletesTheBar" ? 1 : 0;
+      g_delete = remove(s);
+      frame(16);
+      if (name == "ScrollbarKeyStepDeletesTheBar") {
+        s->focusable = 1;
+        s->take_focus();
+        frames(2);
+        press_key(KEYCODE_RIGHT);
+      } else if (name == "ScrollbarRepeatStepDeletesTheBar") {
+        move_to(30, 107);  // on the end button, held
+        frame(16);
+        left_down();
+        for (int i = 0; i < 20 && g_calls == 0; ++i) frame(100);
+        left_up();
+        frames(2);
+      } else {
+        click(name == "ScrollbarArrowStepDeletesTheBar" ? 30 : 200, 107);
+      }
+      return s;
+    }
+    if (name == "ScrollbarValueDeletesTheBar") {
+      WM_SCROLLBAR* s = bar();
+      s->action_callback = deleting_action;
+      g_delete = remove(s);
+      frame(16);
+      click(30, 107);
+      return s;
+    }
+    if (name == "TextEditTypingDeletesTheBox" || name == "TextEditDeleteKeyDeletesTheBox") {
+      edit_style = even_style;
+      edit_style.font_id = kFont;
+      edit_style.font_x_sz = edit_style.font_y_sz = kFontSize;
+      WM_TEXT_EDIT* e = add(new WM_TEXT_EDIT(20, 20, 200, 20, "text", &edit_style,
+                                             deleting_action, 0, 0));
+      e->notify_on_change = 1;
+      frame(16);
+      click_on(e);
+      EXPECT_EQ(wm_focus_object, e);
+      g_delete = remove(e);
+      if (name == "TextEditTypingDeletesTheBox") {
+        type('x');
+        type('y');
+      } else {
+        press_key(KEYCODE_HOME);
+        press_key(KEYCODE_DELETE);
+      }
+      frames(2);
+      return e;
+    }
+    if (name == "TextEditDialogOkDeletesTheDialog") {
+      // Made with the library's dialog effects, set to none for the case.
+      const DIALOG_EFFECTS effects = wm_dialog_effects;
+      wm_dialog_effects = DIALOG_EFFECTS{0, 300, 1000, 192};
+      WM_TEXT_EDIT_DIALOG* d =
+          new WM_TEXT_EDIT_DIALOG(0, 0, 1, deleting_action, 0, nullptr, nullptr, nullptr, 20);
+      wm_dialog_effects = effects;
+      root()->add_popup(d, 0);
+      g_delete = [this, d] { root()->remove_popup(d, 1, 0); };
+      frames(2);
+      click_on(d->ok_button);
+      return d;
+    }
+    if (name == "ButtonRightClickDeletesTheButton" ||
+        name == "PictureRightClickDeletesThePicture" || name == "TextEditRightClickDeletesTheBox" ||
+        name == "TextWindowRightClickDeletesTheWindow" ||
+        name == "ObjectRightClickDeletesItsParent") {
+      WM_SCREEN_OBJECT* o;
+      WM_SCREEN_OBJECT* gone;
+      if (name == "ButtonRightClickDeletesTheButton") {
+        o = gone = plain_button();
+      } else if (name == "PictureRightClickDeletesThePicture") {
+        o = gone = add(new WM_IMAGE(40, 40, 60, 40, 1, nullptr, 0, 0, IMAGE_CLICK_RELEASE));
+      } else if (name == "TextEditRightClickDeletesTheBox") {
+        edit_style = even_style;
+        edit_style.font_id = kFont;
+        edit_style.font_x_sz = edit_style.font_y_sz = kFontSize;
+        o = gone = add(new WM_TEXT_EDIT(20, 20, 200, 20, "text", &edit_style, nullptr, 0, 0));
+      } else if (name == "TextWindowRightClickDeletesTheWindow") {
+        o = gone = add(new WM_TEXT_WIN(20, 20, 219, 139, 0, 20, 15, &kFace, &kInk, &kInk, 0, 1,
+                                       nullptr, 0, 0));
+      } else {
+        gone = add(new PROBE("parent", 20, 20, 200, 100));
+        o = new PROBE("object", 40, 40, 60, 30);
+        gone->add_child(o, 0);
+        gone->add_child(new PROBE("sibling", 120, 40, 60, 30), 0);
+      }
+      o->click_callback = deleting_action;
+      o->click_mode = CLICK_ON_RELEASE;
+      g_delete = remove(gone);
+      frame(16);
+      right_click_on(o);
+      return gone;
+    }
+    if (name == "DrawDeletesTheWidget" || name == "UpdateDeletesTheWidget" ||
+        name == "InputDeletesTheWidget") {
+      const SELF_DELETING_WIDGET::SLOT slot = name[0] == 'D'   ? SELF_DELETING_WIDGET::DRAW
+                                              : name[0] == 'U' ? SELF_DELETING_WIDGET::UPDATE
+                                                               : SELF_DELETING_WIDGET::INPUT;
+      frame(16);
+      SELF_DELETING_WIDGET* w = add(new SELF_DELETING_WIDGET(slot, 40, 40));
+      g_delete = remove(w);
+      frames(2);
+      return w;
+    }
+    if (name == "DrawDeletesItsParent" || name == "UpdateDeletesItsParent" ||
+        name == "InputDeletesItsParent") {
+      const SELF_DELETING_WIDGET::SLOT slot = name[0] == 'D'   ? SELF_DELETING_WIDGET::DRAW
+                                              : name[0] == 'U' ? SELF_DELETING_WIDGET::UPDATE
+                                                               : SELF_DELETING_WIDGET::INPUT;
+      frame(16);
+      PROBE* parent = add(new PROBE("parent", 20, 20, 200, 100));
+      parent->add_child(new SELF_DELETING_WIDGET(slot, 40, 40), 0);
+      parent->add_child(new PROBE("sibling", 120, 40, 60, 30), 0);
+      g_delete = remove(parent);
+      frames(2);
+      return parent;
+    }
+    if (name == "PopUpDrawDeletesThePopUp" || name == "PopUpUpdateDeletesThePopUp" ||
+        name == "PopUpInputDeletesThePopUp") {
+      const SELF_DELETING_WIDGET::SLOT slot = name[5] == 'D'   ? SELF_DELETING_WIDGET::DRAW
+                                              : name[5] == 'U' ? SELF_DELETING_WIDGET::UPDATE
+                                                               : SELF_DELETING_WIDGET::INPUT;
+      frame(16);
+      SELF_DELETING_WIDGET* w = new SELF_DELETING_WIDGET(slot, 40, 40);
+      root()->add_popup(w, 0);
+      g_delete = [this, w] { root()->remove_popup(w, 1, 0); };
+      frames(2);
+      return w;
+    }
+    if (name == "GridCellDrawDeletesTheGrid" || name == "GridCellUpdateDeletesTheGrid" ||
+        name == "GridCellInputDeletesTheGrid") {
+      const SELF_DELETING_WIDGET::SLOT slot = name[8] == 'D'   ? SELF_DELETING_WIDGET::DRAW
+                                              : name[8] == 'U' ? SELF_DELETING_WIDGET::UPDATE
+                                                               : SELF_DELETING_WIDGET::INPUT;
+      WM_STYLE_SET st = gt::flat_style();
+      WM_GRID* g = add(gt::make_grid(20, 20, 219, 139, st, 30));
+      g->add_button_cell(0, 0, "Cell", &even_style, no_action, 0, 0, BUTTON_EVENT_RELEASE);
+      g->place_object(0, 1, new SELF_DELETING_WIDGET(slot, 0, 0));
+      g->add_button_cell(0, 2, "Cell", &even_style, no_action, 0, 0, BUTTON_EVENT_RELEASE);
+      g_delete = remove(g);
+      frames(3);
+      return g;
+    }
     ADD_FAILURE() << "no such case " << name;
     return nullptr;
   }
@@ -878,7 +1141,54 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "FloatingMenuLetterFocusDeletesTheMenu",
                                            "FloatingMenuWheelFocusLossDeletesTheMenu",
                                            "FocusedWidgetDeleted", "FocusedProgressBarDeleted",
-                                           "FocusedTextWindowDeleted", "FocusedDialogDeleted"),
+                                           "FocusedTextWindowDeleted", "FocusedDialogDeleted",
+                                           "ButtonStateDeletesTheButton",
+                                           "DisabledButtonStateDeletesTheButton",
+                                           "ButtonPressDeletesTheButton",
+                                           "ButtonRepeatDeletesTheButton",
+                                           "ButtonReleaseOutsideDeletesTheButton",
+                                           "DragCancelDeletesTheSource",
+                                           "ScrollbarArrowStepDeletesTheBar",
+                                           "ScrollbarTrackStepDeletesTheBar",
+                                           "ScrollbarKeyStepDeletesTheBar",
+                                           "ScrollbarRepeatStepDeletesTheBar",
+                                           "ScrollbarValueDeletesTheBar",
+                                           "TextEditTypingDeletesTheBox",
+                                           "TextEditDeleteKeyDeletesTheBox",
+                                           "TextEditDialogOkDeletesTheDialog",
+                                           "ButtonRightClickDeletesTheButton",
+                                           "PictureRightClickDeletesThePicture",
+                                           "TextEditRightClickDeletesTheBox",
+                                           "TextWindowRightClickDeletesTheWindow",
+                                           "ObjectRightClickDeletesItsParent",
+                                           "DrawDeletesTheWidget", "UpdateDeletesTheWidget",
+                                           "InputDeletesTheWidget", "DrawDeletesItsParent",
+                                           "UpdateDeletesItsParent", "InputDeletesItsParent",
+                                           "PopUpDrawDeletesThePopUp",
+                                           "PopUpUpdateDeletesThePopUp",
+                                           "PopUpInputDeletesThePopUp",
+                                           "GridCellDrawDeletesTheGrid",
+                                           "GridCellUpdateDeletesTheGrid",
+                                           "GridCellInputDeletesTheGrid"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param);
                          });
+
+using SelfRemovingPaint = MenuTest;
+
+// It lives on as its parent left it: hidden, not drawn, to be shown again.
+TEST_F(SelfRemovingPaint, AWidgetTakenOffItsParentByItsDrawIsLeftHiddenAndUndrawn) {
+  frame(16);
+  PROBE* parent = add(new PROBE("parent", 20, 20, 200, 100));
+  SELF_REMOVING_WIDGET* w = new SELF_REMOVING_WIDGET(40, 40);
+  parent->add_child(w, 0);
+  frames(2);
+  EXPECT_EQ(w->draws, 1);
+  EXPECT_EQ(w->get_parent(), nullptr);
+  EXPECT_EQ(w->visible, 0);
+  EXPECT_EQ(w->drawn, 0);
+  EXPECT_EQ(w->needs_redraw, 0);
+  frames(2);
+  EXPECT_EQ(w->draws, 1);
+  delete w;
+}

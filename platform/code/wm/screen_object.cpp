@@ -62,9 +62,9 @@ WM_SCREEN_OBJECT::WM_SCREEN_OBJECT(INT_U8 vis, WM_ACTION_CALLBACK callback, INT_
                                    INT_WORD arg2)
     : x(0), y(0), width(0), height(0), state(0), visible(vis), needs_redraw(vis), drawn(0),
       not_owned(0), colour(wm_default_colour), layer(-1), kind(0), shading_type(1),
-      action_callback(callback), click_callback(nullptr), click_mode(CLICK_ON_BOTH),
+      action_callback{callback}, click_callback{nullptr}, click_mode(CLICK_ON_BOTH),
       action_arg1(arg1), action_arg2(arg2), click_arg1(0), click_arg2(0),
-      activate_key_state(0), focus_callback(nullptr), focus_arg(0), focusable(0),
+      activate_key_state(0), focus_callback{nullptr}, focus_arg(0), focusable(0),
       parent_(nullptr) {
   if (!wm_surface) wm_surface = wm_screen_image(0);
 }

@@ -369,5 +369,7 @@ INT_U8 WM_BUTTON::is_over(INT_S16 px, INT_S16 py) {
 
 INT_S32 WM_BUTTON::update(INT_U8 popups) {
   if (widgets::flash_phase_changed(flashing_text, visible, flash_mask, &flash_showing)) show();
-  return WM_SCREEN_OBJECT::update(popups);
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::update(popups); });
+  return r;
 }

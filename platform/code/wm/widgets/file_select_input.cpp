@@ -202,7 +202,9 @@ INT_S32 WM_FILE_SELECT::handle_input() {
     rebuild();
   }
   update_ok_button();
-  return WM_DIALOG::handle_input();
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_DIALOG::handle_input(); });
+  return r;
 }
 
 INT_S32 WM_FILE_SELECT::answer(INT_U8 value) {

@@ -39,7 +39,9 @@ INT_S32 WM_FLOATING_MENU::update(INT_U8 popups) {
     delete_pending = 0;
     return WM_ACTION_DELETE;
   }
-  return WM_DIALOG::update(popups);
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_DIALOG::update(popups); });
+  return r;
 }
 
 // Focuses the entry at row and scrolls so that it is shown and not taken by

@@ -197,7 +197,9 @@ INT_S32 WM_MENU::handle_input() {
     remove_popup(menu, 0, 0);
     open = 0;
   }
-  return WM_BUTTON::handle_input();
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_BUTTON::handle_input(); });
+  return r;
 }
 
 INT_S32 WM_MENU::update(INT_U8 popups) {
@@ -262,7 +264,9 @@ void WM_MENU::set_layer(INT_S16 new_layer) {
   WM_SCREEN_OBJECT::set_layer(new_layer);
 }
 
-void WM_MENU::draw() { WM_BUTTON::draw(); }
+void WM_MENU::draw() {
+  wm_call_survives(this, [&] { WM_BUTTON::draw(); });
+}
 
 WM_BUTTON* WM_MENU::set_shortcut_key(INT_U32 keycode) {
   shortcut_key = keycode;

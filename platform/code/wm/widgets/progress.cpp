@@ -15,6 +15,7 @@
 #include "window.h"
 #include "wm_globals.h"
 #include "wm_progress.h"
+#include "../wm_internal.h"
 
 void (*progress_update_platform)() = update_platform;
 void (*progress_swap_screens)(INT_S16 display) = swap_screens;
@@ -252,7 +253,9 @@ void WM_PROGRESS_BAR::pump() {
 
 INT_S32 WM_PROGRESS_BAR::update(INT_U8 popups) {
   animate();
-  return WM_SCREEN_OBJECT::update(popups);
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::update(popups); });
+  return r;
 }
 
 void format_percentage(char* out, INT_S64 percent) {

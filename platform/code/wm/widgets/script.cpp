@@ -242,7 +242,9 @@ INT_U16 WM_SCRIPT::text_size(const WM_STYLE_SET* style, const char* txt, INT_U16
 
 INT_S32 WM_SCRIPT::update(INT_U8 popups) {
   if (widgets::flash_phase_changed(flashing_text, visible, flash_mask, &flash_showing)) show();
-  return WM_SCREEN_OBJECT::update(popups);
+  INT_S32 r = 0;
+  wm_call_survives(this, [&] { r = WM_SCREEN_OBJECT::update(popups); });
+  return r;
 }
 
 INT_U8 WM_SCRIPT::is_over(INT_S16 px, INT_S16 py) {
@@ -255,7 +257,9 @@ INT_S32 WM_SCRIPT::handle_input() {
     INT_S32 r = 0;
     if (!wm_call_survives(this, [&] { r = input_target->handle_input(); }) || r) return r;
   }
-  return WM_SCREEN_OBJECT::handle_input();
+  INT_S32 result = 0;
+  wm_call_survives(this, [&] { result = WM_SCREEN_OBJECT::handle_input(); });
+  return result;
 }
 
 INT_U8 WM_SCRIPT::can_focus() { return 0; }
