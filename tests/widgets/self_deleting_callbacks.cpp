@@ -886,6 +886,19 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       delete_focused(d, reading_dialog_focus, "Dialog");
       return d;
     }
+    if (name == "ReleasedChildFocusLossDeletesTheParent") {
+      // A button of the page lets go of a panel's children; the focused one
+      // goes with them, and its callback, told of the loss, deletes the panel.
+      WM_BUTTON* a = focus_holder();
+      WM_SCREEN_OBJECT* panel = a->get_parent();
+      panel->add_child(new PROBE("sibling", 250, 180, 20, 20), 0);
+      a->focus_callback = deleting_focus;
+      a->focus_arg = 0;
+      g_delete = remove(panel);
+      g_act = [panel] { panel->release_children(0, 0, 1); };
+      click_change();
+      return panel;
+    }
     if (name == "ButtonStateDeletesTheButton" || name == "DisabledButtonStateDeletesTheButton") {
       WM_BUTTON* b = plain_button();
       b->state_callback = deleting_state;
@@ -1142,6 +1155,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "FloatingMenuWheelFocusLossDeletesTheMenu",
                                            "FocusedWidgetDeleted", "FocusedProgressBarDeleted",
                                            "FocusedTextWindowDeleted", "FocusedDialogDeleted",
+                                           "ReleasedChildFocusLossDeletesTheParent",
                                            "ButtonStateDeletesTheButton",
                                            "DisabledButtonStateDeletesTheButton",
                                            "ButtonPressDeletesTheButton",

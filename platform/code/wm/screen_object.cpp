@@ -155,13 +155,14 @@ void WM_SCREEN_OBJECT::release_children(INT_U8 popups_too, INT_WORD, INT_U8 chil
     // dialog's button deletes its hint), so the list is read afresh each
     // time. A pop-up that is also someone's child belongs to that parent:
     // it is only hidden here, like a not-owned one.
+    // A focused one tells its callback, which may delete this object.
     PTRLLIST& list = wm_popup_list;
     while (WM_SCREEN_OBJECT* p = wm_list_last(list)) {
       wm_list_remove_all(list, p);
       if (p->not_owned || p->parent_)
         p->hide(0, 0);
-      else
-        delete p;
+      else if (!wm_call_survives(this, [&] { delete p; }))
+        return;
     }
   }
   if (!children_too) {
@@ -173,8 +174,8 @@ void WM_SCREEN_OBJECT::release_children(INT_U8 popups_too, INT_WORD, INT_U8 chil
     if (!popups_too) wm_list_remove_all(wm_popup_list, c);
     if (c->not_owned)
       c->hide(0, 0);
-    else
-      delete c;
+    else if (!wm_call_survives(this, [&] { delete c; }))
+      return;
   }
   if (visible) invalidate();
 }

@@ -256,7 +256,8 @@ INT_S16 WM_TEXT_EDIT::char_index_at(INT_S16 px) {
 
 void WM_TEXT_EDIT::take_focus() {
   const bool had_focus = wm_focus_object == this;
-  WM_SCREEN_OBJECT::take_focus();
+  // A focus callback may delete the box.
+  if (!wm_call_survives(this, [&] { WM_SCREEN_OBJECT::take_focus(); })) return;
   KEYBOARD::begin_text_entry();
   if (had_focus || wm_focus_object != this) return;
   // Whatever the path to the focus (a click, Tab, a dialog opening): what
