@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "folder.h"
 #include "grid_test_util.h"
 #include "menu_test_env.h"
 #include "wm_check_box.h"
 #include "wm_dialog.h"
+#include "wm_file_select.h"
 #include "wm_image_widget.h"
 #include "wm_progress.h"
 #include "wm_scrollbar.h"
@@ -1010,6 +1012,21 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
       click_on(d->ok_button);
       return d;
     }
+    if (name == "FileSelectCancelDeletesTheSelector") {
+      FOLDER temp;
+      EXPECT_TRUE(temp.set("$TEMP", 1));
+      const DIALOG_EFFECTS effects = wm_dialog_effects;
+      wm_dialog_effects = DIALOG_EFFECTS{0, 300, 1000, 192};
+      WM_FILE_SELECT* f =
+          new WM_FILE_SELECT(0, 0, 1, deleting_action, 0, nullptr, nullptr, nullptr);
+      wm_dialog_effects = effects;
+      f->set_mode(FILE_SELECT_FOLDER, &temp, nullptr, nullptr);
+      root()->add_popup(f, 0);
+      g_delete = [this, f] { root()->remove_popup(f, 1, 0); };
+      frames(2);
+      click_on(f->cancel_button);
+      return f;
+    }
     if (name == "ButtonRightClickDeletesTheButton" ||
         name == "PictureRightClickDeletesThePicture" || name == "TextEditRightClickDeletesTheBox" ||
         name == "TextWindowRightClickDeletesTheWindow" ||
@@ -1170,6 +1187,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, SelfDeletingCallback,
                                            "TextEditTypingDeletesTheBox",
                                            "TextEditDeleteKeyDeletesTheBox",
                                            "TextEditDialogOkDeletesTheDialog",
+                                           "FileSelectCancelDeletesTheSelector",
                                            "ButtonRightClickDeletesTheButton",
                                            "PictureRightClickDeletesThePicture",
                                            "TextEditRightClickDeletesTheBox",
