@@ -91,7 +91,9 @@ bool remove_stale_private_folders(const char* temp) {
   const int dir_fd = open(temp, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd < 0) return false;
   bool removed_any = false;
-  DIR* dir = fdopendir(dup(dir_fd));
+  const int list_fd = dup(dir_fd);
+  DIR* dir = list_fd >= 0 ? fdopendir(list_fd) : nullptr;
+  if (!dir && list_fd >= 0) close(list_fd);
   for (struct dirent* e = dir ? readdir(dir) : nullptr; e; e = readdir(dir)) {
     const pid_t pid = pid_in_name(e->d_name);
     if (pid <= 0 || pid == getpid() || process_runs(pid)) continue;

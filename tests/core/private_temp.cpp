@@ -372,7 +372,9 @@ TEST(PrivateTempFolder, ANewRunRemovesThePrivateFoldersOfEndedRunsOnly) {
   const std::string others = temp + "/zorv-" + dead + "-others";
   ASSERT_EQ(mkdir(others.c_str(), 0700), 0);
   const bool as_root = geteuid() == 0;
-  if (as_root) ASSERT_EQ(chown(others.c_str(), 65534, 65534), 0);
+  if (as_root) {
+    ASSERT_EQ(chown(others.c_str(), 65534, 65534), 0);
+  }
   const std::string odd[] = {temp + "/zorv-" + dead + "-toolong", temp + "/zorv--abcdef", temp + "/zorv-" + dead,
                              temp + "/other-" + dead + "-abcdef"};
   for (const std::string& o : odd) ASSERT_EQ(mkdir(o.c_str(), 0700), 0) << o;
@@ -392,7 +394,9 @@ TEST(PrivateTempFolder, ANewRunRemovesThePrivateFoldersOfEndedRunsOnly) {
   EXPECT_TRUE(exists(live_folder)) << "a live run's";
   EXPECT_TRUE(exists(renamed_folder)) << "a live run's under an ended pid";
   EXPECT_TRUE(exists(linked)) << "a link";
-  if (as_root) EXPECT_TRUE(exists(others)) << "another user's";
+  if (as_root) {
+    EXPECT_TRUE(exists(others)) << "another user's";
+  }
   for (const std::string& o : odd) EXPECT_TRUE(exists(o)) << o;
   EXPECT_FALSE(exists(next.out.substr(0, next.out.find('\n')))) << "the new run's own went at its end";
   live.go();
