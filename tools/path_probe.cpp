@@ -14,6 +14,9 @@
 //   varform TEXT   prints the variable form of the folder TEXT names
 //   expand TEXT    prints expand_path_text(TEXT)
 //   expand-name TEXT NAME  prints expand_path_text(TEXT, NAME)
+//   enter NAME     prints "<result> <path>" after entering NAME, made when
+//                  missing, from the folder the last set, create or make gave
+//   write NAME     prints "<result>" after writing a file NAME there
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -41,6 +44,7 @@ static bool literal_folder(FOLDER* f, const char* dir) {
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 0);
+  FOLDER last(FOLDER::UNSET{});
   for (int i = 1; i < argc; i++) {
     std::string cmd = argv[i];
     auto arg = [&](int k) -> const char* { return i + k < argc ? argv[i + k] : nullptr; };
@@ -59,6 +63,14 @@ int main(int argc, char** argv) {
       const char* text = argv[++i];
       const char* name = argv[++i];
       printf("%s\n", expand_path_text(text, name));
+    } else if (cmd == "enter" && arg(1)) {
+      const bool ok = last.enter(argv[++i], 1);
+      printf("%d %s\n", ok ? 1 : 0, last.path);
+    } else if (cmd == "write" && arg(1)) {
+      FILE* file = last.open_file(argv[++i], "wb");
+      const bool ok = file && fputs("probe\n", file) >= 0;
+      if (file) close_file(file);
+      printf("%d\n", ok ? 1 : 0);
     } else if ((cmd == "base" || cmd == "define") && arg(2)) {
       FOLDER f(FOLDER::UNSET{});
       const char* first = argv[++i];
@@ -85,6 +97,7 @@ int main(int argc, char** argv) {
       } else {
         printf("%d %s\n", ok ? 1 : 0, f.path);
       }
+      last = f;
     } else {
       fprintf(stderr, "path_probe: bad command: %s\n", cmd.c_str());
       return 2;

@@ -46,96 +46,25 @@ static bool private_directory(const char* path) {
   return lstat(path, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & 022);
 }
 
-// Folders this process made for "$TEMP": they go at exit when they are still
-// empty, so a run leaves no empty folder of its own in the temporary root.
-// Plain static storage, filled while termination signals are held: the
-// clean-up of a termination signal reads it.
-struct MADE_TEMP_FOLDERS {
-  static const int kMax = 16;
-  char paths[kMax][FOLDER_PATH_SIZE];
-  volatile sig_atomic_t count;
-  pid_t owner;
-};
-static MADE_TEMP_FOLDERS made_temp_folders;
-
-// mkdir, and the new folder noted for removal at exit when it is empty.
-static bool make_temp_level(const char* path, mode_t mode) {
-  MADE_TEMP_FOLDERS& m = made_temp_folders;
-  TERMINATION_SIGNALS_HELD held;
-  if (mkdir(path, mode) != 0) return false;
-  if (m.owner != getpid()) {
-    m.count = 0;
-    m.owner = getpid();
-  }
-  if (m.count < MADE_TEMP_FOLDERS::kMax) {
-    strcpy(m.paths[m.count], path);
-    m.count = m.count + 1;
-  }
-  static bool registered = false;
-  if (!registered) registered = atexit(remove_empty_temp_folders) == 0;
-  return true;
-}
-
-bool folder_detail::make_temp_folder(const char* path) {
-  return is_directory(path) || make_temp_level(path, 0777);
-}
-
-void folder_detail::keep_temp_folder(const char* path) {
-  MADE_TEMP_FOLDERS& m = made_temp_folders;
-  TERMINATION_SIGNALS_HELD held;
-  if (m.owner != getpid()) return;
-  const size_t n = strlen(path);
-  int kept = 0;
-  for (int i = 0; i < m.count; i++) {
-    const size_t k = strlen(m.paths[i]);
-    // The folder itself and those above it stay.
-    const bool above = k <= n && strncmp(m.paths[i], path, k) == 0 && (path[k] == 0 || path[k] == '/');
-    if (!above) memmove(m.paths[kept++], m.paths[i], k + 1);
-  }
-  m.count = kept;
-}
-
-void folder_detail::remove_empty_temp_folders() {
-  MADE_TEMP_FOLDERS& m = made_temp_folders;
-  if (m.owner == getpid()) {
-    const int saved_errno = errno;
-    // Deepest first: each was made after the folder above it.
-    for (int i = m.count - 1; i >= 0; i--) rmdir(m.paths[i]);
-    errno = saved_errno;
-  }
-  m.count = 0;
-}
-
-// What becomes of a level of a "$TEMP" folder that does not exist.
-enum class MISSING { REFUSED, PLANNED, MADE };
-
 // A folder below base, level by level. When `owned` (below a root where
 // anyone may create names) every level must be a private directory and a
-// missing one is made private; else every level must be a directory. A
-// missing level is refused, made, or planned: then it and those below it are
-// the path they would have once made. "." and ".." are no level. An empty
-// name is base itself when allow_base.
-static bool folder_below(FOLDER* f, const char* base, const char* name, MISSING missing, bool owned,
+// missing one is made private; else every level must be a directory. With
+// `make` a missing level is made, and every level is held for the run
+// (hold_temp_folder); else a missing one is refused. "." and ".." are no
+// level. An empty name is base itself when allow_base.
+static bool folder_below(FOLDER* f, const char* base, const char* name, bool make, bool owned,
                          bool allow_base = false) {
   char path[FOLDER_PATH_SIZE], rest[FOLDER_PATH_SIZE];
   if (!copy_path(path, base) || !copy_path(rest, name)) return false;
-  bool any = allow_base, planned = false;
+  bool any = allow_base;
   char* save = nullptr;
   for (char* seg = strtok_r(rest, "/", &save); seg; seg = strtok_r(nullptr, "/", &save)) {
     if (strcmp(seg, ".") == 0 || strcmp(seg, "..") == 0) return false;
     char next[FOLDER_PATH_SIZE];
     if (!join(next, path, seg)) return false;
-    if (!planned) {
-      struct stat st;
-      if ((owned ? lstat(next, &st) : stat(next, &st)) != 0) {
-        if (errno != ENOENT || missing == MISSING::REFUSED) return false;
-        if (missing == MISSING::PLANNED)
-          planned = true;
-        else if (!make_temp_level(next, owned ? 0700 : 0777))
-          return false;
-      }
-      if (!planned && (owned ? !private_directory(next) : !is_directory(next))) return false;
-    }
+    if (make ? !hold_temp_folder(next, owned ? 0700 : 0777, owned, true)
+             : (owned ? !private_directory(next) : !is_directory(next)))
+      return false;
     strcpy(path, next);
     any = true;
   }
@@ -163,18 +92,18 @@ void folder_detail::remove_temp_stand_in() {
 }
 
 // The stand-in made for the same first level, while it is still private.
-static bool kept_stand_in(FOLDER* f, const char* name, size_t first, MISSING missing) {
+static bool kept_stand_in(FOLDER* f, const char* name, size_t first, bool make) {
   const TEMP_STAND_IN& s = temp_stand_in;
   return s.path[0] && strlen(s.first) == first && strncmp(s.first, name, first) == 0 &&
-         private_directory(s.path) && folder_below(f, s.path, name + first, missing, true, true);
+         private_directory(s.path) && folder_below(f, s.path, name + first, make, true, true);
 }
 
-// Made also for a folder only planned: its name is random, so it cannot be
-// planned, and it goes at exit with whatever it holds.
-static bool new_stand_in(FOLDER* f, const char* name, size_t first, MISSING missing) {
+// It goes at exit with whatever it holds: its name is random, so no other
+// run uses it.
+static bool new_stand_in(FOLDER* f, const char* name, size_t first, bool make) {
   TEMP_STAND_IN& s = temp_stand_in;
   const bool same_name = s.path[0] && strlen(s.first) == first && strncmp(s.first, name, first) == 0;
-  if (missing == MISSING::REFUSED || (s.path[0] && !same_name)) return false;  // one stand-in per process
+  if (!make || (s.path[0] && !same_name)) return false;  // one stand-in per process
   s.path[0] = 0;  // one that is gone or changed hands is no longer ours to remove
   char pattern[FOLDER_PATH_SIZE];
   int n = snprintf(pattern, sizeof pattern, "%s/%.*s-%lu-XXXXXX", shared_temp_root, static_cast<int>(first), name,
@@ -193,7 +122,7 @@ static bool new_stand_in(FOLDER* f, const char* name, size_t first, MISSING miss
   }
   static bool registered = false;
   if (!registered) registered = atexit(remove_temp_stand_in) == 0;
-  return folder_below(f, s.path, name + first, missing, true, true);
+  return folder_below(f, s.path, name + first, make, true, true);
 }
 
 // <root>/<name>, shared by every user who runs the program under that name.
@@ -201,37 +130,33 @@ static bool new_stand_in(FOLDER* f, const char* name, size_t first, MISSING miss
 // finds the name taken by something unsafe) gets "<first>-<uid>" in place of
 // the first level of the name, a folder of their own under the same root;
 // when that name is taken too, a stand-in of a random name, kept from then on.
-static bool private_shared_folder(FOLDER* f, const char* name, MISSING missing) {
+static bool private_shared_folder(FOLDER* f, const char* name, bool make) {
   const size_t first = strcspn(name, "/");
-  if (kept_stand_in(f, name, first, missing)) return true;
-  if (folder_below(f, shared_temp_root, name, missing, true)) return true;
+  if (kept_stand_in(f, name, first, make)) return true;
+  if (folder_below(f, shared_temp_root, name, make, true)) return true;
   if (first == 0 || strncmp(name, ".", first) == 0 || strncmp(name, "..", first) == 0) return false;
   char own[FOLDER_PATH_SIZE];
   int n = snprintf(own, sizeof own, "%.*s-%lu%s", static_cast<int>(first), name,
                    static_cast<unsigned long>(geteuid()), name + first);
   if (n < 0 || n >= FOLDER_PATH_SIZE) return false;
-  if (folder_below(f, shared_temp_root, own, missing, true)) return true;
-  return new_stand_in(f, name, first, missing);
+  if (folder_below(f, shared_temp_root, own, make, true)) return true;
+  return new_stand_in(f, name, first, make);
 }
 
 // Kind 6: <home>/tmp/<name> when <home>/tmp exists, else below the shared
 // temporary folder.
-static bool temp_default(FOLDER* f, const char* name, MISSING missing) {
+static bool temp_default(FOLDER* f, const char* name, bool make) {
   char app[FOLDER_PATH_SIZE], home_tmp[FOLDER_PATH_SIZE];
   application_name_for(name, app);
   const char* h = home();
   if (h && format_path(home_tmp, "%s/tmp", h) && is_directory(home_tmp))
-    return folder_below(f, home_tmp, app, missing, false);
-  return private_shared_folder(f, app, missing);
-}
-
-bool folder_detail::planned_temp_default(FOLDER* f, const char* name) {
-  return temp_default(f, name, MISSING::PLANNED);
+    return folder_below(f, home_tmp, app, make, false);
+  return private_shared_folder(f, app, make);
 }
 
 bool FOLDER::set_platform_default(INT_U32 kind, const char* name, INT_U8 create) {
   if (kind > 6) return false;
-  if (kind == 6) return temp_default(this, name, create ? MISSING::MADE : MISSING::REFUSED);
+  if (kind == 6) return temp_default(this, name, create != 0);
   if (kind == 0) {
     char exe[FOLDER_PATH_SIZE];
     if (!executable_path(exe)) {

@@ -3,6 +3,7 @@
 #define ZORV_FOLDER_INTERNAL_H
 
 #include <signal.h>
+#include <sys/types.h>
 
 #include "folder.h"
 
@@ -29,17 +30,17 @@ void remove_tree(const char* path);
 // Removes the stand-in for the shared temporary folder that this process
 // made, if any (safe in a signal handler).
 void remove_temp_stand_in();
-// The folder the default "$TEMP" (kind 6) is or would be once made: a
-// resolution that only names it makes nothing.
-bool planned_temp_default(FOLDER* f, const char* name);
-// Makes a "$TEMP" folder (one level) unless it exists; one made is removed
-// by remove_empty_temp_folders when it is still empty.
-bool make_temp_folder(const char* path);
-// The folders made for "$TEMP" at path and above it stay at exit (the shared
-// root of the private folders, which other runs may be using).
-void keep_temp_folder(const char* path);
-// Removes the folders this process made for "$TEMP" that are empty (safe in
-// a signal handler).
+// A level of a "$TEMP" folder: made (mode) when missing and `make`, then
+// held by this run until it ends, so that no other run removes it meanwhile.
+// A private level must be a directory of this user that others cannot
+// write, and is never reached through a link. False when it is missing and
+// not made, or is no such folder.
+bool hold_temp_folder(const char* path, mode_t mode, bool private_level, bool make);
+// The held level at path is one runs made (a run that ended left something
+// of its own in it): this run takes it away at exit when it is empty.
+void adopt_temp_folder(const char* path);
+// Removes the levels this run made (or adopted) that are empty and that no
+// other run holds; lets go of the others (safe in a signal handler).
 void remove_empty_temp_folders();
 
 // Termination signals wait while this lives, so their handler never sees a
@@ -56,5 +57,9 @@ class TERMINATION_SIGNALS_HELD {
 };
 
 }  // namespace folder_detail
+
+// Test seam: called while a run is taking the hold of a "$TEMP" level that
+// exists, before its lock; null outside tests.
+extern void (*temp_folder_hold_step)(const char* path);
 
 #endif

@@ -119,7 +119,8 @@ FOLDER::~FOLDER() {}
 
 // Applies the segments of a path text: ".." goes up, "." stays, any other
 // segment enters a sub-folder. A segment too long for a name is refused.
-// Folders made below "$TEMP" (in_temp) go at exit when still empty.
+// Below "$TEMP" (in_temp) each level is held for the run, and those made go
+// at exit when still empty.
 static bool walk(FOLDER* f, const char* rest, INT_U8 create, bool in_temp = false) {
   char* tail = strdup(rest);
   if (!tail) return false;
@@ -132,7 +133,7 @@ static bool walk(FOLDER* f, const char* rest, INT_U8 create, bool in_temp = fals
       ok = f->go_up();
     else if (strcmp(seg, ".") != 0) {
       char joined[FOLDER_PATH_SIZE];
-      if (in_temp && create && join(joined, f->path, seg)) make_temp_folder(joined);
+      if (in_temp && join(joined, f->path, seg)) hold_temp_folder(joined, 0777, false, create != 0);
       ok = f->enter(seg, create);
     }
   }
@@ -166,15 +167,12 @@ bool FOLDER::set(const char* text, INT_U8 create, const FOLDER* here, INT_U8 cre
   const FOLDER* here_ptr = here ? &here_copy : nullptr;
   char* tail = strdup(text + n);
   if (!tail) return false;
-  // "$TEMP" is made only when asked for: when its sub-folders are to be
-  // made, it is made too.
-  const INT_U8 make_temp = compare_text_nocase(name, "$TEMP") == 0 && (create || create_variable_folder);
-  bool ok = resolve_variable(name, make_temp, here_ptr, 1) ||
-            resolve_variable(name, create_variable_folder || make_temp, here_ptr, no_fallback);
+  bool ok = resolve_variable(name, 0, here_ptr, 1) ||
+            resolve_variable(name, create_variable_folder, here_ptr, no_fallback);
   if (!ok)
     resolve_variable("$APP", 0, nullptr, 0);
   else
-    ok = walk(this, tail, create, make_temp);
+    ok = walk(this, tail, create, compare_text_nocase(name, "$TEMP") == 0);
   free(tail);
   return ok;
 }
@@ -183,15 +181,6 @@ bool FOLDER::set(const char* text, INT_U8 create, const FOLDER* here, INT_U8 cre
 static bool try_default(FOLDER* f, INT_U32 kind, INT_U8 create) {
   if (base_path_set && !application_name[0] && kind >= 1) return false;
   return f->set_platform_default(kind, base_path_set ? application_name : nullptr, create);
-}
-
-// The fallback of "$TEMP", "$APP/temp": made when asked for; else named when
-// it is a folder or still missing.
-static bool app_temp_folder(const char* path, INT_U8 create) {
-  if (create) return make_temp_folder(path);
-  struct stat st;
-  if (stat(path, &st) == 0) return S_ISDIR(st.st_mode);
-  return errno == ENOENT;
 }
 
 // Walks up from "$APP" until one of the sub-folder chains exists there.
@@ -264,19 +253,16 @@ bool FOLDER::resolve_variable(const char* name, INT_U8 create, const FOLDER* her
     return false;
   }
   if (compare_text_nocase(name, "$TEMP") == 0) {
-    // Made only when something is to be written into it: a resolution that
-    // only names the folder (to compare, to trace, to go up) makes nothing,
-    // so a run leaves no empty folder in the temporary root.
-    if (try_default(this, 6, create)) return true;
-    if (!create && !(base_path_set && !application_name[0]) &&
-        planned_temp_default(this, base_path_set ? application_name : nullptr))
-      return true;
+    // Always made when missing, so that it can be written to once named.
+    // Each run holds it while it runs and takes away what it made there and
+    // left empty when it ends.
+    if (try_default(this, 6, 1)) return true;
     if (no_fallback) return false;
     FOLDER app(UNSET{});
     app.resolve_variable("$APP", 0, nullptr, 0);
     *this = app;
     char temp[FOLDER_PATH_SIZE];
-    if (!join(temp, app.path, "temp") || !app_temp_folder(temp, create)) return false;
+    if (!join(temp, app.path, "temp") || !hold_temp_folder(temp, 0777, false, true)) return false;
     strcpy(path, temp);
     return true;
   }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@ namespace {
 struct PRIVATE_TEMP {
   char path[FOLDER_PATH_SIZE];  // empty = not made
   pid_t owner;                  // a forked child makes its own
+  int lock_fd;                  // holds the folder's lock while the run lives
 };
 PRIVATE_TEMP private_temp;
 
@@ -59,6 +61,55 @@ void remove_content(int dir_fd, int depth) {
       }
     }
   }
+}
+
+const char kPrivatePrefix[] = "zorv-";
+
+// The pid in a private folder's name "zorv-<pid>-XXXXXX", or 0 when the name
+// is not of that form.
+pid_t pid_in_name(const char* name) {
+  if (strncmp(name, kPrivatePrefix, sizeof kPrivatePrefix - 1) != 0) return 0;
+  const char* c = name + sizeof kPrivatePrefix - 1;
+  long pid = 0;
+  const char* digits = c;
+  for (; *c >= '0' && *c <= '9'; c++) {
+    pid = pid * 10 + (*c - '0');
+    if (pid > 0x7FFFFFFF) return 0;
+  }
+  if (c == digits || *c != '-' || strlen(c + 1) != 6) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+bool process_runs(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
+
+// Removes this user's private folders in temp whose run has ended (a run
+// ended by SIGKILL leaves its own). A live run holds its folder's lock, so a
+// pid used again by another process changes nothing: the folder stays while
+// its pid runs or its lock is held. Links are never followed, and nothing
+// outside temp is touched. True when one was removed.
+bool remove_stale_private_folders(const char* temp) {
+  const int dir_fd = open(temp, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd < 0) return false;
+  bool removed_any = false;
+  const int list_fd = dup(dir_fd);
+  DIR* dir = list_fd >= 0 ? fdopendir(list_fd) : nullptr;
+  if (!dir && list_fd >= 0) close(list_fd);
+  for (struct dirent* e = dir ? readdir(dir) : nullptr; e; e = readdir(dir)) {
+    const pid_t pid = pid_in_name(e->d_name);
+    if (pid <= 0 || pid == getpid() || process_runs(pid)) continue;
+    const int fd = openat(dir_fd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      remove_content(fd, 0);
+      if (unlinkat(dir_fd, e->d_name, AT_REMOVEDIR) == 0) removed_any = true;
+    }
+    close(fd);
+  }
+  if (dir) closedir(dir);
+  close(dir_fd);
+  return removed_any;
 }
 
 }  // namespace
@@ -98,8 +149,9 @@ bool get_private_temp_folder(FOLDER* out) {
   if (!t.path[0]) {
     FOLDER temp;
     temp.set("$TEMP", 1);
-    // Other runs of the same name share it: it may stay, empty, at exit.
-    keep_temp_folder(temp.path);
+    // What ended runs left goes; the folder they shared is then one this run
+    // takes away at its end when it is empty.
+    if (remove_stale_private_folders(temp.path)) adopt_temp_folder(temp.path);
     char pattern[FOLDER_PATH_SIZE];
     const int n = snprintf(pattern, sizeof pattern, "%s/zorv-%d-XXXXXX",
                            temp.native_path_text(nullptr), static_cast<int>(getpid()));
@@ -111,13 +163,16 @@ bool get_private_temp_folder(FOLDER* out) {
     // existing name or a link planted in its place is never used.
     if (!mkdtemp(pattern)) return false;
     struct stat st;
-    if (lstat(pattern, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
-        chmod(pattern, 0700) != 0) {
+    const int lock_fd = open(pattern, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (lock_fd < 0 || fstat(lock_fd, &st) != 0 || st.st_uid != geteuid() || fchmod(lock_fd, 0700) != 0 ||
+        flock(lock_fd, LOCK_EX | LOCK_NB) != 0) {
+      if (lock_fd >= 0) close(lock_fd);
       rmdir(pattern);
       return false;
     }
     strcpy(t.path, pattern);
     t.owner = getpid();
+    t.lock_fd = lock_fd;
     // A program that ends without its own shutdown still leaves nothing.
     static bool registered = false;
     if (!registered) registered = atexit(remove_private_temp_folder) == 0;
@@ -129,7 +184,10 @@ bool get_private_temp_folder(FOLDER* out) {
 // that ends a program without a window calls it too.
 void remove_private_temp_folder() {
   PRIVATE_TEMP& t = private_temp;
-  if (t.path[0] && t.owner == getpid()) remove_tree(t.path);
+  if (t.path[0] && t.owner == getpid()) {
+    remove_tree(t.path);
+    close(t.lock_fd);  // after the removal: until then no clean-up takes it
+  }
   t.path[0] = 0;
   remove_empty_temp_folders();
   remove_temp_stand_in();

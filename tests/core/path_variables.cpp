@@ -76,13 +76,28 @@ TEST_F(Probe, DataSearchStopsAtTheTemporaryFolder) {
 }
 
 TEST_F(Probe, TempFolder) {
-  // Without <home>/tmp: a private folder below the shared one, named and not
-  // made by a resolution that only names it.
-  EXPECT_EQ("1 " + shared + "/path_probe\n", set("$TEMP"));
-  EXPECT_FALSE(ft::is_dir(shared + "/path_probe"));
-  mkdirs(h + "/tmp");
-  EXPECT_EQ("1 " + h + "/tmp/path_probe\n", set("$temp"));
-  EXPECT_FALSE(ft::is_dir(h + "/tmp/path_probe"));
+  // Without <home>/tmp: a private folder below the shared one. Naming it
+  // makes it, so a folder set to it can be entered and written to at once;
+  // what was written stays, and so do the folders that hold it.
+  struct Case {
+    std::vector<std::string> commands;
+    std::string printed, written;
+  } cases[] = {
+      {{"set", "$TEMP", "enter", "big", "write", "x"}, "1 %/path_probe\n1 %/path_probe/big\n1\n", "big/x"},
+      {{"set", "$temp", "write", "x"}, "1 %/path_probe\n1\n", "x"},
+      {{"set", "$TEMP/", "enter", "a", "enter", "b", "write", "x"},
+       "1 %/path_probe\n1 %/path_probe/a\n1 %/path_probe/a/b\n1\n", "a/b/x"},
+  };
+  for (const std::string& root : {shared, h + "/tmp"}) {
+    if (root != shared) mkdirs(root);
+    for (const Case& c : cases) {
+      system(("rm -rf '" + root + "/path_probe'").c_str());
+      std::string printed = c.printed;
+      for (size_t at; (at = printed.find('%')) != std::string::npos;) printed.replace(at, 1, root);
+      EXPECT_EQ(printed, run(c.commands)) << c.commands[1];
+      EXPECT_TRUE(zt::file_exists(root + "/path_probe/" + c.written)) << c.written;
+    }
+  }
 }
 
 // What a run leaves in the temporary roots (the shared one and <home>/tmp).
@@ -92,10 +107,10 @@ std::string left_in(const std::string& dir) {
   return out;
 }
 
-// "$TEMP" is made only when something is to be made in it, and what a run
-// made there goes at its end while empty: resolving it, tracing it, going up
-// to it or naming it under the installation's own name leaves nothing.
-TEST_F(Probe, ARunMakesTheTemporaryFolderOnlyToWriteAndLeavesNothingEmpty) {
+// What a run made for "$TEMP" goes at its end while empty: resolving it,
+// tracing it, making folders in it or naming it under the installation's own
+// name leaves nothing.
+TEST_F(Probe, ARunLeavesNoEmptyTemporaryFolderOfItsOwn) {
   mkdirs(h + "/inst/data");
   struct Case {
     const char* what;
@@ -155,7 +170,7 @@ TEST_F(Probe, SharedTempFolderThatIsNotPrivateIsRefused) {
     system(("rm -rf '" + shared + "/path_probe' '" + own + "' '" + app + "/temp'").c_str());
     ASSERT_EQ(0, system(c.setup.c_str()));
     EXPECT_EQ("1 " + own + "\n", set("$TEMP")) << c.what;
-    EXPECT_FALSE(ft::is_dir(own)) << c.what << ": named, not made";
+    EXPECT_FALSE(ft::is_dir(own)) << c.what << ": made, and gone at the end";
     EXPECT_FALSE(ft::is_dir(app + "/temp"));
     system(("rm -rf '" + own + "' && ln -s '" + planted + "' '" + own + "'").c_str());
     const std::string stand_in = set("$TEMP");

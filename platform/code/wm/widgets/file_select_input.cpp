@@ -281,12 +281,7 @@ INT_S32 WM_FILE_SELECT::on_command(WM_SCREEN_OBJECT* object, INT_WORD command, I
       break;
     case kCommandDrive:
       self->clear_name_in_open_mode();
-      // The temporary folder is made when it is first needed: chosen here,
-      // it is to be listed and written to.
-      if (n == 1)
-        self->folder.set("$TEMP", 1);
-      else
-        self->folder.set_to_drive(static_cast<INT_U16>(n));
+      self->folder.set_to_drive(static_cast<INT_U16>(n));
       self->drives_view = 0;
       self->refresh_needed = 1;
       break;
