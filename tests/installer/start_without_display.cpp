@@ -262,15 +262,14 @@ TEST(StartOnASmallScreen, SaysTheSizeNeededAndTheScreensSizeInOneLineAndInTheBox
   auto large = zt::start_checked_xvfb(1280, 1024, 24);
   ASSERT_TRUE(large);
   tolerate_x_errors();
-  const int sizes[][2] = {{640, 480}, {709, 600}, {800, 489}};
+  const int sizes[][2] = {{640, 480}, {709, 600}, {800, 489}, {320, 240}};
   for (const auto& size : sizes) {
     const std::string screen = std::to_string(size[0]) + " x " + std::to_string(size[1]);
     SCOPED_TRACE(screen);
-    const std::string title = "The screen is too small!",
-                      line1 = "The installer needs a screen of at least",
-                      line2 = "710 x 490 pixels; this one has " + screen + ".";
+    const std::string title = "The screen is too small!", line1 = "The installer needs a screen",
+                      line2 = "of at least 710 x 490 pixels;", line3 = "this one has " + screen + ".";
     Box reference;
-    ASSERT_TRUE(read_reference_box(*large, title + "\n\n" + line1 + "\n" + line2, &reference));
+    ASSERT_TRUE(read_reference_box(*large, title + "\n\n" + line1 + "\n" + line2 + "\n" + line3, &reference));
     auto server = zt::start_checked_xvfb(size[0], size[1], 24);
     ASSERT_TRUE(server);
     const std::string stderr_line = "installer: the screen \"" + server->display() +
@@ -285,7 +284,7 @@ TEST(StartOnASmallScreen, SaysTheSizeNeededAndTheScreensSizeInOneLineAndInTheBox
       EXPECT_EQ(run.out(), "");
     }
     EXPECT_EQ(zt::message_box_calls(),
-              (std::vector<std::vector<std::string>>{{"-buttons", "OK:2", title, "", line1, line2}}));
+              (std::vector<std::vector<std::string>>{{"-buttons", "OK:2", title, "", line1, line2, line3}}));
     EXPECT_EQ(files_below(temp), "") << "the unpacked fonts are gone";
 
     // What the user sees, until the OK button is pressed.
@@ -300,8 +299,8 @@ TEST(StartOnASmallScreen, SaysTheSizeNeededAndTheScreensSizeInOneLineAndInTheBox
     const Rect& at = box.place;
     EXPECT_TRUE(at.x >= 0 && at.y >= 0 && at.x + at.w <= size[0] && at.y + at.h <= size[1])
         << "the box lies at " << at.x << ", " << at.y << ", " << at.w << " x " << at.h;
-    ASSERT_EQ(reference.lines.size(), 3u);
-    EXPECT_EQ(box.lines.size(), 3u) << "the title, then the text's two lines";
+    ASSERT_EQ(reference.lines.size(), 4u);
+    EXPECT_EQ(box.lines.size(), 4u) << "the title, then the text's three lines";
     if (!box.lines.empty()) {
       EXPECT_EQ(box.lines[0].w, reference.lines[0].w) << "the title's line holds the title alone (no ':')";
     }
