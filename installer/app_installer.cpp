@@ -58,8 +58,10 @@ const char kSmallScreenTitle[] = "The screen is too small!";
   } else if (!is_display_open()) {
     fprintf(stderr, "%s: cannot open the display \"%s\"\n", program_invocation_short_name, display);
   } else if (get_desktop_size(&screen_w, &screen_h) && (screen_w < need_w || screen_h < need_h)) {
+    // Short lines: the message program does not wrap, and it cuts a line
+    // wider than about three quarters of the screen (this box fits on 320).
     char text[160];
-    snprintf(text, sizeof text, "The installer needs a screen of at least %d x %d pixels; this one has %d x %d.",
+    snprintf(text, sizeof text, "The installer needs a screen\nof at least %d x %d pixels;\nthis one has %d x %d.",
              static_cast<int>(need_w), static_cast<int>(need_h), screen_w, screen_h);
     fprintf(stderr, "%s: the screen \"%s\" is too small: %d x %d pixels needed, %d x %d there\n",
             program_invocation_short_name, display, static_cast<int>(need_w), static_cast<int>(need_h), screen_w,

@@ -6,6 +6,8 @@
 // service or from a menu.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "x_program.h"
 
 using namespace xi;
@@ -145,30 +147,173 @@ TEST(StartWithoutDisplay, APackageThatIsNoRegularFileIsRefusedAtOnce) {
 
 // ---- a display where the first page window cannot open or has not opened yet ----
 
+// The message program itself, not the tests' stand-in that only records.
+const char kMessageProgram[] = "/usr/bin/xmessage";
+
+std::vector<Window> child_windows(zt::XProbe& probe, Window window) {
+  std::vector<Window> out;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(probe.display(), window, &root, &parent, &children, &count)) {
+    out.assign(children, children + count);
+    if (children) XFree(children);
+  }
+  return out;
+}
+
+// The message program's text colour; its background and frames are light,
+// all but its scrollbar's.
+bool is_ink(uint32_t p) { return ((p >> 16) & 0xFF) < 0x80 && ((p >> 8) & 0xFF) < 0x80 && (p & 0xFF) < 0x80; }
+
+// A message box on the probe's display as the program draws it.
+struct Box {
+  Window window = 0;
+  Rect place;                    // on the screen
+  std::vector<uint32_t> pixels;  // row by row
+  Window text = 0, button = 0;   // its text (with a scrollbar at its left) and its OK button
+  std::vector<Rect> lines;       // of ink in the text, in the text's coordinates
+};
+
+// The lines of ink in the box's text, right of its scrollbar, top to bottom:
+// one per line of text that shows (an empty line shows none).
+std::vector<Rect> text_lines(zt::XProbe& probe, Window text_window) {
+  std::vector<Rect> lines;
+  Rect text;
+  if (!probe.geometry(text_window, &text.x, &text.y, &text.w, &text.h)) return lines;
+  const std::vector<Window> bars = child_windows(probe, text_window);
+  XWindowAttributes bar;
+  if (bars.size() != 1 || !XGetWindowAttributes(probe.display(), bars[0], &bar)) return lines;
+  // The bar's frame is drawn in the text's colour.
+  const int left = bar.x + bar.width + 2 * bar.border_width;
+  const std::vector<uint32_t> px = probe.read_pixels(text_window, 0, 0, text.w, text.h);
+  if (px.size() != static_cast<size_t>(text.w * text.h)) return lines;
+  bool in_line = false;
+  for (int y = 0; y < text.h; ++y) {
+    int first = -1, last = -1;
+    for (int x = std::max(left, 0); x < text.w; ++x)
+      if (is_ink(px[y * text.w + x])) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    if (first < 0) {
+      in_line = false;
+      continue;
+    }
+    if (!in_line) lines.push_back({first, y, 0, 0});
+    in_line = true;
+    Rect& l = lines.back();
+    const int right = std::max(l.x + l.w, last + 1);
+    l.x = std::min(l.x, first);
+    l.w = right - l.x;
+    l.h = y + 1 - l.y;
+  }
+  return lines;
+}
+
+// Waits for the one message box on the display to be drawn whole: its
+// pixels, read 100 ms apart, hold still with ink in them.
+bool read_box(zt::XProbe& probe, Box* box) {
+  box->window = wait_for_window(probe, "xmessage");
+  if (!box->window) return false;
+  std::vector<uint32_t> last;
+  for (int waited = 0; waited < 10000; waited += 100) {
+    Rect& r = box->place;
+    if (probe.geometry(box->window, &r.x, &r.y, &r.w, &r.h)) {
+      box->pixels = probe.read_pixels(box->window, 0, 0, r.w, r.h);
+      if (!box->pixels.empty() && box->pixels == last && std::any_of(last.begin(), last.end(), is_ink)) break;
+      last = box->pixels;
+    }
+    usleep(100000);
+  }
+  // The box's form holds the text, which holds its scrollbar, and the button.
+  const std::vector<Window> form = child_windows(probe, box->window);
+  if (form.size() != 1) return false;
+  for (Window w : child_windows(probe, form[0]))
+    (child_windows(probe, w).empty() ? box->button : box->text) = w;
+  if (!box->text || !box->button || box->pixels.empty() || box->pixels != last) return false;
+  box->lines = text_lines(probe, box->text);
+  return true;
+}
+
+// The box the message program shows for `message` on a screen large enough
+// for any line of it: what the user must see.
+bool read_reference_box(const zt::XServer& large, const std::string& message, Box* box) {
+  large.use();
+  ProgramRun shown(kMessageProgram, {"-buttons", "OK:2", message});
+  zt::XProbe probe;
+  return probe.ok() && read_box(probe, box);
+}
+
 // The demonstration's dialog is 700 x 460; its window takes 10 more pixels of
 // width and 30 of height for the frame. On a screen with less room the user,
 // who may have started the program from a menu, is told in a box why nothing
-// comes, and the terminal gets the same in one line.
+// comes, and the terminal gets the same in one line. The box, as the message
+// program shows it, lies on the screen, its title first on a line of its own,
+// and every line of its text whole.
 TEST(StartOnASmallScreen, SaysTheSizeNeededAndTheScreensSizeInOneLineAndInTheBox) {
+  ASSERT_EQ(access(kMessageProgram, X_OK), 0) << "the message program (Debian's x11-utils) is missing";
   const std::string dir = zt::make_temp_dir("demo");
   ASSERT_TRUE(make_demo_package(dir));
   const std::string temp = std::string(getenv("HOME")) + "/tmp";
-  const int sizes[][2] = {{640, 480}, {709, 600}, {800, 489}};
+  // The real message program first on PATH for the runs that show the box.
+  const std::string real_bin = zt::make_temp_dir("real-bin");
+  ASSERT_EQ(symlink(kMessageProgram, (real_bin + "/xmessage").c_str()), 0);
+  const std::string real_path = "PATH=" + real_bin + ":" + getenv("PATH");
+  auto large = zt::start_checked_xvfb(1280, 1024, 24);
+  ASSERT_TRUE(large);
+  tolerate_x_errors();
+  const int sizes[][2] = {{640, 480}, {709, 600}, {800, 489}, {320, 240}};
   for (const auto& size : sizes) {
     const std::string screen = std::to_string(size[0]) + " x " + std::to_string(size[1]);
     SCOPED_TRACE(screen);
+    const std::string title = "The screen is too small!", line1 = "The installer needs a screen",
+                      line2 = "of at least 710 x 490 pixels;", line3 = "this one has " + screen + ".";
+    Box reference;
+    ASSERT_TRUE(read_reference_box(*large, title + "\n\n" + line1 + "\n" + line2 + "\n" + line3, &reference));
     auto server = zt::start_checked_xvfb(size[0], size[1], 24);
     ASSERT_TRUE(server);
+    const std::string stderr_line = "installer: the screen \"" + server->display() +
+                                    "\" is too small: 710 x 490 pixels needed, " + screen + " there\n";
+
+    // What the program is given: the title, an empty line, the text in short lines.
     zt::clear_message_box_calls();
-    ProgramRun run(installer_path(), {"-x", "$ROOT2" + dir + "/installer.xml"});
-    EXPECT_EQ(run.wait_exit(20000), 1) << run.err();
-    EXPECT_EQ(run.err(), "installer: the screen \"" + server->display() + "\" is too small: 710 x 490 pixels needed, " +
-                             screen + " there\n");
-    EXPECT_EQ(run.out(), "");
+    {
+      ProgramRun run(installer_path(), {"-x", "$ROOT2" + dir + "/installer.xml"});
+      EXPECT_EQ(run.wait_exit(20000), 1) << run.err();
+      EXPECT_EQ(run.err(), stderr_line);
+      EXPECT_EQ(run.out(), "");
+    }
     EXPECT_EQ(zt::message_box_calls(),
-              (std::vector<std::vector<std::string>>{
-                  {"-buttons", "OK:2", "The screen is too small!:", "",
-                   "The installer needs a screen of at least 710 x 490 pixels; this one has " + screen + "."}}));
+              (std::vector<std::vector<std::string>>{{"-buttons", "OK:2", title, "", line1, line2, line3}}));
+    EXPECT_EQ(files_below(temp), "") << "the unpacked fonts are gone";
+
+    // What the user sees, until the OK button is pressed.
+    ProgramRun run("/usr/bin/env", {real_path, installer_path(), "-x", "$ROOT2" + dir + "/installer.xml"});
+    zt::XProbe probe;
+    ASSERT_TRUE(probe.ok());
+    Box box;
+    const bool shown = read_box(probe, &box);
+    zt::sh("import -window root '" + output_folder() + "/box-" + std::to_string(size[0]) + "x" +
+           std::to_string(size[1]) + ".png' 2>/dev/null");
+    ASSERT_TRUE(shown) << run.err();
+    const Rect& at = box.place;
+    EXPECT_TRUE(at.x >= 0 && at.y >= 0 && at.x + at.w <= size[0] && at.y + at.h <= size[1])
+        << "the box lies at " << at.x << ", " << at.y << ", " << at.w << " x " << at.h;
+    ASSERT_EQ(reference.lines.size(), 4u);
+    EXPECT_EQ(box.lines.size(), 4u) << "the title, then the text's three lines";
+    if (!box.lines.empty()) {
+      EXPECT_EQ(box.lines[0].w, reference.lines[0].w) << "the title's line holds the title alone (no ':')";
+    }
+    // The same pixels as the box for the whole message on a large screen:
+    // nothing cut, nothing added (no ':' after the title).
+    EXPECT_EQ(box.place.w, reference.place.w);
+    EXPECT_EQ(box.place.h, reference.place.h);
+    EXPECT_TRUE(box.pixels == reference.pixels) << "the box differs from the whole message's";
+    int bx = 0, by = 0, bw = 0, bh = 0;
+    ASSERT_TRUE(probe.geometry(box.button, &bx, &by, &bw, &bh));
+    ASSERT_TRUE(click(box.button, bw / 2, bh / 2));
+    EXPECT_EQ(run.wait_exit(20000), 1) << run.err();
+    EXPECT_EQ(run.err(), stderr_line) << "the line on standard error stays";
     EXPECT_EQ(files_below(temp), "") << "the unpacked fonts are gone";
   }
   // The runs (the package maker's too) leave no folder behind.

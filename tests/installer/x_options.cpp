@@ -28,7 +28,7 @@ TEST(InstallerStart, AFolderWithoutPackageIsNoInstallationData) {
       << run.out();
   const auto calls = zt::message_box_calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", std::string(kNoData) + ":", "",
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", kNoData, "",
                                                 "Make sure you have got all required files."}));
   // Nothing was created: not even an empty package.
   EXPECT_EQ(zt::sh("[ -z \"$(ls -A " + sh_quoted(empty) + ")\" ]"), 0);

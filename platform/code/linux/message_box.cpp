@@ -33,7 +33,9 @@ void show_message_box(const char* title, const char* text) {
   std::string program = can_read(message_box_preferred_program)
                             ? shell_quote(message_box_preferred_program) + " -center"
                             : std::string("xmessage");
-  std::string message = std::string(title) + ":\n\n" + text;
+  // The title stands alone on the first line, a heading as the caller wrote
+  // it: a colon after "...found!" would read as a stray mark.
+  std::string message = std::string(title) + "\n\n" + text;
   std::string command =
       program + " -buttons \"OK\":2 " + shell_quote(message.c_str()) + " >/dev/null 2>&1";
   // The window is not repainted while the box is up: a frame waiting for its
