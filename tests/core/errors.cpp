@@ -77,10 +77,10 @@ TEST(Warnings, ShowTheRowAndAppendExtraOnlyWhenTheRowSaysSo) {
   report_warning(0x77, "x");
   EXPECT_EQ(box_messages(),
             (std::vector<std::string>{
-                "Warning\n\nWARNING: 0020:\nScrollbar dimentions are invalid ",
-                "Warning\n\nWARNING: 0000:\nDEBUG MESSAGE: hello",
-                "Warning\n\nWARNING: 0010:\nToo many colour for a 256 Palette \n\nDo you require more information?",
-                "Warning\n\nWARNING: Undefined warning encountered"}));
+                "Warning:\n\nWARNING: 0020:\nScrollbar dimentions are invalid ",
+                "Warning:\n\nWARNING: 0000:\nDEBUG MESSAGE: hello",
+                "Warning:\n\nWARNING: 0010:\nToo many colour for a 256 Palette \n\nDo you require more information?",
+                "Warning:\n\nWARNING: Undefined warning encountered"}));
 }
 
 TEST(Warnings, LongExtraIsCut) {
@@ -89,17 +89,17 @@ TEST(Warnings, LongExtraIsCut) {
   report_warning(0x01, big.c_str());
   auto m = box_messages();
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_EQ(m[0].size(), std::string("Warning\n\n").size() + 1023);
+  EXPECT_EQ(m[0].size(), std::string("Warning:\n\n").size() + 1023);
 }
 
 TEST(FatalErrors, ShowTheBoxPrintTheLineAndExit255) {
   struct Case { INT_U32 code; const char* extra; std::string box; };
   for (const Case& c : std::vector<Case>{
-           {0x41, "-x", "Error\n\nERROR: 0041:\nNo argument for command line option: -x\n\nDo you require more information?"},
-           {0x13, nullptr, "Error\n\nERROR: 0013:\nUnable to open the window \n\nDo you require more information?"},
-           {0x21, "dropped", "Error\n\nERROR: 0021:\nUnable to startup the font system "},
-           {0x1001, nullptr, "Error\n\nERROR: 1001:\nUnable to allocate dynamic memory for application data \n\nDo you require more information?"},
-           {0x9999, nullptr, "Error\n\nERROR: Undefined error encountered"}}) {
+           {0x41, "-x", "Error:\n\nERROR: 0041:\nNo argument for command line option: -x\n\nDo you require more information?"},
+           {0x13, nullptr, "Error:\n\nERROR: 0013:\nUnable to open the window \n\nDo you require more information?"},
+           {0x21, "dropped", "Error:\n\nERROR: 0021:\nUnable to startup the font system "},
+           {0x1001, nullptr, "Error:\n\nERROR: 1001:\nUnable to allocate dynamic memory for application data \n\nDo you require more information?"},
+           {0x9999, nullptr, "Error:\n\nERROR: Undefined error encountered"}}) {
     zt::clear_message_box_calls();
     auto r = zt::run_in_child([&] { report_fatal_error(c.code, c.extra); });
     EXPECT_EQ(r.status, 255);
@@ -130,5 +130,5 @@ TEST(DebugLines, UnwritableFileRaisesAWarning) {
   zt::clear_message_box_calls();
   append_debug_file(nullptr, 0, "x", "no/such/folder/log.txt");
   EXPECT_EQ(box_messages(),
-            std::vector<std::string>{"Warning\n\nWARNING: 0002:\nUnable to open debug file no/such/folder/log.txt"});
+            std::vector<std::string>{"Warning:\n\nWARNING: 0002:\nUnable to open debug file no/such/folder/log.txt"});
 }

@@ -15,17 +15,23 @@ TEST(MessageBox, RunsTheProgramWithOneOkButton) {
   show_message_box("Title", "Line one\nLine two");
   auto calls = zt::message_box_calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", "Title", "", "Line one", "Line two"}));
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", "Title:", "", "Line one", "Line two"}));
 }
 
-// The title is the box's first line as the caller wrote it, whatever it ends in.
-TEST(MessageBox, TheTitleStandsAloneOnTheFirstLine) {
-  for (const char* title : {"Error", "No installation data found!", "Is it there?", "Settings:", "v1.08."}) {
+// The title heads the box with a colon, unless it ends in a mark of its own.
+TEST(MessageBox, ATitleEndingInAMarkOfItsOwnGetsNoColon) {
+  const std::pair<const char*, const char*> cases[] = {{"Error", "Error:"},
+                                                       {"No installation data found!", "No installation data found!"},
+                                                       {"Is it there?", "Is it there?"},
+                                                       {"Settings:", "Settings:"},
+                                                       {"v1.08.", "v1.08."},
+                                                       {"", ":"}};
+  for (const auto& [title, heading] : cases) {
     zt::clear_message_box_calls();
     show_message_box(title, "text");
     auto calls = zt::message_box_calls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", title, "", "text"}));
+    EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", heading, "", "text"}));
   }
 }
 
@@ -37,7 +43,7 @@ TEST(MessageBox, HostileTextsReachTheProgramUnchanged) {
   show_message_box(title.c_str(), text.c_str());
   auto calls = zt::message_box_calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", title, "", text}));
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"-buttons", "OK:2", title + ":", "", text}));
   EXPECT_FALSE(zt::file_exists(marker));
 }
 
@@ -79,7 +85,7 @@ TEST(MessageBox, PreferredProgramIsCentred) {
   chmod(prog.c_str(), 0755);
   message_box_preferred_program = prog.c_str();
   show_message_box("T", "x");
-  EXPECT_EQ(zt::read_text(prog + ".args"), "-center\n-buttons\nOK:2\nT\n\nx\n");
+  EXPECT_EQ(zt::read_text(prog + ".args"), "-center\n-buttons\nOK:2\nT:\n\nx\n");
 }
 
 TEST(PrintText, WritesAsIsAndFlushes) {

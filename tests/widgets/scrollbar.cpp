@@ -312,8 +312,8 @@ TEST(ScrollbarChecks, WarningsRaiseTheSliderAndWidenTheSide) {
   EXPECT_EQ(sb->slider_length, 6);
   EXPECT_EQ(sb->width, 11);
   EXPECT_EQ(box_texts(), (std::vector<std::string>{
-                             "Warning\n\nWARNING: 0020:\nScrollbar dimentions are invalid ",
-                             "Warning\n\nWARNING: 0021:\nSlider bar width is invalid "}));
+                             "Warning:\n\nWARNING: 0020:\nScrollbar dimentions are invalid ",
+                             "Warning:\n\nWARNING: 0021:\nSlider bar width is invalid "}));
 }
 
 TEST(ScrollbarChecks, FatalErrorsWithTheirTexts) {

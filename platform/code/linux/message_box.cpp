@@ -1,5 +1,6 @@
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 
 #include <string>
@@ -28,14 +29,19 @@ static bool can_read(const char* path) {
   return true;
 }
 
+static bool ends_in_mark(const char* title) {
+  const size_t n = strlen(title);
+  return n > 0 && strchr("!?.:", title[n - 1]) != nullptr;
+}
+
 void show_message_box(const char* title, const char* text) {
   if (!title || !text) return;
   std::string program = can_read(message_box_preferred_program)
                             ? shell_quote(message_box_preferred_program) + " -center"
                             : std::string("xmessage");
-  // The title stands alone on the first line, a heading as the caller wrote
-  // it: a colon after "...found!" would read as a stray mark.
-  std::string message = std::string(title) + "\n\n" + text;
+  // The title heads the box followed by a colon, unless it ends in a mark of
+  // its own: "...found!:" would read as a stray mark.
+  std::string message = std::string(title) + (ends_in_mark(title) ? "\n\n" : ":\n\n") + text;
   std::string command =
       program + " -buttons \"OK\":2 " + shell_quote(message.c_str()) + " >/dev/null 2>&1";
   // The window is not repainted while the box is up: a frame waiting for its
