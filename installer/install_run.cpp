@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -191,10 +192,11 @@ int open_run_folder(const char* text, bool second, const FOLDER& a, std::string*
   while (base_path.size() > 1 && base_path.back() == '/') base_path.pop_back();
   int start = -1;
   const std::string& target = run_target.path;
+  const std::string below_target = joined_path(target, "");
   if (run_target.fd >= 0 &&
-      (base_path == target || base_path.compare(0, target.size() + 1, joined_path(target, "")) == 0)) {
+      (base_path == target || base_path.compare(0, below_target.size(), below_target) == 0)) {
     start = run_target.fd;
-    const std::string inside = base_path.substr(target.size());
+    const std::string inside = base_path.substr(std::min(base_path.size(), below_target.size()));
     for (size_t at = 0; at < inside.size();) {
       const size_t n = inside.find('/', at);
       const std::string level = inside.substr(at, n == std::string::npos ? std::string::npos : n - at);

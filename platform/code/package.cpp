@@ -362,11 +362,14 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
     PACKAGE_ERROR(4108, name_);
     return;
   }
-  // Only a regular file is opened, and the open itself never waits: the open
-  // of a FIFO waits for a writer, that of a device may do anything. The
-  // descriptor is checked, so a name changed after any earlier look is no
-  // matter.
+  // Only a regular file is opened: the open of a FIFO waits for a writer,
+  // that of a device may do anything. A name changed after this look is
+  // caught on the opened descriptor, and that open never waits.
   struct stat st;
+  if (stat(folder->native_path_text(file_name), &st) == 0 && !S_ISREG(st.st_mode)) {
+    PACKAGE_ERROR(4103, name_);
+    return;
+  }
   DATA_FILE* probe = open_regular_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER);
   if (!probe) {
     if (stat(folder->native_path_text(file_name), &st) == 0) {
