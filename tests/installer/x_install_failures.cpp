@@ -1,6 +1,7 @@
 // installer_e2e's failure paths as an unprivileged user: a missing entry, an
-// unwritable target, the hostile database and a full disk. Each shows the
-// failure box, and nothing is written outside the target.
+// unwritable target, the hostile database, a full disk and another user's
+// links in a shared target. Each shows the failure box (or, where the run
+// truly succeeded, none), and nothing is written outside the target.
 #include "x_install_env.h"
 
 using namespace xe;
