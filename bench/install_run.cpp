@@ -17,9 +17,16 @@
 //    between the item and the target page.
 // 3. Growth: packages of 100, 1,000 and 10,000 files of 1,000 bytes, each run
 //    paired against `tar -xf` of the same files.
+// 4. Reinstall: a package of 10,000 files of 1,000 bytes installed over an
+//    earlier installation of it (every name replaced) paired against a first
+//    installation into a new folder, in memory (a tmpfs folder, /dev/shm
+//    unless --memory-folder names another), where no file system's freeing
+//    of the old files' blocks weighs in.
 //
 //   bench_install_run [--rounds N] [--core-rounds N] [--growth-rounds N]
 //                     [--turns N] [--counts N,N,...] [--no-big]
+//                     [--reinstall-rounds N] [--reinstall-count N]
+//                     [--memory-folder PATH]
 //
 // Absolute times and ratios as min / median / max, with the load average.
 // Each package is installed by a child process of its own (one installer
@@ -66,6 +73,9 @@ struct OPTIONS {
   int turns = 20;
   std::vector<int> counts = {100, 1000, 10000};
   bool big = true;
+  int reinstall_rounds = 5;
+  int reinstall_count = 10000;
+  std::string memory_folder = "/dev/shm";
 };
 
 const int kGrowthFileSize = 1000;
@@ -616,6 +626,47 @@ double bench_growth(const std::string& tools, const std::string& root, int count
   return result.empty() ? -1 : std::strtod(result.c_str(), nullptr);
 }
 
+// Reinstallation over every file of an earlier one against a first
+// installation, in alternating paired rounds.
+void bench_reinstall(const std::string& tools, const std::string& root, int count, int rounds) {
+  const std::string package = root + "/package";
+  if (!make_package(tools, package,
+                    "--variant big --count " + std::to_string(count) + " --size " +
+                        std::to_string(kGrowthFileSize) + " --block-size " + kGrowthBlockSize)) {
+    fprintf(stderr, "cannot make the package of %d files\n", count);
+    return;
+  }
+  in_child([&] {
+    start_installer(package, root);
+    const std::string again = root + "/again", first = root + "/first";
+    // The earlier installation the rounds install over.
+    if (timed_run(again).total < 0) {
+      fprintf(stderr, "the first run stopped on a failure box\n");
+      return std::string();
+    }
+    std::vector<double> firsts, agains;
+    for (int round = 0; round < rounds; ++round) {
+      double f = -1, a = -1;
+      if (round % 2 == 0) a = timed_run(again).total;
+      f = timed_run(first).total;
+      move_aside(root, first);
+      if (round % 2 == 1) a = timed_run(again).total;
+      if (f < 0 || a < 0) fprintf(stderr, "round %d: a run stopped on a failure box\n", round);
+      firsts.push_back(f);
+      agains.push_back(a);
+    }
+    print_load();
+    printf("reinstall, %d files of %d bytes in %s, from the click on Install, %d paired rounds (min / median / max):\n",
+           count, kGrowthFileSize, root.c_str(), rounds);
+    print_spread("first installation", firsts, 1, "s");
+    print_spread("reinstallation", agains, 1, "s");
+    print_spread("reinstallation / first installation", ratios(agains, firsts));
+    stop_installer();
+    return std::string();
+  });
+  shell("rm -rf " + q(root));
+}
+
 bool parse(int argc, char** argv, OPTIONS* o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -628,6 +679,12 @@ bool parse(int argc, char** argv, OPTIONS* o) {
       o->core_rounds = std::atoi(argv[++i]);
     } else if (a == "--growth-rounds" && has_value) {
       o->growth_rounds = std::atoi(argv[++i]);
+    } else if (a == "--reinstall-rounds" && has_value) {
+      o->reinstall_rounds = std::atoi(argv[++i]);
+    } else if (a == "--reinstall-count" && has_value) {
+      o->reinstall_count = std::atoi(argv[++i]);
+    } else if (a == "--memory-folder" && has_value) {
+      o->memory_folder = argv[++i];
     } else if (a == "--turns" && has_value) {
       o->turns = std::atoi(argv[++i]);
     } else if (a == "--counts" && has_value) {
@@ -643,7 +700,9 @@ bool parse(int argc, char** argv, OPTIONS* o) {
       return false;
     }
   }
-  if (o->rounds < 1 || o->core_rounds < 0 || o->growth_rounds < 1 || o->turns < 0) return false;
+  if (o->rounds < 1 || o->core_rounds < 0 || o->growth_rounds < 1 || o->turns < 0 || o->reinstall_rounds < 0 ||
+      o->reinstall_count < 1)
+    return false;
   for (int c : o->counts)
     if (c < 1) return false;
   return true;
@@ -656,7 +715,7 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, &options)) {
     fprintf(stderr,
             "usage: bench_install_run [--rounds N] [--core-rounds N] [--growth-rounds N] [--turns N] "
-            "[--counts N,N,...] [--no-big]\n");
+            "[--counts N,N,...] [--no-big] [--reinstall-rounds N] [--reinstall-count N] [--memory-folder PATH]\n");
     return 1;
   }
   const char* tmp = getenv("TMPDIR");
@@ -697,6 +756,14 @@ int main(int argc, char** argv) {
                options.counts[i - 1], medians[i] / medians[i - 1],
                double(options.counts[i]) / options.counts[i - 1]);
     print_load();
+  }
+
+  if (options.reinstall_rounds > 0) {
+    std::string memory = options.memory_folder + "/bench-reinstall.XXXXXX";
+    if (mkdtemp(&memory[0]))
+      bench_reinstall(tools, memory, options.reinstall_count, options.reinstall_rounds);
+    else
+      perror(options.memory_folder.c_str());
   }
 
   if (own_xvfb) {

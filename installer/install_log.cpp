@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "database.h"
+#include "folder.h"
 #include "install_run.h"
 #include "text_file.h"
 
@@ -48,25 +50,44 @@ std::string install_log_text(const char* text) {
   return out;
 }
 
-bool create_install_log(const char* language_name, std::string* reason) {
-  errno = 0;
-  TEXT_FILE* log = open_text_file(&install_log_folder, INSTALL_LOG_NAME, kWriteMode, 0);
-  if (!log) {
-    if (reason) *reason = std::strerror(errno ? errno : EIO);
+bool create_install_log(int folder_fd, const char* language_name, std::string* reason) {
+  auto failed = [reason](int error) {
+    if (reason) *reason = std::strerror(error ? error : EIO);
     return false;
+  };
+  // Made as every output of the run is: a name that is there (an earlier
+  // log, or a link to someone's file) is replaced once the header is whole,
+  // never written through.
+  OUTPUT_FILE output;
+  if (!output.open_at(folder_fd, INSTALL_LOG_NAME)) return failed(errno);
+  // The header keeps the text file's own encoding, written through a text
+  // file on a second handle; the lines after it go byte for byte.
+  const int second = fcntl(output.descriptor(), F_DUPFD_CLOEXEC, 0);
+  FILE* stream = second >= 0 ? fdopen(second, "w") : nullptr;
+  TEXT_FILE* log = stream ? new (std::nothrow) TEXT_FILE : nullptr;
+  if (!log) {
+    const int error = errno;
+    if (stream)
+      fclose(stream);
+    else if (second >= 0)
+      ::close(second);
+    return failed(error);
   }
-  // The header keeps the text file's own encoding; the lines after it are
-  // written byte for byte, through a second handle on the file just made.
+  log->stream = stream;
+  log->mode = kWriteMode;
+  errno = 0;
   const std::string header = kLogHeader + install_log_text(language_name) + "\n";
   const bool written = log->write_string(header.c_str());
   int write_error = errno;
-  const int held = fcntl(fileno(log->stream), F_DUPFD_CLOEXEC, 0);
-  if (held < 0 && !write_error) write_error = errno;
   const bool finished = finish_text_file(&log);
-  if (!finished || !written || held < 0 || fcntl(held, F_SETFL, O_APPEND) != 0) {
-    if (reason) *reason = std::strerror(write_error ? write_error : (errno ? errno : EIO));
-    if (held >= 0) ::close(held);
-    return false;
+  if (!write_error) write_error = errno;
+  if (!written || !finished) return failed(write_error);
+  int held = -1;
+  if (!output.finish(&held)) return failed(errno);
+  if (fcntl(held, F_SETFL, O_APPEND) != 0) {
+    const int error = errno;
+    ::close(held);
+    return failed(error);
   }
   log_fd = held;
   return true;

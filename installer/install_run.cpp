@@ -3,12 +3,15 @@
 // unpacks one file; one step makes the shortcuts and menu entries; the last
 // writes the completion line. Failures are counted and shown in a box that
 // lets the user go on or go back to the target page.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app_installer.h"
 #include "clock.h"
@@ -41,6 +44,7 @@ const INT_U16 kExecutableMode = 0755;
 
 const char kFolderFailed[] = "cannot create the folder";
 const char kNameRefused[] = "name refused";
+const char kForeignLink[] = "a folder of its path is a link owned by another user";
 
 // Whether set_base_path ran for the run now going: an abandoned run gives
 // "$APP" back to the program.
@@ -49,13 +53,38 @@ bool base_path_moved = false;
 // The target folder as step 0 found it: a folder removed (or put back anew)
 // during the run would otherwise be made again by the next file step, and the
 // run would end without errors while the earlier files are gone. The path is
-// empty until step 0 has found the target.
+// empty until step 0 has found the target. Its descriptor, held from step 0
+// on, is where every folder of the run inside the target is reached from:
+// whatever is put at the target's path later, nothing is written there.
 struct TARGET_IDENTITY {
   std::string path;
   dev_t device = 0;
   ino_t inode = 0;
+  int fd = -1;
 };
 TARGET_IDENTITY run_target;
+
+// The folder of the last file step, held for the next file of the same
+// folder text: folders are walked and made once, not once per file.
+struct HELD_FOLDER {
+  std::string text;
+  bool second = false;
+  std::string path;
+  int fd = -1;
+};
+HELD_FOLDER held_folder;
+
+void release_held_folder() {
+  if (held_folder.fd >= 0) close(held_folder.fd);
+  held_folder = HELD_FOLDER();
+}
+
+// Lets go of the target and the folders reached through it.
+void release_target() {
+  release_held_folder();
+  if (run_target.fd >= 0) close(run_target.fd);
+  run_target = TARGET_IDENTITY();
+}
 
 bool same_folder(const TARGET_IDENTITY& known) {
   struct stat st;
@@ -112,11 +141,6 @@ void count_failure(const std::string& path, const std::string& reason, FAILURE_K
   open_failure_box(path, reason, kind);
 }
 
-bool exists(const char* path) {
-  struct stat st;
-  return lstat(path, &st) == 0;
-}
-
 // The folder A of the run from the target text: known variable, reached
 // whole, writable and enterable. On failure *path and *reason say why.
 bool set_target_folder(FOLDER* a, std::string* path, std::string* reason) {
@@ -140,15 +164,100 @@ bool set_target_folder(FOLDER* a, std::string* path, std::string* reason) {
   return true;
 }
 
+std::string joined_path(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() != '/' ? folder + "/" + name : folder + name;
+}
+
+// A folder of the run from a record's text (checked with
+// is_install_folder_text) relative to A, made where missing. The text's
+// variable is resolved as FOLDER::set resolves it; every level after it is
+// walked from an open folder, the target's own descriptor wherever the path
+// lies in the target, and a link is followed only when it is this user's
+// or root's. *path is the folder's path (also when a level failed, then with
+// *reason); the result is its descriptor (the caller closes it), or -1.
+int open_run_folder(const char* text, bool second, const FOLDER& a, std::string* path, std::string* reason) {
+  FOLDER base(a);
+  const char* rest = text;
+  if (text[0] == '$') {
+    const size_t n = std::strcspn(text, "/");
+    if (!base.set(std::string(text, n).c_str(), 1, &a, second ? 1 : 0)) {
+      *path = expand_path_text(text, nullptr);
+      *reason = kFolderFailed;
+      return -1;
+    }
+    rest = text + n;
+  }
+  std::vector<std::string> levels;
+  std::string base_path = base.path;
+  while (base_path.size() > 1 && base_path.back() == '/') base_path.pop_back();
+  int start = -1;
+  const std::string& target = run_target.path;
+  const std::string below_target = joined_path(target, "");
+  if (run_target.fd >= 0 &&
+      (base_path == target || base_path.compare(0, below_target.size(), below_target) == 0)) {
+    start = run_target.fd;
+    const std::string inside = base_path.substr(std::min(base_path.size(), below_target.size()));
+    for (size_t at = 0; at < inside.size();) {
+      const size_t n = inside.find('/', at);
+      const std::string level = inside.substr(at, n == std::string::npos ? std::string::npos : n - at);
+      if (!level.empty()) levels.push_back(level);
+      at = n == std::string::npos ? inside.size() : n + 1;
+    }
+    base_path = target;
+  }
+  // The text's levels, as FOLDER::set takes them: ".." goes up one level.
+  for (const char* p = rest; *p;) {
+    const size_t n = std::strcspn(p, "/");
+    const std::string level(p, n);
+    if (level == "..") {
+      if (levels.empty()) {
+        *path = joined_path(base_path, rest);
+        *reason = kNameRefused;
+        return -1;
+      }
+      levels.pop_back();
+    } else if (!level.empty() && level != ".") {
+      levels.push_back(level);
+    }
+    p += n;
+    while (*p == '/') ++p;
+  }
+  *path = base_path.empty() ? "/" : base_path;
+  for (const std::string& level : levels) *path = joined_path(*path, level);
+  int fd = start >= 0 ? fcntl(start, F_DUPFD_CLOEXEC, 0)
+                      : open(base_path.empty() ? "/" : base_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return -1;
+  }
+  for (const std::string& level : levels) {
+    bool foreign = false;
+    const int next = open_sub_folder_at(fd, level.c_str(), 1, &foreign);
+    close(fd);
+    fd = next;
+    if (fd < 0) {
+      *reason = foreign ? kForeignLink : kFolderFailed;
+      return -1;
+    }
+  }
+  return fd;
+}
+
 // The log folder relative to A; A itself when its text is refused or cannot
-// be set.
-void set_log_folder(const FOLDER& a) {
+// be set. The folder's descriptor (the caller closes it), or -1.
+int set_log_folder(const FOLDER& a) {
   DATABASE& d = db();
   const bool second = d.second_log_folder[0] && d.use_second_folders;
   const char* folder_text = second ? d.second_log_folder : d.log_folder;
-  if (!is_install_folder_text(folder_text) ||
-      !install_log_folder.set(folder_text, 1, &a, second ? 1 : 0))
-    install_log_folder = a;
+  std::string path, reason;
+  int fd = is_install_folder_text(folder_text) ? open_run_folder(folder_text, second, a, &path, &reason) : -1;
+  if (fd >= 0 && path.size() < FOLDER_PATH_SIZE) {
+    std::snprintf(install_log_folder.path, FOLDER_PATH_SIZE, "%s", path.c_str());
+    return fd;
+  }
+  if (fd >= 0) close(fd);
+  install_log_folder = a;
+  return fcntl(run_target.fd, F_DUPFD_CLOEXEC, 0);
 }
 
 // Ends the run without files or shortcuts: the next step is the completion.
@@ -161,7 +270,7 @@ void start_run(INSTALL_DIALOG* dialog) {
   close_install_log();
   base_path_moved = false;
   run_cut_off = false;
-  run_target = TARGET_IDENTITY();
+  release_target();
   const INSTALL_ITEM& item = d.items[d.selected_item];
   if (!d.system_info.has_drive_list || !item.allows_second_folders) d.use_second_folders = 0;
   install_step_limit = static_cast<INT_S32>(item.file_count) + 1;
@@ -193,22 +302,28 @@ void start_run(INSTALL_DIALOG* dialog) {
   }
   struct stat st;
   const std::string target_path = a.native_path_text(nullptr);
-  if (stat(target_path.c_str(), &st) != 0) {
+  const int target_fd = open(target_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (target_fd < 0 || fstat(target_fd, &st) != 0) {
+    const int error = errno;
+    if (target_fd >= 0) close(target_fd);
     skip_to_completion();
-    count_failure(target_path, std::strerror(errno));
+    count_failure(target_path, std::strerror(error));
     return;
   }
   run_target.path = target_path;
   run_target.device = st.st_dev;
   run_target.inode = st.st_ino;
+  run_target.fd = target_fd;
   set_base_path(&a, d.application_name);
   base_path_moved = true;
-  set_log_folder(a);
-  if (create_install_log(d.language_text(TEXT_LANGUAGE_NAME), &reason)) {
+  const int log_folder_fd = set_log_folder(a);
+  if (log_folder_fd >= 0 && create_install_log(log_folder_fd, d.language_text(TEXT_LANGUAGE_NAME), &reason)) {
     install_log_present = 1;
   } else {
+    if (log_folder_fd < 0) reason = std::strerror(errno);
     open_failure_box(install_log_folder.native_path_text(INSTALL_LOG_NAME), reason);
   }
+  if (log_folder_fd >= 0) close(log_folder_fd);
 }
 
 // The reason an unpack failed: the system's text for a failed write, else
@@ -223,6 +338,7 @@ std::string unpack_failure_reason(int saved_errno) {
 // line goes anywhere, and one failure is counted.
 void cut_off_run(const std::string& path, const char* reason) {
   run_cut_off = true;
+  release_held_folder();
   close_install_log();
   skip_to_completion();
   count_failure(path, reason, RUN_FAILURE);
@@ -275,15 +391,33 @@ bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
 
   // "$APP" is the target folder A now; B starts there.
   const FOLDER a;
-  FOLDER b;
   const bool text_ok = is_install_folder_text(folder_text);
-  const bool folder_ok = text_ok && b.set(folder_text, 1, &a, second ? 1 : 0);
   const bool name_ok = is_install_file_name(name);
-  std::string path = folder_ok ? std::string(b.native_path_text(nullptr)) + "/" + name
-                               : unreached_path(folder_text, text_ok, a, name);
-
   std::string reason;
+  std::string folder_path;
+  bool folder_ok = false;
+  if (text_ok) {
+    if (held_folder.fd >= 0 && held_folder.text == folder_text && held_folder.second == second) {
+      folder_ok = true;
+    } else {
+      release_held_folder();
+      const int fd = open_run_folder(folder_text, second, a, &folder_path, &reason);
+      folder_ok = fd >= 0;
+      if (folder_ok) {
+        held_folder.text = folder_text;
+        held_folder.second = second;
+        held_folder.path = folder_path;
+        held_folder.fd = fd;
+      }
+    }
+    if (folder_ok) folder_path = held_folder.path;
+  }
+  std::string path = folder_ok || !folder_path.empty() ? joined_path(folder_path, name)
+                                                       : unreached_path(folder_text, text_ok, a, name);
+  const bool executable = file.platform == PLATFORM_LINUX_I86;
+
   bool installed = false;
+  bool target_moved = false;
   PACKAGE_ENTRY entry;
   // A package rewritten since its directory was read: each name must reach
   // its own blocks, not whatever now lies where its blocks were.
@@ -291,33 +425,53 @@ bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   if (!text_ok || !name_ok) {
     reason = kNameRefused;
   } else if (!folder_ok) {
-    reason = kFolderFailed;
+    if (reason.empty()) reason = kFolderFailed;
   } else if (!d.package) {
     reason = get_error_code_text(ERROR_PACKAGE_ENTRY_NOT_FOUND, file.package_entry);
   } else if (!d.package->look_up_entry(file.package_entry, &entry)) {
     // Looked up first: a missing entry never touches a file of that name.
     reason = get_last_error_text();
   } else {
-    const bool existed = exists(path.c_str());
     for (int attempt = 1;; ++attempt) {
+      // A new name is created exclusively; an existing one is written under
+      // a fresh name and replaced once the copy is whole, so a failed copy
+      // leaves the earlier file as it was.
+      OUTPUT_FILE output;
+      if (!output.open_at(held_folder.fd, name)) {
+        reason = std::strerror(errno);
+        break;
+      }
       errno = 0;
-      installed = d.package->extract_entry(&b, name, entry, show_due_frame_between_chunks);
+      installed = d.package->copy_entry(entry, output.descriptor(), name, show_due_frame_between_chunks);
       const int saved_errno = errno;
+      // Made executable before it takes its name: it is never there
+      // without its mode, and the mode goes to this file only.
+      if (installed && executable && fchmod(output.descriptor(), kExecutableMode) != 0) {
+        if (DEBUG_STREAM* stream = platform_debug_stream())
+          stream->report(__FILE__, __LINE__, ("cannot make executable: " + path).c_str());
+      }
       // The package is checked again once the copy is done: one rewritten
       // during the copy leaves a mix of its old and new bytes in the output,
       // which the copy itself cannot see.
       if (!d.package->refresh_directory()) {
         if (!installed) {
           reason = unpack_failure_reason(saved_errno);
-          // Only a file this unpack created goes; one that was there stays.
-          if (!existed && exists(path.c_str())) b.remove_file(name);
+          output.abandon();
+        } else if (target_lost()) {
+          // The target was swapped during the copy: the file does not stay
+          // where it went, and the run ends at this step.
+          output.abandon();
+          installed = false;
+          target_moved = true;
+        } else if (!output.finish()) {
+          reason = std::strerror(errno);
+          installed = false;
         }
         break;
       }
-      // The output is a mix and goes, also where a file was there before
-      // (the copy has truncated it already); the entry is copied again as
-      // the package now holds it.
-      if ((installed || last_error_code != ERROR_FILE_CREATE) && exists(path.c_str())) b.remove_file(name);
+      // The output is a mix and goes; the entry is copied again as the
+      // package now holds it.
+      output.abandon();
       installed = false;
       if (attempt == kCopyAttempts) {
         reason = kPackageChanged;
@@ -331,7 +485,7 @@ bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
   }
   // A step that failed because the target went is the target's failure,
   // counted once; its file's line goes nowhere.
-  if (!installed && target_lost()) {
+  if (!installed && (target_moved || target_lost())) {
     cut_off_run(run_target.path, kTargetRemoved);
     return false;
   }
@@ -342,12 +496,7 @@ bool install_file(INSTALL_DIALOG* dialog, const INSTALL_FILE& file) {
     append_install_log("\"" + install_log_text(path.c_str()) + "\" failed to unpack (" +
                        install_log_text(file.package_entry) + ")\n");
 
-  if (!installed) {
-    count_failure(path, reason);
-  } else if (file.platform == PLATFORM_LINUX_I86 && !b.set_file_mode(name, kExecutableMode)) {
-    if (DEBUG_STREAM* stream = platform_debug_stream())
-      stream->report(__FILE__, __LINE__, ("cannot make executable: " + path).c_str());
-  }
+  if (!installed) count_failure(path, reason);
   return true;
 }
 
@@ -365,7 +514,13 @@ bool shortcut_folder(const char* first, const char* second_text, FOLDER* out, bo
     *refused = folder_text;
     return false;
   }
-  *set = out->set(folder_text, 1, &a, second ? 1 : 0);
+  // Walked as a file's folder is: made where missing, never through
+  // another user's link.
+  std::string path, reason;
+  const int fd = open_run_folder(folder_text, second, a, &path, &reason);
+  *set = fd >= 0 && path.size() < FOLDER_PATH_SIZE;
+  if (fd >= 0) close(fd);
+  if (*set) std::snprintf(out->path, FOLDER_PATH_SIZE, "%s", path.c_str());
   return true;
 }
 
@@ -459,6 +614,7 @@ void make_shortcuts(INSTALL_DIALOG* dialog) {
 }
 
 void complete_run(INSTALL_DIALOG* dialog) {
+  release_target();
   if (base_path_moved) reset_base_path();
   base_path_moved = false;
   if (dialog) dialog->update_buttons();
@@ -493,6 +649,7 @@ void DATABASE::install_step(INSTALL_DIALOG* dialog) {
       base_path_moved = false;
     }
     close_install_log();
+    release_target();
     install_step_count = 0;
     return;
   }

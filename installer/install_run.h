@@ -26,10 +26,11 @@ extern const char INSTALL_LOG_NAME[];  // "install_log.txt"
 // as "\n" or "\xHH", everything else byte for byte.
 std::string install_log_text(const char* text);
 
-// Creates the log afresh in install_log_folder with its header (the language
-// name, control characters escaped) and holds it open for the run. False with
-// errno's text in *reason when it could not be created or written.
-bool create_install_log(const char* language_name, std::string* reason);
+// Creates the log afresh in install_log_folder (open as folder_fd) with its
+// header (the language name, control characters escaped) and holds it open
+// for the run. An existing name is replaced, never written through. False
+// with errno's text in *reason when it could not be created or written.
+bool create_install_log(int folder_fd, const char* language_name, std::string* reason);
 // Lets go of the run's log: no line goes anywhere afterwards.
 void close_install_log();
 // Appends one whole line (it ends in "\n") byte for byte to the log the run

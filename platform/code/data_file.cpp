@@ -2,6 +2,7 @@
 // text files, and the file-information texts.
 #include "data_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,7 +20,7 @@ gzFile gzopen_file(FILE* stream, const char* mode) {
   // stdio stream stands; closing it leaves the stdio stream to its owner.
   fflush(stream);
   off_t at = ftello(stream);
-  int fd = dup(fileno(stream));
+  int fd = fcntl(fileno(stream), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return nullptr;
   if (at < 0 || lseek(fd, at, SEEK_SET) < 0) {
     close(fd);
@@ -82,12 +83,35 @@ static INT_S64 gzip_length(gzFile gz, INT_U8* scratch, INT_S32 size) {
   return total;
 }
 
+namespace {
+const char* const kStreamModes[] = {"rb", "wb", "r+b"};
+}
+
 bool DATA_FILE::open(FOLDER* folder, const char* name, INT_S32 mode, INT_U32 swap, DATA_FILE* file,
                      INT_U8 gzip) {
-  static const char* const modes[] = {"rb", "wb", "r+b"};
   if (!folder || !name || !*name || !file || mode < 0 || mode > 2) return false;
-  FILE* f = folder->open_file(name, modes[mode]);
+  FILE* f = folder->open_file(name, kStreamModes[mode]);
   if (!f) return false;
+  return attach(f, mode, swap, file, gzip);
+}
+
+DATA_FILE* open_regular_data_file(FOLDER* folder, const char* name, INT_S32 mode, INT_U32 swap) {
+  if (!folder || !name || !*name || mode < 0 || mode > 2) return nullptr;
+  FILE* f = folder->open_regular_file(name, kStreamModes[mode]);
+  if (!f) return nullptr;
+  DATA_FILE* file = new (std::nothrow) DATA_FILE(-1);
+  if (!file) {
+    fclose(f);
+    return nullptr;
+  }
+  if (!DATA_FILE::attach(f, mode, swap, file, 0)) {
+    delete file;
+    return nullptr;
+  }
+  return file;
+}
+
+bool DATA_FILE::attach(FILE* f, INT_S32 mode, INT_U32 swap, DATA_FILE* file, INT_U8 gzip) {
   // Our own buffer does the buffering; stdio then reports a failed write at
   // the write itself.
   setvbuf(f, nullptr, _IONBF, 0);

@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -153,7 +155,13 @@ FILE* FOLDER::open_file(const char* name, const char* mode) const {
   if (!name || !*name || !mode || !*mode || leaves_folder(name)) return nullptr;
   char joined[FOLDER_PATH_SIZE];
   if (!join(joined, path, name)) return nullptr;
-  FILE* f = fopen(joined, mode);
+  // Close-on-exec: the programs the library starts (the desktop's tools,
+  // message boxes) never inherit an open file.
+  char cloexec_mode[16];
+  if (snprintf(cloexec_mode, sizeof cloexec_mode, "%s%s", mode, strchr(mode, 'e') ? "" : "e") >=
+      static_cast<int>(sizeof cloexec_mode))
+    return nullptr;
+  FILE* f = fopen(joined, cloexec_mode);
   if (f) {
     // A folder opens for reading but every read then fails without an end of
     // file, which would keep line readers turning for ever.
@@ -177,8 +185,220 @@ FILE* FOLDER::open_file(const char* name, const char* mode) const {
   return f;
 }
 
+FILE* FOLDER::open_regular_file(const char* name, const char* mode) const {
+  if (!name || !*name || !mode || leaves_folder(name)) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  int flags;
+  if (strcmp(mode, "rb") == 0)
+    flags = O_RDONLY;
+  else if (strcmp(mode, "r+b") == 0)
+    flags = O_RDWR;
+  else if (strcmp(mode, "wb") == 0)
+    flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+  else {
+    errno = EINVAL;
+    return nullptr;
+  }
+  char joined[FOLDER_PATH_SIZE];
+  if (!join(joined, path, name)) {
+    errno = ENAMETOOLONG;
+    return nullptr;
+  }
+  // Without blocking, so that a FIFO put in place of the file never holds
+  // the open; the descriptor itself is then checked, not the name.
+  int fd = ::open(joined, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  int error = 0;
+  if (fstat(fd, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    error = errno;
+  FILE* f = error ? nullptr : fdopen(fd, mode);
+  if (!f) {
+    if (!error) error = errno;
+    close(fd);
+    errno = error;
+  }
+  return f;
+}
+
 void close_file(FILE* stream) {
   if (stream) fclose(stream);
+}
+
+// ---------------------------------------------------------------- outputs
+
+namespace {
+
+// Names the fresh files: fixed length, unlikely to be taken. A name taken
+// (by chance or by someone else) only costs another try.
+const int kFreshNameTries = 100;
+
+unsigned long long next_fresh_number() {
+  static unsigned long long state = 0;
+  if (state == 0) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    state = (static_cast<unsigned long long>(getpid()) << 32) ^ static_cast<unsigned long long>(now.tv_nsec) ^
+            (static_cast<unsigned long long>(now.tv_sec) << 20) ^ reinterpret_cast<uintptr_t>(&state);
+  }
+  // splitmix64
+  unsigned long long z = (state += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+bool is_component(const char* name) {
+  return name && *name && !strchr(name, '/') && strcmp(name, ".") != 0 && strcmp(name, "..") != 0 &&
+         strlen(name) <= FOLDER_SEGMENT_MAX;
+}
+
+}  // namespace
+
+OUTPUT_FILE::~OUTPUT_FILE() { abandon(); }
+
+void OUTPUT_FILE::release_folder() {
+  if (own_folder_ && folder_fd_ >= 0) close(folder_fd_);
+  own_folder_ = false;
+  folder_fd_ = -1;
+  name_[0] = 0;
+  fresh_[0] = 0;
+}
+
+bool OUTPUT_FILE::open_at(int folder_fd, const char* name) {
+  abandon();
+  if (!is_component(name) || folder_fd < 0) {
+    errno = EINVAL;
+    return false;
+  }
+  folder_fd_ = folder_fd;
+  strcpy(name_, name);
+  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  // A new name costs this one open.
+  fd_ = openat(folder_fd, name, flags, 0666);
+  if (fd_ >= 0) return true;
+  int error = errno;
+  if (error == EEXIST) {
+    // The name is there: a file or a link is replaced, never opened. A
+    // folder, a device, a FIFO or a socket stays what it is.
+    struct stat st;
+    if (fstatat(folder_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      error = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+      error = EISDIR;
+    } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+      error = EEXIST;
+    } else {
+      for (int tries = 0; tries < kFreshNameTries; ++tries) {
+        snprintf(fresh_, sizeof fresh_, ".zorv-%016llx.part", next_fresh_number());
+        fd_ = openat(folder_fd, fresh_, flags, 0666);
+        if (fd_ >= 0) return true;
+        error = errno;
+        if (error != EEXIST) break;
+      }
+    }
+  }
+  release_folder();
+  errno = error;
+  return false;
+}
+
+bool OUTPUT_FILE::finish(int* keep_open) {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return false;
+  }
+  int error = 0;
+  if (!keep_open) {
+    // close reports what a network file system could not write.
+    if (close(fd_) != 0) error = errno;
+    fd_ = -1;
+  }
+  if (!error && fresh_[0] && renameat(folder_fd_, fresh_, folder_fd_, name_) != 0) error = errno;
+  if (error) {
+    if (fd_ >= 0) {
+      abandon();
+    } else {
+      // Closed already: what this object made goes by its name.
+      unlinkat(folder_fd_, fresh_[0] ? fresh_ : name_, 0);
+      release_folder();
+    }
+    errno = error;
+    return false;
+  }
+  if (keep_open) *keep_open = fd_;
+  fd_ = -1;
+  release_folder();
+  return true;
+}
+
+void OUTPUT_FILE::abandon() {
+  const int saved = errno;
+  if (fd_ >= 0) {
+    struct stat held;
+    const bool known = !fresh_[0] && fstat(fd_, &held) == 0;
+    close(fd_);
+    fd_ = -1;
+    if (fresh_[0]) {
+      unlinkat(folder_fd_, fresh_, 0);
+    } else {
+      // Only the file this object made: one put in its place stays.
+      struct stat now;
+      if (known && fstatat(folder_fd_, name_, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == held.st_dev &&
+          now.st_ino == held.st_ino)
+        unlinkat(folder_fd_, name_, 0);
+    }
+  }
+  release_folder();
+  errno = saved;
+}
+
+int open_sub_folder_at(int folder_fd, const char* name, INT_U8 create, bool* foreign_link) {
+  if (foreign_link) *foreign_link = false;
+  if (!is_component(name) || folder_fd < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  const int flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+  int fd = openat(folder_fd, name, flags);
+  if (fd >= 0) return fd;
+  if (errno == ENOENT && create) {
+    if (mkdirat(folder_fd, name, 0777) != 0 && errno != EEXIST) return -1;
+    fd = openat(folder_fd, name, flags);
+    if (fd >= 0) return fd;
+  }
+  if (errno != ENOTDIR && errno != ELOOP) return -1;
+  // Perhaps a link: the link itself is held, so that its owner and its
+  // text are those of one and the same link.
+  const int link = openat(folder_fd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (link < 0) return -1;
+  struct stat st;
+  char text[FOLDER_PATH_SIZE];
+  ssize_t n = -1;
+  int error = ENOTDIR;
+  if (fstat(link, &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (st.st_uid != geteuid() && st.st_uid != 0) {
+      if (foreign_link) *foreign_link = true;
+      error = EPERM;
+    } else {
+      n = readlinkat(link, "", text, sizeof text);
+      error = errno;
+    }
+  }
+  close(link);
+  if (n <= 0 || n >= static_cast<ssize_t>(sizeof text)) {
+    errno = n >= static_cast<ssize_t>(sizeof text) ? ENAMETOOLONG : error;
+    return -1;
+  }
+  text[n] = 0;
+  // The user's (or root's) own link leads where it leads, as a path would.
+  return openat(folder_fd, text, O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 bool FOLDER::rename_file(const char* name, const FOLDER* to, const char* new_name) const {

@@ -363,13 +363,14 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
     return;
   }
   // Only a regular file is opened: the open of a FIFO waits for a writer,
-  // that of a device may do anything.
+  // that of a device may do anything. A name changed after this look is
+  // caught on the opened descriptor, and that open never waits.
   struct stat st;
   if (stat(folder->native_path_text(file_name), &st) == 0 && !S_ISREG(st.st_mode)) {
     PACKAGE_ERROR(4103, name_);
     return;
   }
-  DATA_FILE* probe = open_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER, 0);
+  DATA_FILE* probe = open_regular_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER);
   if (!probe) {
     if (stat(folder->native_path_text(file_name), &st) == 0) {
       // There but unreadable: creating would destroy it.
@@ -382,7 +383,9 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
     }
     if (block_size < 1) block_size = data_file_default_buffer_size;
     if (block_size > DATA_FILE_MAX_BUFFER) block_size = DATA_FILE_MAX_BUFFER;
-    file = open_data_file(folder, file_name, DATA_FILE_WRITE, DATA_FILE_HEADER, 0);
+    // A new file only: a name that appeared meanwhile (a link, say) is not
+    // written through.
+    file = open_regular_data_file(folder, file_name, DATA_FILE_WRITE, DATA_FILE_HEADER);
     if (!file) {
       PACKAGE_ERROR(4102, name_);
       return;
@@ -418,11 +421,11 @@ PACKAGE::PACKAGE(FOLDER* folder, const char* file_name, INT_U8 create, INT_S32 b
     close_data_file(&probe);
   }
 
-  file = open_data_file(folder, file_name, DATA_FILE_UPDATE, DATA_FILE_HEADER, 0);
+  file = open_regular_data_file(folder, file_name, DATA_FILE_UPDATE, DATA_FILE_HEADER);
   if (!file) {
     // A medium that cannot be written is still read.
     PACKAGE_ERROR(4101, name_);
-    file = open_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER, 0);
+    file = open_regular_data_file(folder, file_name, DATA_FILE_READ, DATA_FILE_HEADER);
     if (!file) return;
     read_only = 1;
   }
@@ -630,17 +633,35 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
-  // The output is a plain copy of the stored bytes: they move from the
-  // package file to the output without passing through the data files'
-  // buffers (and inside the kernel where it can copy between files).
+  // The output is opened by name, as any file a caller names: a device or a
+  // FIFO is written to. The installation run, whose folders others may
+  // write to, makes its files itself and uses copy_entry.
   FILE* output = destination->open_file(destination_name, "wb");
   if (!output) {
     PACKAGE_ERROR(4111, destination_name);
     return false;
   }
+  bool copied = copy_entry(entry, fileno(output), destination_name, progress, user);
+  if (fclose(output) != 0 && copied) {
+    PACKAGE_ERROR(4104, destination_name);
+    copied = false;
+  }
+  if (copied) set_last_error(0, nullptr);
+  return copied;
+}
+
+bool PACKAGE::copy_entry(const PACKAGE_ENTRY& entry, int output, const char* destination_name,
+                         PACKAGE_PROGRESS progress, INT_WORD user) {
+  if (!file) {
+    PACKAGE_ERROR(4109, nullptr);
+    return false;
+  }
+  // The output is a plain copy of the stored bytes: they move from the
+  // package file to the output without passing through the data files'
+  // buffers (and inside the kernel where it can copy between files).
   sync_file();
   const int from = fileno(file->stream);
-  const int to = fileno(output);
+  const int to = output;
   // Walk the chain trusting nothing: every block lies inside the file, no
   // block comes twice, no count exceeds the block, the total never exceeds
   // the entry's size.
@@ -671,7 +692,6 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
     package_copy_hook(this, total, entry.size);
   }
   if (!damaged && !write_failed && total != entry.size) damaged = true;
-  if (fclose(output) != 0) write_failed = true;
   if (damaged) {
     // What could not be read is the package, not the entry.
     PACKAGE_ERROR(4103, name_);
@@ -681,7 +701,6 @@ bool PACKAGE::extract_entry(FOLDER* destination, const char* destination_name, c
     PACKAGE_ERROR(4104, destination_name);
     return false;
   }
-  set_last_error(0, nullptr);
   return true;
 }
 

@@ -54,6 +54,10 @@ class DATA_FILE : public DATA_DEVICE {
   // that failed.
   virtual bool finish_close() { return true; }
 
+  // The rest of open, on a stream already open in the mode's way; the
+  // stream is closed when it fails.
+  static bool attach(FILE* stream, INT_S32 mode, INT_U32 swap, DATA_FILE* file, INT_U8 gzip);
+
  private:
   bool position_stream(INT_U32 offset);
   INT_S32 raw_write(const void* data, INT_S32 count);
@@ -63,6 +67,9 @@ class DATA_FILE : public DATA_DEVICE {
 DATA_FILE* open_data_file(FOLDER* folder, const char* name, INT_S32 mode, INT_U32 swap,
                           INT_U8 gzip);
 void close_data_file(DATA_FILE** file);
+// As open_data_file without gzip, for a regular file only, and never waiting
+// in the open (FOLDER::open_regular_file): mode 1 makes a new file only.
+DATA_FILE* open_regular_data_file(FOLDER* folder, const char* name, INT_S32 mode, INT_U32 swap);
 // As close_data_file; false when any write to the file failed, including the
 // last flush, the closing of the streams and finish_close.
 bool close_data_file_checked(DATA_FILE** file);

@@ -58,6 +58,11 @@ class FOLDER : public DATA_DEVICE_CLIENT {
   bool set_if_directory(const char* path_text);
   bool get_file_info(const char* name, FILE_INFO* out) const;
   FILE* open_file(const char* name, const char* mode) const;
+  // As open_file (modes "rb", "r+b", "wb"), for a regular file only and
+  // without ever waiting in the open (a FIFO's open waits for a writer). With
+  // "wb" only a new name is made: exclusively, never through a link. Null
+  // with errno set otherwise.
+  FILE* open_regular_file(const char* name, const char* mode) const;
   bool rename_file(const char* name, const FOLDER* to, const char* new_name = nullptr) const;
   bool remove_file(const char* name) const;
   bool remove_folder(const char* name, INT_U8 recursive) const;
@@ -86,6 +91,49 @@ class FOLDER : public DATA_DEVICE_CLIENT {
 
 bool is_directory(const char* path);
 void close_file(FILE* stream);
+
+// A file written into a folder that others may write to. A new name is
+// created exclusively and never through a link; an existing name (a file or
+// a link) is never opened: the content goes to a fresh name in the same
+// folder, which is renamed over the old name once it is whole. Until then
+// the old file stays as it was.
+class OUTPUT_FILE {
+ public:
+  OUTPUT_FILE() = default;
+  ~OUTPUT_FILE();  // an unfinished file is abandoned
+  OUTPUT_FILE(const OUTPUT_FILE&) = delete;
+  OUTPUT_FILE& operator=(const OUTPUT_FILE&) = delete;
+
+  // `name` (one path component) in the folder open as folder_fd, which must
+  // stay open until the file is finished. False with errno set.
+  bool open_at(int folder_fd, const char* name);
+  // The file, open for writing (close-on-exec); -1 when none is open.
+  int descriptor() const { return fd_; }
+  // The file replaces an existing name.
+  bool replacing() const { return fresh_[0] != 0; }
+  // Puts the whole file in place under its name. With keep_open the
+  // descriptor stays open for the caller (who then closes it), otherwise it
+  // is closed first. False with errno set when it could not be closed or
+  // put in place: the file is removed then, and an old one stays.
+  bool finish(int* keep_open = nullptr);
+  // Closes and removes the file written; an old one stays.
+  void abandon();
+
+ private:
+  int folder_fd_ = -1;
+  bool own_folder_ = false;
+  int fd_ = -1;
+  char name_[FOLDER_SEGMENT_MAX + 1] = {0};
+  char fresh_[32] = {0};
+  void release_folder();
+};
+
+// Opens the folder `name` (one component) below the folder open as
+// folder_fd, made first (mode 0777) when missing and `create` is set. A link
+// there is followed only when it belongs to this user or to root: another
+// user's link fails with *foreign_link set. The new descriptor (O_PATH,
+// close-on-exec), or -1 with errno set.
+int open_sub_folder_at(int folder_fd, const char* name, INT_U8 create, bool* foreign_link);
 
 // Match modes of scan patterns.
 enum {

@@ -141,6 +141,12 @@ class PACKAGE {
   // extract for an entry already looked up: no second search.
   bool extract_entry(FOLDER* destination, const char* destination_name, const PACKAGE_ENTRY& entry,
                      PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
+  // Copies an entry looked up before to the end of the file open as
+  // `output` (its name, for messages, is destination_name); soft error 4103
+  // when the package could not be read, 4104 when the output could not be
+  // written. The output is left open, as it is.
+  bool copy_entry(const PACKAGE_ENTRY& entry, int output, const char* destination_name,
+                  PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
   bool store_file(FOLDER* source, const char* source_name, const char* entry_name = nullptr,
                   INT_U8 replace = 1, PACKAGE_PROGRESS progress = nullptr, INT_WORD user = 0);
   PACKAGE_DATA_FILE* open_file(const char* entry_name, INT_S32 mode, INT_U32 swap);

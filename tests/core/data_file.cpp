@@ -2,12 +2,16 @@
 // mode, gzip streams, write failures, text-file byte-order marks.
 #include "data_file.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -437,6 +441,60 @@ TEST_F(DataFileTest, FileInformationTexts) {
   tzset();
   item.modified = 784111777;
   EXPECT_STREQ("Sun Nov  6 08:49:37 1994", get_file_time_text(&item));
+}
+
+}  // namespace
+
+namespace {
+
+// The process's open descriptors.
+std::set<int> open_descriptors() {
+  std::set<int> fds;
+  DIR* d = opendir("/proc/self/fd");
+  if (!d) return fds;
+  const int own = dirfd(d);
+  while (dirent* e = readdir(d)) {
+    if (e->d_name[0] == '.') continue;
+    const int fd = std::atoi(e->d_name);
+    if (fd != own) fds.insert(fd);
+  }
+  closedir(d);
+  return fds;
+}
+
+// Descriptors opened since `before` that a started program would inherit.
+std::string inherited_since(const std::set<int>& before) {
+  std::string out;
+  for (int fd : open_descriptors())
+    if (!before.count(fd) && !(fcntl(fd, F_GETFD) & FD_CLOEXEC)) out += std::to_string(fd) + " ";
+  return out;
+}
+
+// Data files and text files, in every mode, gzip streams included, are
+// open close-on-exec: the programs the installer starts (message boxes, the
+// desktop's tools) inherit none of them.
+TEST_F(DataFileTest, FilesAreNotInheritedByStartedPrograms) {
+  const std::set<int> before = open_descriptors();
+  std::vector<DATA_FILE*> files;
+  files.push_back(open_data_file(&folder, "plain", DATA_FILE_WRITE, DATA_FILE_HEADER, 0));
+  files.push_back(open_data_file(&folder, "zipped", DATA_FILE_WRITE, DATA_FILE_HEADER, 1));
+  files.push_back(open_data_file(&folder, "update", DATA_FILE_UPDATE, DATA_FILE_HEADER, 0));
+  for (DATA_FILE* f : files) ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(files[1]->write_u32(7));
+  close_data_file(&files[1]);
+  files[1] = open_data_file(&folder, "zipped", DATA_FILE_READ, DATA_FILE_HEADER, 1);
+  files.push_back(open_data_file(&folder, "plain", DATA_FILE_READ, DATA_FILE_HEADER, 0));
+  files.push_back(open_regular_data_file(&folder, "update", DATA_FILE_UPDATE, DATA_FILE_HEADER));
+  for (DATA_FILE* f : files) ASSERT_NE(f, nullptr);
+  zt::write_text(file("text"), "line\n");
+  std::vector<TEXT_FILE*> texts = {open_text_file(&folder, "text", 0, 0), open_text_file(&folder, "text", 2, 0),
+                                   open_text_file(&folder, "new", 1, 0)};
+  for (TEXT_FILE* t : texts) ASSERT_NE(t, nullptr);
+  EXPECT_GE(open_descriptors().size(), before.size() + files.size() + texts.size());
+  EXPECT_EQ(inherited_since(before), "");
+  for (DATA_FILE*& f : files) close_data_file(&f);
+  for (TEXT_FILE*& t : texts) close_text_file(&t);
+  EXPECT_EQ(open_descriptors(), before);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // File-system operations of a folder, in temporary trees.
+#include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -316,6 +318,202 @@ TEST_F(FileSystem, ExecutableLocationAndExecute) {
   free_and_clear(&p);
   EXPECT_EQ(nullptr, p);
   free_and_clear(&p);
+}
+
+}  // namespace
+
+namespace {
+
+// Writing into a folder that others may write to.
+class OutputFile : public FileSystem {
+ protected:
+  void SetUp() override {
+    FileSystem::SetUp();
+    outside = zt::make_temp_dir("outside");
+    zt::write_text(outside + "/theirs", "theirs\n");
+    ASSERT_EQ(chmod((outside + "/theirs").c_str(), 0600), 0);
+    folder_fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder_fd, 0);
+    umask(022);
+  }
+  void TearDown() override {
+    close(folder_fd);
+    FileSystem::TearDown();
+  }
+  std::string at(const std::string& name) const { return root + "/" + name; }
+  std::string kind(const std::string& name) const {
+    struct stat st;
+    if (lstat(at(name).c_str(), &st) != 0) return "none";
+    if (S_ISLNK(st.st_mode)) return "link";
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "fifo";
+    char mode[8];
+    snprintf(mode, sizeof mode, "%o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("file ") + mode + " '" + zt::read_text(at(name)) + "'";
+  }
+  static bool put(const OUTPUT_FILE& out, const std::string& text) {
+    return write(out.descriptor(), text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  }
+  std::string fresh_names() const {
+    std::string out;
+    zt::sh("ls -A '" + root + "' | grep '^.zorv-'", &out);
+    return out;
+  }
+  std::string outside;
+  int folder_fd = -1;
+};
+
+// What stands at the name before, while the file is written, and after it
+// is finished or abandoned: a new name holds the file from its exclusive
+// creation on; an existing file or link (one leading nowhere too) is
+// replaced only once the file is finished, and what a link led to is never
+// touched.
+TEST_F(OutputFile, ANameIsCreatedOrReplacedOnlyOnceTheFileIsWhole) {
+  const struct {
+    const char* what;
+    std::string make;
+    bool replacing;
+    std::string while_written, abandoned;
+  } cases[] = {
+      {"new", "true", false, "file 644 'new'", "none"},
+      {"file", "printf old > n && chmod 0600 n", true, "file 600 'old'", "file 600 'old'"},
+      {"link", "ln -s '" + outside + "/theirs' n", true, "link", "link"},
+      {"link to nothing", "ln -s '" + outside + "/absent' n", true, "link", "link"},
+  };
+  for (bool finished : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (finished ? ", finished" : ", abandoned"));
+      ASSERT_EQ(zt::sh("cd '" + root + "' && rm -f n && " + c.make), 0);
+      OUTPUT_FILE out;
+      ASSERT_TRUE(out.open_at(folder_fd, "n"));
+      EXPECT_EQ(out.replacing(), c.replacing);
+      EXPECT_TRUE(fcntl(out.descriptor(), F_GETFD) & FD_CLOEXEC);
+      ASSERT_TRUE(put(out, "new"));
+      EXPECT_EQ(kind("n"), c.while_written);
+      if (finished) {
+        ASSERT_TRUE(out.finish());
+        EXPECT_EQ(kind("n"), "file 644 'new'");
+      } else {
+        out.abandon();
+        EXPECT_EQ(kind("n"), c.abandoned);
+      }
+      EXPECT_EQ(out.descriptor(), -1);
+      EXPECT_EQ(fresh_names(), "");
+      EXPECT_EQ(zt::read_text(outside + "/theirs"), "theirs\n");
+      EXPECT_FALSE(zt::file_exists(outside + "/absent"));
+    }
+  }
+}
+
+// A folder, a FIFO or a device at the name stays what it is: the open fails
+// at once, and nothing is written anywhere.
+TEST_F(OutputFile, AFolderOrAFifoAtTheNameIsNotReplaced) {
+  ASSERT_EQ(mkdir(at("d").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(at("f").c_str(), 0644), 0);
+  const struct {
+    const char* name;
+    int error;
+    const char* kind;
+  } cases[] = {{"d", EISDIR, "folder"}, {"f", EEXIST, "fifo"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OUTPUT_FILE out;
+    errno = 0;
+    EXPECT_FALSE(out.open_at(folder_fd, c.name));
+    EXPECT_EQ(errno, c.error);
+    EXPECT_EQ(out.descriptor(), -1);
+    EXPECT_EQ(kind(c.name), c.kind);
+  }
+  EXPECT_EQ(fresh_names(), "");
+  for (const char* name : {"", ".", "..", "a/b"}) {
+    OUTPUT_FILE out;
+    EXPECT_FALSE(out.open_at(folder_fd, name)) << name;
+  }
+}
+
+// A file kept open past its finish (the installation log): in place under
+// its name, and the caller writes on.
+TEST_F(OutputFile, AFileKeptOpenIsInPlaceAndWritable) {
+  zt::write_text(at("log"), "an earlier log\n");
+  OUTPUT_FILE out;
+  ASSERT_TRUE(out.open_at(folder_fd, "log"));
+  ASSERT_TRUE(put(out, "header\n"));
+  int kept = -1;
+  ASSERT_TRUE(out.finish(&kept));
+  ASSERT_GE(kept, 0);
+  EXPECT_EQ(zt::read_text(at("log")), "header\n");
+  EXPECT_EQ(write(kept, "line\n", 5), 5);
+  close(kept);
+  EXPECT_EQ(zt::read_text(at("log")), "header\nline\n");
+}
+
+// A folder level below an open folder: made when missing (with create), a
+// link followed only when it is this user's (root's here), another user's
+// refused and told apart from other failures.
+TEST_F(FileSystem, SubFoldersAreOpenedWithoutAnotherUsersLinks) {
+  const std::string elsewhere = zt::make_temp_dir("elsewhere");
+  ASSERT_EQ(zt::sh("cd '" + root + "' && mkdir there && printf x > file && ln -s '" + elsewhere + "' own && ln -s '" +
+                   elsewhere + "' theirs && chown -h 4242:4242 theirs"),
+            0);
+  const int folder_fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder_fd, 0);
+  struct stat want;
+  const struct {
+    const char* name;
+    INT_U8 create;
+    std::string leads_to;  // empty: fails
+    bool foreign;
+  } cases[] = {{"there", 0, root + "/there", false}, {"made", 1, root + "/made", false},
+               {"missing", 0, "", false},            {"own", 0, elsewhere, false},
+               {"theirs", 1, "", true},              {"file", 1, "", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool foreign = !c.foreign;
+    const int fd = open_sub_folder_at(folder_fd, c.name, c.create, &foreign);
+    EXPECT_EQ(foreign, c.foreign);
+    if (c.leads_to.empty()) {
+      EXPECT_EQ(fd, -1);
+      continue;
+    }
+    ASSERT_GE(fd, 0);
+    struct stat got;
+    ASSERT_EQ(fstat(fd, &got), 0);
+    ASSERT_EQ(stat(c.leads_to.c_str(), &want), 0);
+    EXPECT_EQ(got.st_ino, want.st_ino);
+    EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC);
+    close(fd);
+  }
+  close(folder_fd);
+  EXPECT_FALSE(zt::file_exists(root + "/missing"));
+  EXPECT_EQ(zt::sh("[ -z \"$(ls -A '" + elsewhere + "')\" ]"), 0);
+}
+
+// Regular files only, and an open that never waits: a FIFO, a folder, an
+// existing name for a new file (a link too) are refused at once.
+TEST_F(FileSystem, RegularFilesOpenWithoutWaiting) {
+  ASSERT_EQ(zt::sh("cd '" + root + "' && printf abc > file && mkfifo fifo && mkdir dir && ln -s file link"), 0);
+  FOLDER folder = ft::at(root);
+  const struct {
+    const char* name;
+    const char* mode;
+    int error;  // 0: opens
+  } cases[] = {{"file", "rb", 0},        {"file", "r+b", 0},     {"fifo", "rb", EINVAL}, {"fifo", "r+b", EINVAL},
+               {"dir", "rb", EISDIR},    {"new", "wb", 0},       {"file", "wb", EEXIST}, {"link", "wb", EEXIST},
+               {"missing", "rb", ENOENT}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.mode);
+    errno = 0;
+    FILE* f = folder.open_regular_file(c.name, c.mode);
+    EXPECT_EQ(f != nullptr, c.error == 0);
+    if (f) {
+      EXPECT_FALSE(fcntl(fileno(f), F_GETFL) & O_NONBLOCK);
+      EXPECT_TRUE(fcntl(fileno(f), F_GETFD) & FD_CLOEXEC);
+      fclose(f);
+    } else {
+      EXPECT_EQ(errno, c.error);
+    }
+  }
+  EXPECT_EQ(zt::read_text(root + "/file"), "abc");
 }
 
 }  // namespace

@@ -9,9 +9,12 @@
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <signal.h>
+#include <stdio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <functional>
 #include <cstring>
 #include <string>
@@ -861,6 +864,47 @@ TEST(Package, TheCopyHookRunsAfterEachBlock) {
   EXPECT_TRUE(empty_copied);
   EXPECT_EQ(copies_seen, (std::vector<uint64_t>{16, 40, 32, 40, 40, 40}));
   EXPECT_EQ(zt::read_bytes(dir / "g"), zeros(40));
+}
+
+}  // namespace
+
+namespace {
+
+// A FIFO swapped in for the package at any moment (the two names exchanged
+// in a loop, as a writer of the folder may do): every opening ends at once,
+// with the package or refusing it, and never waits in the open of the FIFO.
+TEST(Package, AFifoSwappedInAtAnyMomentNeverHoldsTheOpening) {
+  Dir dir;
+  put(dir, "p.pkg", one_entry_package());
+  ASSERT_EQ(mkfifo((dir / "other").c_str(), 0644), 0);
+  const std::string a = dir / "p.pkg", b = dir / "other";
+  const zt::ChildResult child = zt::run_in_child(
+      [&] {
+        std::atomic<bool> stop{false};
+        std::thread swapper([&] {
+          while (!stop) renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+        });
+        int opened = 0, refused = 0;
+        for (int i = 0; i < 3000; ++i) {
+          PACKAGE package(&dir.folder, "p.pkg", 0, -1, 0);
+          ++(package.file ? opened : refused);
+        }
+        stop = true;
+        swapper.join();
+        printf("ended: %d, some opened: %d, some refused: %d\n", opened + refused, opened > 0, refused > 0);
+      },
+      20);
+  EXPECT_EQ(child.status, 0);
+  EXPECT_EQ(child.out, "ended: 3000, some opened: 1, some refused: 1\n");
+}
+
+// The package's descriptor is open close-on-exec.
+TEST(Package, ThePackageIsNotInheritedByStartedPrograms) {
+  Dir dir;
+  put(dir, "p.pkg", one_entry_package());
+  PACKAGE package(&dir.folder, "p.pkg");
+  ASSERT_TRUE(package.file);
+  EXPECT_TRUE(fcntl(fileno(package.file->stream), F_GETFD) & FD_CLOEXEC);
 }
 
 }  // namespace

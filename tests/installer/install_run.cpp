@@ -3,6 +3,7 @@
 // compared with bytes written out here.
 #include "install_run.h"
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -512,7 +513,7 @@ namespace {
 
 // A write that fails half-way (the file size limit, its signal ignored): the
 // box says why, and the file the unpack created goes again; one that was
-// there before stays, truncated as the unpack left it.
+// there before stays as it was.
 TEST_F(InstallRunTest, AFailedWriteNamesTheSystemErrorAndLeavesNoPartialFile) {
   store("e/big", std::string(300000, 'b'));
   set_files({{"big", "$APP", "e/big", PLATFORM_ANY, nullptr}, {"kept", "$APP", "e/big", PLATFORM_ANY, nullptr}});
@@ -535,7 +536,7 @@ TEST_F(InstallRunTest, AFailedWriteNamesTheSystemErrorAndLeavesNoPartialFile) {
   EXPECT_NE(child.out.find("box: T8|" + target + "/kept: File too large|"), std::string::npos) << child.out;
   EXPECT_NE(child.out.find("errors: 2"), std::string::npos) << child.out;
   EXPECT_FALSE(zt::file_exists(target + "/big"));
-  EXPECT_TRUE(zt::file_exists(target + "/kept"));
+  EXPECT_EQ(zt::read_text(target + "/kept"), "before");
 }
 
 }  // namespace
@@ -1226,6 +1227,351 @@ TEST_F(InstallRunTest, AFileWhoseFolderCannotBeMadeIsNamedByItsPath) {
   EXPECT_EQ(log(), header() + "\"" + target + "/big/f\" failed to unpack (e/a)\n" +
                        "Installation completed with 1 errors.\n");
   EXPECT_EQ(zt::read_text(target + "/big"), "in the way");
+}
+
+}  // namespace
+
+namespace {
+
+// ---- writes into a folder that others may write to ----------------------------------
+
+// Where a file stands: its bytes, its mode, whether it is a link.
+struct FILE_STATE {
+  bool link = false;
+  bool regular = false;
+  int mode = -1;
+  std::string bytes;
+  bool operator==(const FILE_STATE& o) const {
+    return link == o.link && regular == o.regular && mode == o.mode && bytes == o.bytes;
+  }
+};
+std::ostream& operator<<(std::ostream& out, const FILE_STATE& s) {
+  return out << (s.link ? "link" : s.regular ? "file" : "none") << " " << std::oct << s.mode << std::dec << " '"
+             << s.bytes << "'";
+}
+FILE_STATE state_of(const std::string& path) {
+  FILE_STATE s;
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return s;
+  s.link = S_ISLNK(st.st_mode);
+  s.regular = S_ISREG(st.st_mode);
+  s.mode = static_cast<int>(st.st_mode & 07777);
+  if (s.regular) s.bytes = zt::read_text(path);
+  return s;
+}
+FILE_STATE regular(const std::string& bytes, int mode) {
+  FILE_STATE s;
+  s.regular = true;
+  s.mode = mode;
+  s.bytes = bytes;
+  return s;
+}
+
+std::string listing_of(const std::string& folder) {
+  std::string out;
+  zt::sh("ls -A '" + folder + "'", &out);
+  return out;
+}
+
+// The fresh names a replacement is written under, left anywhere below `folder`.
+std::string fresh_names_below(const std::string& folder) {
+  std::string out;
+  zt::sh("find '" + folder + "' -name '.zorv-*' 2>/dev/null", &out);
+  return out;
+}
+
+// An earlier installation's files, and links planted in the target where the
+// run puts its log, a file in a folder of its own and an executable, one
+// pointing nowhere: each link is replaced by the installed file (the
+// executable gets its mode, the file it pointed at keeps its own), and what
+// the links pointed at is left as it was.
+TEST_F(InstallRunTest, LinksPlantedInTheTargetAreReplacedAndWhatTheyPointAtIsKept) {
+  store("e/notes", "the notes\n");
+  store("e/tool", "#!/bin/sh\n");
+  set_files({{"notes.txt", "$APP/doc", "e/notes", PLATFORM_ANY, nullptr},
+             {"tool", "$APP", "e/tool", PLATFORM_LINUX_I86, nullptr},
+             {"gone.txt", "$APP", "e/notes", PLATFORM_ANY, nullptr},
+             {"earlier.txt", "$APP", "e/notes", PLATFORM_ANY, nullptr}});
+  const std::string outside = zt::make_temp_dir("outside");
+  zt::write_text(outside + "/log", "someone's log\n");
+  zt::write_text(outside + "/notes", "someone's notes\n");
+  zt::write_text(outside + "/tool", "someone's tool\n");
+  ASSERT_EQ(zt::sh("chmod 0600 '" + outside + "/log' '" + outside + "/notes' && chmod 0644 '" + outside + "/tool'"), 0);
+  ASSERT_EQ(zt::sh("mkdir -p '" + target + "/doc' && ln -s '" + outside + "/log' '" + target + "/install_log.txt' && ln -s '" +
+                   outside + "/notes' '" + target + "/doc/notes.txt' && ln -s '" + outside + "/tool' '" + target +
+                   "/tool' && ln -s '" + outside + "/absent' '" + target + "/gone.txt' && printf 'earlier' > '" + target +
+                   "/earlier.txt' && chmod 0600 '" + target + "/earlier.txt'"),
+            0);
+  EXPECT_EQ(run_going_on(), 0);
+  EXPECT_EQ(install_error_count, 0);
+  EXPECT_EQ(state_of(outside + "/log"), regular("someone's log\n", 0600));
+  EXPECT_EQ(state_of(outside + "/notes"), regular("someone's notes\n", 0600));
+  EXPECT_EQ(state_of(outside + "/tool"), regular("someone's tool\n", 0644));
+  EXPECT_FALSE(zt::file_exists(outside + "/absent"));
+  EXPECT_EQ(state_of(target + "/doc/notes.txt"), regular("the notes\n", 0644));
+  EXPECT_EQ(state_of(target + "/tool"), regular("#!/bin/sh\n", 0755));
+  EXPECT_EQ(state_of(target + "/gone.txt"), regular("the notes\n", 0644));
+  // A replaced file is made as a new one is.
+  EXPECT_EQ(state_of(target + "/earlier.txt"), regular("the notes\n", 0644));
+  EXPECT_EQ(state_of(target + "/install_log.txt"),
+            regular(header() + "Installed \"" + target + "/doc/notes.txt\"\nInstalled \"" + target +
+                        "/tool\"\nInstalled \"" + target + "/gone.txt\"\nInstalled \"" + target +
+                        "/earlier.txt\"\nInstallation completed without any errors.\n",
+                    0644));
+  EXPECT_EQ(fresh_names_below(target), "");
+}
+
+// A folder level of a file's path that is a link: another user's is not
+// followed (the file fails with its path and why, and nothing is made where
+// the link points, not even a folder); the user's own (here root's) is
+// followed as before.
+TEST_F(InstallRunTest, AFolderThatIsAnotherUsersLinkIsNotFollowed) {
+  store("e/a", "a");
+  set_files({{"notes.txt", "$APP/doc", "e/a", PLATFORM_ANY, nullptr},
+             {"deep.txt", "$APP/doc/sub", "e/a", PLATFORM_ANY, nullptr},
+             {"mine.txt", "$APP/mine", "e/a", PLATFORM_ANY, nullptr}});
+  const std::string theirs = zt::make_temp_dir("theirs"), mine = zt::make_temp_dir("mine");
+  ASSERT_EQ(zt::sh("mkdir -p '" + target + "' && ln -s '" + theirs + "' '" + target + "/doc' && chown -h 4242:4242 '" +
+                   target + "/doc' && ln -s '" + mine + "' '" + target + "/mine'"),
+            0);
+  const std::string why = ": a folder of its path is a link owned by another user|";
+  show_page(INSTALL_PAGE_PROGRESS);
+  ASSERT_FALSE(run());
+  EXPECT_EQ(box_text(failure_box()), "T8|" + target + "/doc/notes.txt" + why);
+  go_on();
+  ASSERT_FALSE(run());
+  EXPECT_EQ(box_text(failure_box()), "T8|" + target + "/doc/sub/deep.txt" + why);
+  go_on();
+  ASSERT_TRUE(run());
+  EXPECT_EQ(install_error_count, 2);
+  EXPECT_EQ(listing_of(theirs), "");
+  EXPECT_EQ(zt::read_text(mine + "/mine.txt"), "a");
+  EXPECT_EQ(log(), header() + "\"" + target + "/doc/notes.txt\" failed to unpack (e/a)\n\"" + target +
+                       "/doc/sub/deep.txt\" failed to unpack (e/a)\nInstalled \"" + target +
+                       "/mine/mine.txt\"\nInstallation completed with 2 errors.\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Two users of one group share a folder (setgid, mode 2775). One of them
+// plants links there: the log's name leads to a file only the other may
+// write, a folder of theirs holds the notes' name leading to another, and a
+// folder's name is a link to one of the other's folders. The other installs
+// into the shared folder: their files keep their bytes and modes, the two
+// file links are replaced by the installed files, the file below the planted
+// folder link fails with its path and why, and the run says so; their own
+// link to a folder of theirs is followed.
+const uid_t kVictim = 65534, kPlanter = 4242;
+const gid_t kSharedGroup = 4243;
+
+class SharedFolderTest : public InstallRunTest {
+ protected:
+  void SetUp() override {
+    InstallRunTest::SetUp();
+    // A tree the unprivileged user can reach (the sandbox's home may not be).
+    char pattern[] = "/tmp/zorv-shared.XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    root = pattern;
+    ASSERT_EQ(chmod(root.c_str(), 0755), 0);
+    target = root + "/shared";
+    std::snprintf(installer_database.target_folder, FOLDER_PATH_SIZE, "$ROOT2%s", target.c_str());
+  }
+  void TearDown() override {
+    if (!root.empty()) zt::sh("rm -rf '" + root + "'");
+    InstallRunTest::TearDown();
+  }
+  std::string root;
+};
+
+TEST_F(SharedFolderTest, AnotherUsersLinksNeitherStealNorBreakAnInstallation) {
+  store("e/notes", "the demo's notes\n");
+  store("e/tool", "#!/bin/sh\n");
+  set_files({{"notes.txt", "$APP/doc", "e/notes", PLATFORM_ANY, nullptr},
+             {"tool", "$APP/bin", "e/tool", PLATFORM_LINUX_I86, nullptr},
+             {"mine.txt", "$APP/mine", "e/notes", PLATFORM_ANY, nullptr},
+             {"readme.txt", "$APP", "e/notes", PLATFORM_ANY, nullptr}});
+  const std::string victim = root + "/victim", v = std::to_string(kVictim), p = std::to_string(kPlanter),
+                    g = std::to_string(kSharedGroup);
+  // The victim's home: two files and a folder only they may write, and a
+  // folder of theirs that their own link in the shared folder leads to.
+  ASSERT_EQ(zt::sh("mkdir -p '" + victim + "/bin' '" + victim + "/mine' && printf 'my log\\n' > '" + victim +
+                   "/log' && printf 'my notes\\n' > '" + victim + "/notes' && chmod 0600 '" + victim + "/log' '" +
+                   victim + "/notes' && chown -R " + v + ":" + v + " '" + victim + "' && chmod 0700 '" + victim + "'"),
+            0);
+  // The shared folder and what the planter put there.
+  const std::string planted = "mkdir '" + target + "' && chown 0:" + g + " '" + target + "' && chmod 2775 '" + target +
+                              "' && ln -s '" + victim + "/log' '" + target + "/install_log.txt' && mkdir '" + target +
+                              "/doc' && ln -s '" + victim + "/notes' '" + target + "/doc/notes.txt' && ln -s '" +
+                              victim + "/bin' '" + target + "/bin' && chown -h " + p + ":" + g + " '" + target +
+                              "/install_log.txt' '" + target + "/doc' '" + target + "/doc/notes.txt' '" + target +
+                              "/bin' && chmod 2775 '" + target + "/doc' && ln -s '" + victim + "/mine' '" + target +
+                              "/mine' && chown -h " + v + ":" + g + " '" + target + "/mine'";
+  ASSERT_EQ(zt::sh(planted), 0);
+  const zt::ChildResult child = zt::run_in_child([&] {
+    const gid_t groups[] = {kSharedGroup};
+    if (setgroups(1, groups) != 0 || setresgid(kVictim, kVictim, kVictim) != 0 ||
+        setresuid(kVictim, kVictim, kVictim) != 0) {
+      printf("cannot become the user\n");
+      return;
+    }
+    show_page(INSTALL_PAGE_PROGRESS);
+    while (!run()) {
+      if (!failure_box()) break;
+      printf("box: %s\n", box_text(failure_box()).c_str());
+      go_on();
+    }
+    printf("errors: %d\n", install_error_count);
+  });
+  EXPECT_EQ(child.out, "box: T8|" + target + "/bin/tool: a folder of its path is a link owned by another user|\n" +
+                           "errors: 1\n")
+      << child.err;
+  EXPECT_EQ(state_of(victim + "/log"), regular("my log\n", 0600));
+  EXPECT_EQ(state_of(victim + "/notes"), regular("my notes\n", 0600));
+  EXPECT_EQ(listing_of(victim + "/bin"), "");
+  EXPECT_EQ(state_of(victim + "/mine/mine.txt"), regular("the demo's notes\n", 0644));
+  EXPECT_EQ(state_of(target + "/doc/notes.txt"), regular("the demo's notes\n", 0644));
+  EXPECT_EQ(state_of(target + "/readme.txt"), regular("the demo's notes\n", 0644));
+  EXPECT_EQ(state_of(target + "/install_log.txt"),
+            regular(header() + "Installed \"" + target + "/doc/notes.txt\"\n\"" + target +
+                        "/bin/tool\" failed to unpack (e/tool)\nInstalled \"" + target +
+                        "/mine/mine.txt\"\nInstalled \"" + target +
+                        "/readme.txt\"\nInstallation completed with 1 errors.\n",
+                    0644));
+  // Made by the installing user, in the shared folder's group.
+  struct stat st;
+  ASSERT_EQ(stat((target + "/install_log.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kVictim);
+  EXPECT_EQ(st.st_gid, kSharedGroup);
+  EXPECT_EQ(fresh_names_below(root), "");
+}
+
+}  // namespace
+
+namespace {
+
+// An earlier installation's "big" (its own bytes and mode) under the name of
+// an entry whose copy fails: the package cut short during the copy, the
+// package rewritten during every copy, a full disk (the file size limit, its
+// signal ignored). The earlier file stays as it was, no fresh name is left,
+// and all through the copy the name holds the earlier file whole.
+class FailedCopyTest : public InstallRunRewriteTest {
+ protected:
+  static void look(PACKAGE*, INT_U64, INT_U32) {
+    const std::string now = zt::read_text(earlier);
+    if (now != kEarlier) seen_during_copy = now;
+  }
+  static void look_then_cut(PACKAGE* package, INT_U64 copied, INT_U32 size) {
+    look(package, copied, size);
+    if (copied == 3 * kBlock) truncate(path.c_str(), 300);
+  }
+  static void look_then_rewrite(PACKAGE* package, INT_U64 copied, INT_U32 size) {
+    look(package, copied, size);
+    rewrite_between_blocks(package, copied, size);
+  }
+  static constexpr const char* kEarlier = "earlier bytes\n";
+  static std::string earlier, seen_during_copy;
+};
+std::string FailedCopyTest::earlier, FailedCopyTest::seen_during_copy;
+
+TEST_F(FailedCopyTest, KeepsTheEarlierFileAsItWas) {
+  const struct {
+    const char* what;
+    void (*hook)(PACKAGE*, INT_U64, INT_U32);
+    rlim_t size_limit;
+    std::string reason, after;
+  } cases[] = {
+      // Cut short, the package is another one at every copy; the next file
+      // is no longer there.
+      {"cut short", look_then_cut, RLIM_INFINITY, "the package changed during the installation",
+       "box: T8|" + target + "/small: Error: Unable to read from file installer.pkg.|\n"},
+      {"rewritten during every copy", look_then_rewrite, RLIM_INFINITY, "the package changed during the installation",
+       ""},
+      {"full disk", look, 1000, "File too large", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    make_two_packages();
+    only_once = false;
+    earlier = target + "/big";
+    seen_during_copy.clear();
+    zt::sh("rm -rf '" + target + "'");
+    ASSERT_EQ(zt::sh("mkdir -p '" + target + "' && printf 'earlier bytes\\n' > '" + earlier + "' && chmod 0640 '" +
+                     earlier + "'"),
+              0);
+    package_copy_hook = c.hook;
+    const zt::ChildResult child = zt::run_in_child([&] {
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit = {c.size_limit, c.size_limit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      show_page(INSTALL_PAGE_PROGRESS);
+      while (!run()) {
+        if (!failure_box()) break;
+        printf("box: %s\n", box_text(failure_box()).c_str());
+        go_on();
+      }
+      printf("seen during the copy: '%s'\n", seen_during_copy.c_str());
+    });
+    EXPECT_EQ(child.out, "box: T8|" + earlier + ": " + c.reason + "|\n" + c.after + "seen during the copy: ''\n")
+        << child.err;
+    EXPECT_EQ(state_of(earlier), regular(kEarlier, 0640));
+    EXPECT_EQ(fresh_names_below(target), "");
+    package_copy_hook = package_copy_hook_none;
+  }
+}
+
+// The target swapped during a file's copy (moved away, a new folder of its
+// name made, with the file's folder in it): the file whose copy succeeded
+// is left neither in the new folder nor in the old one, and gets no
+// "Installed" line; the run ends at that step as for a removed target.
+std::string swap_at_line;
+std::string swap_target;
+void swap_target_during_copy(PACKAGE*, INT_U64, INT_U32) {
+  if (swap_at_line.empty() || shown().empty() || shown().back().line != swap_at_line) return;
+  swap_at_line.clear();
+  zt::sh("mv '" + swap_target + "' '" + swap_target + ".moved' && mkdir -p '" + swap_target + "/big'");
+}
+
+TEST_F(InstallRunTest, ATargetSwappedDuringACopyGetsNoFileAndNoLine) {
+  store("e/a", "a");
+  const struct {
+    const char* what;
+    const char* folder;
+    std::string line, in_target;
+  } cases[] = {{"into a folder of the target", "$APP/big", "/big/f2", "/big/f2"},
+               {"into the target", "$APP", "/f2", "/f2"}};
+  const std::string moved = target + ".moved";
+  swap_target = target;
+  package_copy_hook = swap_target_during_copy;
+  show_page(INSTALL_PAGE_TARGET);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    zt::sh("rm -rf '" + target + "' '" + moved + "'");
+    set_files({{"f1", c.folder, "e/a", PLATFORM_ANY, nullptr},
+               {"f2", c.folder, "e/a", PLATFORM_ANY, nullptr},
+               {"f3", "$APP", "e/a", PLATFORM_ANY, nullptr}});
+    swap_at_line = c.line;
+    shown().clear();
+    rebuild(INSTALL_PAGE_TARGET);
+    frame();
+    rebuild(INSTALL_PAGE_PROGRESS);
+    ASSERT_FALSE(run());
+    ASSERT_TRUE(swap_at_line.empty());
+    EXPECT_EQ(box_text(failure_box()), target + ": the target folder was removed|");
+    go_on();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(install_error_count, 1);
+    EXPECT_FALSE(zt::file_exists(target + c.in_target));
+    EXPECT_FALSE(zt::file_exists(moved + c.in_target));
+    EXPECT_TRUE(zt::file_exists(moved + c.in_target.substr(0, c.in_target.size() - 1) + "1"));
+    EXPECT_FALSE(zt::file_exists(target + "/f3"));
+    EXPECT_FALSE(zt::file_exists(target + "/install_log.txt"));
+    const std::string folder = std::string(c.folder) == "$APP" ? target : target + "/big";
+    EXPECT_EQ(zt::read_text(moved + "/install_log.txt"), header() + "Installed \"" + folder + "/f1\"\n");
+    EXPECT_EQ(fresh_names_below(moved) + fresh_names_below(target), "");
+  }
+  package_copy_hook = package_copy_hook_none;
 }
 
 }  // namespace

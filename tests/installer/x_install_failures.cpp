@@ -1,6 +1,7 @@
 // installer_e2e's failure paths as an unprivileged user: a missing entry, an
-// unwritable target, the hostile database and a full disk. Each shows the
-// failure box, and nothing is written outside the target.
+// unwritable target, the hostile database, a full disk and another user's
+// links in a shared target. Each shows the failure box (or, where the run
+// truly succeeded, none), and nothing is written outside the target.
 #include "x_install_env.h"
 
 using namespace xe;
@@ -235,6 +236,70 @@ TEST_F(InstallFailureE2E, AFullDiskFailsThePayloadAndLeavesNoPartialFile) {
   EXPECT_NE(log().find("\"" + target + "/data/data.bin\" failed to unpack (payload/data.bin)\n"), std::string::npos);
   EXPECT_FALSE(zt::file_exists(target + "/data/data.bin"));
   EXPECT_EQ(mode_of(target + "/bin/zorv-demo.sh"), 0755);
+}
+
+// The same over an earlier installation: its data.bin keeps its bytes and
+// its mode, and no partial file is left beside it.
+TEST_F(InstallFailureE2E, AFullDiskKeepsTheEarlierFile) {
+  make_package();
+  ASSERT_EQ(zt::sh("mkdir -p " + q(target + "/data") + " && printf 'earlier data\\n' > " + q(target + "/data/data.bin") +
+                   " && chmod 0640 " + q(target + "/data/data.bin")),
+            0);
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
+  const std::string pid = std::to_string(program->pid());
+  ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
+  click_install();
+  ASSERT_TRUE(go_on_through(1)) << program->err();
+  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  EXPECT_NE(log().find("\"" + target + "/data/data.bin\" failed to unpack (payload/data.bin)\n"), std::string::npos);
+  EXPECT_EQ(zt::read_text(target + "/data/data.bin"), "earlier data\n");
+  EXPECT_EQ(mode_of(target + "/data/data.bin"), 0640);
+  EXPECT_EQ(listing(target + "/data"), (std::set<std::string>{"data.bin", "placeholder.txt"}));
+}
+
+// Two users share the target folder (setgid, group-writable). The other one
+// has put a link named install_log.txt there to a file only the installing
+// user may write, and made doc/ with a link doc/notes.txt to another of the
+// installing user's files. The installing user installs the demo: both of
+// their files keep their bytes, the links are replaced by the log and the
+// notes, and the run ends without errors, as it truly did.
+TEST_F(InstallFailureE2E, AnotherUsersLinksInASharedTargetAreReplacedNotWrittenThrough) {
+  make_package();
+  const std::string planter = "4242:4243";
+  ASSERT_EQ(zt::sh("printf 'my log\\n' > " + q(home + "/my-log") + " && printf 'my notes\\n' > " +
+                   q(home + "/my-notes") + " && chown " + kNobody + ":" + kNobody + " " + q(home + "/my-log") + " " +
+                   q(home + "/my-notes") + " && chmod 0600 " + q(home + "/my-log") + " " + q(home + "/my-notes") +
+                   " && mkdir " + q(target) + " && chown " + kNobody + ":4243 " + q(target) + " && chmod 2775 " +
+                   q(target) + " && ln -s " + q(home + "/my-log") + " " + q(target + "/install_log.txt") +
+                   " && mkdir " + q(target + "/doc") + " && chmod 2777 " + q(target + "/doc") + " && ln -s " +
+                   q(home + "/my-notes") + " " + q(target + "/doc/notes.txt") + " && chown -h " + planter + " " +
+                   q(target + "/install_log.txt") + " " + q(target + "/doc") + " " + q(target + "/doc/notes.txt")),
+            0);
+  ASSERT_NO_FATAL_FAILURE(walk_to_target_page());
+  click_install();
+  ASSERT_TRUE(wait_for_log("Installation completed")) << program->err();
+  EXPECT_TRUE(wait_for_status_line(mirror.text(TEXT_PROGRESS_DONE))) << program->err();
+  finish();
+  EXPECT_EQ(zt::read_text(home + "/my-log"), "my log\n");
+  EXPECT_EQ(zt::read_text(home + "/my-notes"), "my notes\n");
+  EXPECT_EQ(mode_of(home + "/my-log"), 0600);
+  EXPECT_EQ(mode_of(home + "/my-notes"), 0600);
+  struct stat st;
+  for (const char* name : {"install_log.txt", "doc/notes.txt"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(lstat((target + "/" + name).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 4243u);
+  }
+  EXPECT_EQ(zt::read_text(target + "/doc/notes.txt"), extracted("payload/notes.txt"));
+  const std::string text = log();
+  EXPECT_EQ(text.rfind("Installed Files\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Installed \"" + target + "/doc/notes.txt\"\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Installation completed without any errors.\n"), std::string::npos) << text;
+  EXPECT_EQ(listing(target), (std::set<std::string>{"bin/", "bin/zorv-demo.sh", "doc/", "doc/notes.txt", "data/",
+                                                     "data/data.bin", "data/placeholder.txt", "share/",
+                                                     "share/zorv-demo.png", "install_log.txt"}));
 }
 
 }  // namespace
