@@ -114,7 +114,11 @@ bool FOLDER::enter(const char* name, INT_U8 create) {
   if (!name || !*name) return false;
   char joined[FOLDER_PATH_SIZE];
   if (!join(joined, path, name)) return false;
-  if (create && !is_directory(joined)) mkdir(joined, 0777);
+  if (create && !is_directory(joined)) {
+    // Inside a "$TEMP" folder of the run a new level is held like the others,
+    // so it goes at exit when left empty.
+    if (!folder_detail::hold_temp_folder_below(path, joined)) mkdir(joined, 0777);
+  }
   if (!is_directory(joined)) return false;
   strcpy(path, joined);
   return true;

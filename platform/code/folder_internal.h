@@ -36,6 +36,9 @@ void remove_temp_stand_in();
 // write, and is never reached through a link. False when it is missing and
 // not made, or is no such folder.
 bool hold_temp_folder(const char* path, mode_t mode, bool private_level, bool make);
+// Makes and holds the level `path` when `parent` is a "$TEMP" level this run
+// holds; false, doing nothing, when it is not.
+bool hold_temp_folder_below(const char* parent, const char* path);
 // The held level at path is one runs made (a run that ended left something
 // of its own in it): this run takes it away at exit when it is empty.
 void adopt_temp_folder(const char* path);

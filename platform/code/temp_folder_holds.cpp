@@ -208,6 +208,13 @@ bool hold_temp_folder(const char* path, mode_t mode, bool private_level, bool ma
   return level_stat(path, private_level, &st) && S_ISDIR(st.st_mode);
 }
 
+bool hold_temp_folder_below(const char* parent, const char* path) {
+  const HELD_FOLDER* r = find(parent);
+  if (!r || r->fd < 0) return false;
+  hold_temp_folder(path, 0777, false, true);
+  return true;
+}
+
 void adopt_temp_folder(const char* path) {
   TERMINATION_SIGNALS_HELD held;
   HELD_FOLDER* r = find(path);

@@ -108,8 +108,8 @@ std::string left_in(const std::string& dir) {
 }
 
 // What a run made for "$TEMP" goes at its end while empty: resolving it,
-// tracing it, making folders in it or naming it under the installation's own
-// name leaves nothing.
+// tracing it, making or entering folders in it or naming it under the
+// installation's own name leaves nothing.
 TEST_F(Probe, ARunLeavesNoEmptyTemporaryFolderOfItsOwn) {
   mkdirs(h + "/inst/data");
   struct Case {
@@ -123,6 +123,8 @@ TEST_F(Probe, ARunLeavesNoEmptyTemporaryFolderOfItsOwn) {
        "1 " + shared + "/path_probe\n0 " + shared + "/path_probe\n1 " + shared + "/Demo App\n1 " + shared +
            "/path_probe\n"},
       {"made to be written", {"create", "$TEMP/x/y"}, "1 " + shared + "/path_probe/x/y\n"},
+      {"made by entering", {"set", "$TEMP", "enter", "big", "enter", "deeper"},
+       "1 " + shared + "/path_probe\n1 " + shared + "/path_probe/big\n1 " + shared + "/path_probe/big/deeper\n"},
       {"made under the installation's name", {"base", app, "Demo App", "make", "$TEMP"}, "1 " + shared + "/Demo App\n"},
       {"made in the program's folder for an override without a name",
        {"base", app, "", "set", "$TEMP", "create", "$TEMP/x"}, "1 " + app + "/temp\n1 " + app + "/temp/x\n"},
