@@ -268,8 +268,6 @@ bool is_component(const char* name) {
 OUTPUT_FILE::~OUTPUT_FILE() { abandon(); }
 
 void OUTPUT_FILE::release_folder() {
-  if (own_folder_ && folder_fd_ >= 0) close(folder_fd_);
-  own_folder_ = false;
   folder_fd_ = -1;
   name_[0] = 0;
   fresh_[0] = 0;

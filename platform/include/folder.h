@@ -121,7 +121,6 @@ class OUTPUT_FILE {
 
  private:
   int folder_fd_ = -1;
-  bool own_folder_ = false;
   int fd_ = -1;
   char name_[FOLDER_SEGMENT_MAX + 1] = {0};
   char fresh_[32] = {0};
