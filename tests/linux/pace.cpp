@@ -46,7 +46,7 @@ INT_U8 count_quit_question(INT_U32) {
   return 0;
 }
 
-const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
+const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu, kGreen = 0xFF00FF00u;
 const WINDOW_REQUEST kRequest = {"Pace", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
 
 class PaceTest : public ::testing::Test {
@@ -166,6 +166,89 @@ TEST_F(PaceTest, AFrameWithNothingNewWaitsForTheRestOfTheInterval) {
   update_platform();
   update_platform();
   EXPECT_TRUE(waits.empty());
+}
+
+// An edge that waited behind another (a tap's release behind its press, a
+// key that acts by its code behind the characters typed before it) is
+// answered by a frame that does not wait its turn: what waits is shown when
+// that frame's pump takes the edge, what the frame draws when the loop's
+// next pump starts, and pumps inside it never rest. An edge that came on its
+// own keeps the pace.
+TEST_F(PaceTest, AnEdgeThatWaitedBehindAnotherIsShownWithoutWaitingItsTurn) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 50 50"));
+  zt::pump_until([] { return false; }, 100);
+  // Waits until xdotool's events are all in the program's queue.
+  auto queued = [](int events) {
+    for (int waited = 0; waited < 3000; waited += 5) {
+      if (XEventsQueued(x11.display, QueuedAfterReading) >= events) return true;
+      usleep(5000);
+    }
+    return false;
+  };
+  const struct {
+    const char* what;
+    std::vector<const char*> first, second;  // xdotool runs before each edge
+    int events;                              // queued before the first frame
+    bool at_once;
+  } cases[] = {
+      {"a press and its release sent together", {"click 1"}, {}, 2, true},
+      {"a key acting by its code behind typed characters", {"type --delay 0 ab", "key Home"}, {}, 3, true},
+      {"a press and a release sent apart", {"mousedown 1"}, {"mouseup 1"}, 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake_now += kFixedFrameIntervalUs;
+    present(kRed);
+    update_platform();
+    ASSERT_EQ(shown(), 0xFF0000u);
+    for (const char* run : c.first) ASSERT_TRUE(zt::xdotool(run));
+    ASSERT_TRUE(queued(c.events));
+    // The first edge's frame draws within the interval: its frame waits.
+    fake_now += 1000;
+    update_platform();
+    present(kBlue);
+    ASSERT_TRUE(x11.present_pending);
+    for (const char* run : c.second) ASSERT_TRUE(zt::xdotool(run));
+    if (!c.second.empty()) {
+      ASSERT_TRUE(queued(1));
+    }
+    // The frame that takes the second edge.
+    waits.clear();
+    fake_now += 1000;
+    update_platform();
+    EXPECT_EQ(shown(), c.at_once ? 0x0000FFu : 0xFF0000u);
+    if (c.at_once) {
+      EXPECT_TRUE(frame_goes_out_now());
+    }
+    // A pump inside it (as a pointer shape's change runs it) shows what it
+    // drew without resting; inside a frame at the pace it waits the turn.
+    present(kGreen);
+    begin_program_frame();
+    update_platform();
+    end_program_frame();
+    EXPECT_EQ(waits.empty(), c.at_once);
+    EXPECT_EQ(shown(), 0x00FF00u);
+    // The loop's next pump shows what the frame drew, as soon.
+    present(kBlue);
+    waits.clear();
+    fake_now += 1000;
+    update_platform();
+    EXPECT_EQ(waits.empty(), c.at_once);
+    EXPECT_EQ(shown(), 0x0000FFu);
+    // Then the pace is back.
+    fake_now += 1000;
+    present(kRed);
+    waits.clear();
+    update_platform();
+    EXPECT_EQ(waits.size(), 1u);
+    EXPECT_EQ(shown(), 0xFF0000u);
+    KEYBOARD::take_key();
+    KEYBOARD::discard_chars();
+    ASSERT_EQ(mouse_state.buttons, 0u);
+  }
 }
 
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {
