@@ -275,9 +275,16 @@ static bool edge_queued() {
   return false;
 }
 
-// An edge was left in the queue: put back, or behind the edge a pump took.
-// The frame that takes it answers at once (x11.edge_frame).
+// An edge that follows another closely is answered by a frame that goes out
+// at once (x11.edge_frame), so that a tap's release is shown as fast as a
+// held click's: held to the pace, it would wait for the turn of the frame
+// that answered the press. An edge follows closely when it was left in the
+// queue (put back, or behind the edge a pump took), or when it comes within
+// two frame intervals of the one before: a frame asked for waits at most one
+// interval for its turn, and holds the next one back for one more.
 static bool edge_waits = false;
+static INT_U64 last_edge_us = 0;
+const INT_U64 kEdgeFollowsUs = 2 * kFixedFrameIntervalUs;
 
 // Anything but the keys and the pointer.
 static Bool is_window_event(Display*, XEvent* event, XPointer) {
@@ -329,8 +336,8 @@ void update_platform() {
   // keys typed where nothing takes them must not hold up the rest.
   const bool characters_read = KEYBOARD::characters_taken();
   const bool nested = in_program_frame();
-  // The loop's pump ends the frame that answered an edge which waited, and
-  // shows what it drew.
+  // The loop's pump ends the frame that answered an edge following another,
+  // and shows what it drew.
   const bool after_edge_frame = !nested && x11.edge_frame;
   if (!nested) x11.edge_frame = 0;
   bool typed = false, held = false;
@@ -353,10 +360,10 @@ void update_platform() {
     keys_changed = keys_changed || changes_held_keys(event.type);
     handle_window_event(&event);
     if (step == STEP_EDGE) {
-      // Only the loop's pump takes edges. One that waited behind the frame
-      // just drawn is answered by a frame that need not wait its turn: a
-      // tap's release is then shown as fast as a held click's.
-      if (edge_waits) x11.edge_frame = 1;
+      // Only the loop's pump takes edges.
+      const INT_U64 now = pace_clock_us();
+      if (edge_waits || (last_edge_us != 0 && now - last_edge_us < kEdgeFollowsUs)) x11.edge_frame = 1;
+      last_edge_us = now ? now : 1;
       held = XEventsQueued(x11.display, QueuedAlready) > 0;
       edge_waits = held && edge_queued();
       break;
@@ -380,7 +387,8 @@ void update_platform() {
   if (x11.present_pending) {
     // A frame waiting for its turn goes out before the frame could rest; a
     // resting program waits for that turn rather than spinning towards it.
-    // What a frame answering an edge drew is not held to the pace either.
+    // What a frame answering an edge that followed another drew is not held
+    // to the pace.
     const bool at_once = x11.edge_frame || after_edge_frame;
     INT_U64 now = pace_clock_us();
     if (!at_once && !present_is_due(now) && quiet) {

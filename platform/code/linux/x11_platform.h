@@ -55,7 +55,7 @@ struct X11_PLATFORM {
   INT_U8 present_pending;
   // Set while work that blocks at once asks for what waits to be drawn.
   INT_U8 blocking_work;
-  // The frame running answers an edge that waited behind another (a tap's
+  // The frame running answers an edge that followed another closely (a tap's
   // release behind its press): what it draws goes out at once, not at the
   // pace, from the pumps inside it and the one after it.
   INT_U8 edge_frame;
