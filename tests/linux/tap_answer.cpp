@@ -56,7 +56,9 @@ class TapAnswer : public ProgramTest {
     expect_page(INSTALL_PAGE_ITEM);
   }
 
-  bool target_page_shown() { return probe->read_pixels(window, caption.x, caption.y, caption.w, caption.h) == target_caption; }
+  bool target_page_shown() {
+    return probe->read_pixels(window, caption.x, caption.y, caption.w, caption.h) == target_caption;
+  }
 
   // Milliseconds from the end of `release` (the xdotool run that sends the
   // release) until the window shows the target page; -1 when it never does.
