@@ -171,9 +171,8 @@ TEST_F(PaceTest, AFrameWithNothingNewWaitsForTheRestOfTheInterval) {
 // An edge that follows another closely (a tap's release behind its press, a
 // key that acts by its code behind the characters typed before it, a release
 // just after its press's frame) is answered by a frame that does not wait its
-// turn: what waits is shown when that frame's pump takes the edge, what the
-// frame draws when the loop's next pump starts, and pumps inside it never
-// rest. An edge long after the one before keeps the pace.
+// turn: pumps inside it never rest, and the loop's next pump shows what it
+// drew at once. An edge long after the one before keeps the pace.
 TEST_F(PaceTest, AnEdgeThatFollowsAnotherCloselyIsShownWithoutWaitingItsTurn) {
   pace_clock_source = fake_clock;
   pump_wait_source = fake_wait;
@@ -215,7 +214,7 @@ TEST_F(PaceTest, AnEdgeThatFollowsAnotherCloselyIsShownWithoutWaitingItsTurn) {
     update_platform();
     present(kBlue);
     ASSERT_TRUE(x11.present_pending);
-    uint32_t before = 0xFF0000u, waiting = 0x0000FFu;
+    uint32_t before = 0xFF0000u;
     if (c.apart) {
       // The waiting frame goes out, and one more frame is asked for just
       // before the second edge.
@@ -225,29 +224,28 @@ TEST_F(PaceTest, AnEdgeThatFollowsAnotherCloselyIsShownWithoutWaitingItsTurn) {
       present(kRed);
       ASSERT_TRUE(x11.present_pending);
       before = 0x0000FFu;
-      waiting = 0xFF0000u;
     }
     for (const char* run : c.second) ASSERT_TRUE(zt::xdotool(run));
     if (!c.second.empty()) {
       ASSERT_TRUE(queued(1));
     }
-    // The frame that takes the second edge.
+    // The frame that takes the second edge: what waits goes on waiting, to
+    // go out with what the frame draws.
     waits.clear();
     fake_now += 1000;
     update_platform();
-    EXPECT_EQ(shown(), c.at_once ? waiting : before);
-    if (c.at_once) {
-      EXPECT_TRUE(frame_goes_out_now());
-    }
-    // A pump inside it (as a pointer shape's change runs it) shows what it
-    // drew without resting; inside a frame at the pace it waits the turn.
+    EXPECT_TRUE(waits.empty());
+    EXPECT_EQ(shown(), before);
+    EXPECT_TRUE(frame_goes_out_now());
+    // A pump inside it (as a pointer shape's change runs it) does not rest
+    // for the turn; inside a frame at the pace it does, and shows what waits.
     present(kGreen);
     begin_program_frame();
     update_platform();
     end_program_frame();
     EXPECT_EQ(waits.empty(), c.at_once);
-    EXPECT_EQ(shown(), 0x00FF00u);
-    // The loop's next pump shows what the frame drew, as soon.
+    EXPECT_EQ(shown(), c.at_once ? before : 0x00FF00u);
+    // The loop's next pump shows what the frame drew, at once.
     present(kBlue);
     waits.clear();
     fake_now += 1000;
@@ -265,6 +263,40 @@ TEST_F(PaceTest, AnEdgeThatFollowsAnotherCloselyIsShownWithoutWaitingItsTurn) {
     KEYBOARD::discard_chars();
     ASSERT_EQ(mouse_state.buttons, 0u);
   }
+}
+
+// Work in the frame of such an edge that goes on pumping for longer than a
+// frame interval (a wait for input of its own) rests for the turn again, and
+// does not spin.
+TEST_F(PaceTest, WorkInAnEdgesFramePumpingPastAnIntervalWaitsItsTurnAgain) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 50 50"));
+  zt::pump_until([] { return false; }, 100);
+  fake_now += 4 * kFixedFrameIntervalUs;
+  present(kRed);
+  update_platform();
+  ASSERT_TRUE(zt::xdotool("click 1"));
+  for (int waited = 0; waited < 3000 && XEventsQueued(x11.display, QueuedAfterReading) < 2; waited += 5) usleep(5000);
+  fake_now += 1000;
+  update_platform();
+  ASSERT_EQ(mouse_state.buttons, 1u);
+  present(kBlue);
+  fake_now += 1000;
+  update_platform();  // the release: its frame answers at once
+  ASSERT_EQ(mouse_state.buttons, 0u);
+  ASSERT_TRUE(x11.edge_frame);
+  begin_program_frame();
+  fake_now += kFixedFrameIntervalUs;
+  present(kGreen);  // due: goes out
+  ASSERT_EQ(shown(), 0x00FF00u);
+  present(kBlue);
+  waits.clear();
+  update_platform();
+  end_program_frame();
+  EXPECT_EQ(waits.size(), 1u);
+  EXPECT_EQ(shown(), 0x0000FFu);
 }
 
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {

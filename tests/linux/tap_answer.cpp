@@ -2,9 +2,12 @@
 // a press and its release sent back to back right after the pointer came to
 // rest on Next turn the page as soon as a click held for a while does, timed
 // from the release to the new page's pixels on the server.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <initializer_list>
 
 #include "../installer/x_program.h"
 
@@ -60,10 +63,25 @@ class TapAnswer : public ProgramTest {
     return probe->read_pixels(window, caption.x, caption.y, caption.w, caption.h) == target_caption;
   }
 
-  // Milliseconds from the end of `release` (the xdotool run that sends the
-  // release) until the window shows the target page; -1 when it never does.
-  double answer_ms(const std::string& release) {
-    if (!zt::xdotool(release)) return -1;
+  // Presses (1) or releases (0) the left button through the server's test
+  // extension on the test's own connection: once the server has answered,
+  // it has sent the program the event.
+  bool button(std::initializer_list<int> presses) {
+    static void* lib = dlopen("libXtst.so.6", RTLD_NOW);
+    using FAKE = int (*)(Display*, unsigned, Bool, unsigned long);
+    static FAKE fake = lib ? reinterpret_cast<FAKE>(dlsym(lib, "XTestFakeButtonEvent")) : nullptr;
+    if (!fake) return false;
+    for (int pressed : presses)
+      if (!fake(probe->display(), 1, pressed ? True : False, CurrentTime)) return false;
+    XSync(probe->display(), False);
+    return true;
+  }
+
+  // Milliseconds from the release, sent by `release`, until the window shows
+  // the target page; -1 when it never does.
+  template <typename RELEASE>
+  double answer_ms(RELEASE release) {
+    if (!release()) return -1;
     const auto sent = Clock::now();
     const auto end = sent + std::chrono::seconds(3);
     while (Clock::now() < end) {
@@ -83,15 +101,15 @@ class TapAnswer : public ProgramTest {
   // A click held 150 ms on Next.
   double held_click() {
     onto_next(100000);
-    if (!zt::xdotool("mousedown 1")) return -1;
+    if (!button({1})) return -1;
     usleep(150000);
-    return answer_ms("mouseup 1");
+    return answer_ms([this] { return button({0}); });
   }
-  // A tap on Next 30 ms after the pointer came to rest on it: press and
-  // release in one run of xdotool.
+  // A tap on Next 30 ms after the pointer came to rest on it: the press and
+  // the release back to back.
   double tap() {
     onto_next(30000);
-    return answer_ms("mousedown 1 mouseup 1");
+    return answer_ms([this] { return button({1, 0}); });
   }
 
   // Back from the target page to the item page.

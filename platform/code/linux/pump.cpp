@@ -283,7 +283,7 @@ static bool edge_queued() {
 // two frame intervals of the one before: a frame asked for waits at most one
 // interval for its turn, and holds the next one back for one more.
 static bool edge_waits = false;
-static INT_U64 last_edge_us = 0;
+static INT_U64 last_edge_us = 0;  // when the loop's pump last took an edge
 const INT_U64 kEdgeFollowsUs = 2 * kFixedFrameIntervalUs;
 
 // Anything but the keys and the pointer.
@@ -387,15 +387,16 @@ void update_platform() {
   if (x11.present_pending) {
     // A frame waiting for its turn goes out before the frame could rest; a
     // resting program waits for that turn rather than spinning towards it.
-    // What a frame answering an edge that followed another drew is not held
-    // to the pace.
-    const bool at_once = x11.edge_frame || after_edge_frame;
+    // A frame answering an edge that followed another does not wait for it,
+    // and what it drew goes out as soon as it ends. (Work inside it that
+    // pumps for longer than an interval waits again, rather than spin.)
     INT_U64 now = pace_clock_us();
-    if (!at_once && !present_is_due(now) && quiet) {
+    const bool edge_answer = after_edge_frame || (x11.edge_frame && now - last_edge_us < kFixedFrameIntervalUs);
+    if (!edge_answer && !present_is_due(now) && quiet) {
       wait_for_input(x11.last_present_us + kFixedFrameIntervalUs - now);
       now = pace_clock_us();
     }
-    if (at_once || present_is_due(now)) present_pending_frame();
+    if (after_edge_frame || present_is_due(now)) present_pending_frame();
   } else if (quiet && frame_activity == 0) {
     wait_for_input(static_cast<INT_U64>(wait / 1000) * 1000000u + static_cast<INT_U64>(wait % 1000) * 1000u);
   }
