@@ -1,6 +1,7 @@
 // Frames at a fixed pace, on a private Xvfb: a person's input is
 // answered in the frame that takes it in, presents and key-map reads come at
-// most once per frame interval (a test clock stands in for the real one), and a
+// most once per frame interval (a test clock stands in for the real one), an
+// edge that follows another closely is shown without waiting its turn, and a
 // frame left waiting is shown before the program rests, reconfigures or
 // closes its window.
 #include <gtest/gtest.h>
