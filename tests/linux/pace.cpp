@@ -1,6 +1,7 @@
 // Frames at a fixed pace, on a private Xvfb: a person's input is
 // answered in the frame that takes it in, presents and key-map reads come at
-// most once per frame interval (a test clock stands in for the real one), and a
+// most once per frame interval (a test clock stands in for the real one), an
+// edge that follows another closely is shown without waiting its turn, and a
 // frame left waiting is shown before the program rests, reconfigures or
 // closes its window.
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ INT_U8 count_quit_question(INT_U32) {
   return 0;
 }
 
-const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
+const COLOUR kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu, kGreen = 0xFF00FF00u;
 const WINDOW_REQUEST kRequest = {"Pace", 400, 300, 0, 65535, 65535, 65535, 65535, 1};  // at (312, 234)
 
 class PaceTest : public ::testing::Test {
@@ -166,6 +167,137 @@ TEST_F(PaceTest, AFrameWithNothingNewWaitsForTheRestOfTheInterval) {
   update_platform();
   update_platform();
   EXPECT_TRUE(waits.empty());
+}
+
+// An edge that follows another closely (a tap's release behind its press, a
+// key that acts by its code behind the characters typed before it, a release
+// just after its press's frame) is answered by a frame that does not wait its
+// turn: pumps inside it never rest, and the loop's next pump shows what it
+// drew at once. An edge long after the one before keeps the pace.
+TEST_F(PaceTest, AnEdgeThatFollowsAnotherCloselyIsShownWithoutWaitingItsTurn) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 50 50"));
+  zt::pump_until([] { return false; }, 100);
+  // Waits until xdotool's events are all in the program's queue.
+  auto queued = [](int events) {
+    for (int waited = 0; waited < 3000; waited += 5) {
+      if (XEventsQueued(x11.display, QueuedAfterReading) >= events) return true;
+      usleep(5000);
+    }
+    return false;
+  };
+  const struct {
+    const char* what;
+    std::vector<const char*> first, second;  // xdotool runs before each edge
+    int events;                              // queued before the first frame
+    bool apart;                              // two frame intervals between the edges
+    bool at_once;
+  } cases[] = {
+      {"a press and its release sent together", {"click 1"}, {}, 2, false, true},
+      {"a key acting by its code behind typed characters", {"type --delay 0 ab", "key Home"}, {}, 3, false, true},
+      {"a release just after its press's frame", {"mousedown 1"}, {"mouseup 1"}, 1, false, true},
+      {"a release long after its press", {"mousedown 1"}, {"mouseup 1"}, 1, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Long after the last case's edges.
+    fake_now += 4 * kFixedFrameIntervalUs;
+    present(kRed);
+    update_platform();
+    ASSERT_EQ(shown(), 0xFF0000u);
+    for (const char* run : c.first) ASSERT_TRUE(zt::xdotool(run));
+    ASSERT_TRUE(queued(c.events));
+    // The first edge's frame (or the characters') draws within the interval:
+    // its frame waits.
+    fake_now += 1000;
+    update_platform();
+    present(kBlue);
+    ASSERT_TRUE(x11.present_pending);
+    uint32_t before = 0xFF0000u;
+    if (c.apart) {
+      // The waiting frame goes out, and one more frame is asked for just
+      // before the second edge.
+      fake_now += 2 * kFixedFrameIntervalUs;
+      update_platform();
+      ASSERT_EQ(shown(), 0x0000FFu);
+      present(kRed);
+      ASSERT_TRUE(x11.present_pending);
+      before = 0x0000FFu;
+    }
+    for (const char* run : c.second) ASSERT_TRUE(zt::xdotool(run));
+    if (!c.second.empty()) {
+      ASSERT_TRUE(queued(1));
+    }
+    // The frame that takes the second edge: what waits goes on waiting, to
+    // go out with what the frame draws.
+    waits.clear();
+    fake_now += 1000;
+    update_platform();
+    EXPECT_TRUE(waits.empty());
+    EXPECT_EQ(shown(), before);
+    EXPECT_TRUE(frame_goes_out_now());
+    // A pump inside it (as a pointer shape's change runs it) does not rest
+    // for the turn; inside a frame at the pace it does, and shows what waits.
+    present(kGreen);
+    begin_program_frame();
+    update_platform();
+    end_program_frame();
+    EXPECT_EQ(waits.empty(), c.at_once);
+    EXPECT_EQ(shown(), c.at_once ? before : 0x00FF00u);
+    // The loop's next pump shows what the frame drew, at once.
+    present(kBlue);
+    waits.clear();
+    fake_now += 1000;
+    update_platform();
+    EXPECT_EQ(waits.empty(), c.at_once);
+    EXPECT_EQ(shown(), 0x0000FFu);
+    // Then the pace is back.
+    fake_now += 1000;
+    present(kRed);
+    waits.clear();
+    update_platform();
+    EXPECT_EQ(waits.size(), 1u);
+    EXPECT_EQ(shown(), 0xFF0000u);
+    KEYBOARD::take_key();
+    KEYBOARD::discard_chars();
+    ASSERT_EQ(mouse_state.buttons, 0u);
+  }
+}
+
+// Work in the frame of such an edge that goes on pumping for longer than a
+// frame interval (a wait for input of its own) rests for the turn again, and
+// does not spin.
+TEST_F(PaceTest, WorkInAnEdgesFramePumpingPastAnIntervalWaitsItsTurnAgain) {
+  pace_clock_source = fake_clock;
+  pump_wait_source = fake_wait;
+  set_idle_wait(50);
+  ASSERT_TRUE(zt::xdotool("mousemove --sync --window " + id + " 50 50"));
+  zt::pump_until([] { return false; }, 100);
+  fake_now += 4 * kFixedFrameIntervalUs;
+  present(kRed);
+  update_platform();
+  ASSERT_TRUE(zt::xdotool("click 1"));
+  for (int waited = 0; waited < 3000 && XEventsQueued(x11.display, QueuedAfterReading) < 2; waited += 5) usleep(5000);
+  fake_now += 1000;
+  update_platform();
+  ASSERT_EQ(mouse_state.buttons, 1u);
+  present(kBlue);
+  fake_now += 1000;
+  update_platform();  // the release: its frame answers at once
+  ASSERT_EQ(mouse_state.buttons, 0u);
+  ASSERT_TRUE(x11.edge_frame);
+  begin_program_frame();
+  fake_now += kFixedFrameIntervalUs;
+  present(kGreen);  // due: goes out
+  ASSERT_EQ(shown(), 0x00FF00u);
+  present(kBlue);
+  waits.clear();
+  update_platform();
+  end_program_frame();
+  EXPECT_EQ(waits.size(), 1u);
+  EXPECT_EQ(shown(), 0x0000FFu);
 }
 
 TEST_F(PaceTest, AWaitingFrameIsShownWhenTheProgramRestsOrReconfiguresItsWindow) {

@@ -12,7 +12,9 @@ bool frame_goes_out_now() {
   if (!x11.display || !x11.window || x11.gl_context) return true;
   // A frame that waits, or screen pixels already changed, will be shown:
   // what is drawn now goes out with them.
-  // Work about to block shows what waits whatever the pace.
-  if (x11.present_pending || x11.blocking_work || platform_screen_image()->has_dirty_area()) return true;
+  // Work about to block shows what waits whatever the pace, and so does a
+  // frame that answers an edge following another.
+  if (x11.present_pending || x11.blocking_work || x11.edge_frame || platform_screen_image()->has_dirty_area())
+    return true;
   return present_is_due(pace_clock_us());
 }

@@ -246,6 +246,46 @@ static INPUT_STEP input_step(const XEvent& event) {
   }
 }
 
+// Key presses met in the queue, kept to be told apart afterwards: telling a
+// key's character needs Xlib, which a predicate must not call.
+struct QUEUED_KEYS {
+  XEvent keys[4];
+  int count;
+  bool button_edge;
+};
+
+static Bool note_input(Display*, XEvent* event, XPointer arg) {
+  QUEUED_KEYS& seen = *reinterpret_cast<QUEUED_KEYS*>(arg);
+  if (event->type == ButtonPress || event->type == ButtonRelease) {
+    if (library_button(event->xbutton.button)) seen.button_edge = true;
+  } else if (event->type == KeyPress && seen.count < 4) {
+    seen.keys[seen.count++] = *event;
+  }
+  return False;  // takes nothing
+}
+
+// Whether an edge is among the events queued (read from the connection too).
+static bool edge_queued() {
+  QUEUED_KEYS seen = {};
+  XEvent unused;
+  XCheckIfEvent(x11.display, &unused, note_input, reinterpret_cast<XPointer>(&seen));
+  if (seen.button_edge) return true;
+  for (int i = 0; i < seen.count; ++i)
+    if (input_step(seen.keys[i]) == STEP_EDGE) return true;
+  return false;
+}
+
+// An edge that follows another closely is answered by a frame that goes out
+// at once (x11.edge_frame), so that a tap's release is shown as fast as a
+// held click's: held to the pace, it would wait for the turn of the frame
+// that answered the press. An edge follows closely when it was left in the
+// queue (put back, or behind the edge a pump took), or when it comes within
+// two frame intervals of the one before: a frame asked for waits at most one
+// interval for its turn, and holds the next one back for one more.
+static bool edge_waits = false;
+static INT_U64 last_edge_us = 0;  // when the loop's pump last took an edge
+const INT_U64 kEdgeFollowsUs = 2 * kFixedFrameIntervalUs;
+
 // Anything but the keys and the pointer.
 static Bool is_window_event(Display*, XEvent* event, XPointer) {
   switch (event->type) {
@@ -296,6 +336,10 @@ void update_platform() {
   // keys typed where nothing takes them must not hold up the rest.
   const bool characters_read = KEYBOARD::characters_taken();
   const bool nested = in_program_frame();
+  // The loop's pump ends the frame that answered an edge following another,
+  // and shows what it drew.
+  const bool after_edge_frame = !nested && x11.edge_frame;
+  if (!nested) x11.edge_frame = 0;
   bool typed = false, held = false;
   XEvent event;
   // Asked once before each take: an empty queue then costs one read of the
@@ -308,6 +352,7 @@ void update_platform() {
     if ((step == STEP_EDGE && (typed || nested)) ||
         (step == STEP_CHARACTER && characters_read && KEYBOARD::queue_full())) {
       XPutBackEvent(x11.display, &event);
+      if (step == STEP_EDGE) edge_waits = true;
       input = held = true;
       break;
     }
@@ -315,7 +360,12 @@ void update_platform() {
     keys_changed = keys_changed || changes_held_keys(event.type);
     handle_window_event(&event);
     if (step == STEP_EDGE) {
+      // Only the loop's pump takes edges.
+      const INT_U64 now = pace_clock_us();
+      if (edge_waits || (last_edge_us != 0 && now - last_edge_us < kEdgeFollowsUs)) x11.edge_frame = 1;
+      last_edge_us = now ? now : 1;
       held = XEventsQueued(x11.display, QueuedAlready) > 0;
+      edge_waits = held && edge_queued();
       break;
     }
     typed = typed || step == STEP_CHARACTER;
@@ -337,12 +387,16 @@ void update_platform() {
   if (x11.present_pending) {
     // A frame waiting for its turn goes out before the frame could rest; a
     // resting program waits for that turn rather than spinning towards it.
+    // A frame answering an edge that followed another does not wait for it,
+    // and what it drew goes out as soon as it ends. (Work inside it that
+    // pumps for longer than an interval waits again, rather than spin.)
     INT_U64 now = pace_clock_us();
-    if (!present_is_due(now) && quiet) {
+    const bool edge_answer = after_edge_frame || (x11.edge_frame && now - last_edge_us < kFixedFrameIntervalUs);
+    if (!edge_answer && !present_is_due(now) && quiet) {
       wait_for_input(x11.last_present_us + kFixedFrameIntervalUs - now);
       now = pace_clock_us();
     }
-    if (present_is_due(now)) present_pending_frame();
+    if (after_edge_frame || present_is_due(now)) present_pending_frame();
   } else if (quiet && frame_activity == 0) {
     wait_for_input(static_cast<INT_U64>(wait / 1000) * 1000000u + static_cast<INT_U64>(wait % 1000) * 1000u);
   }

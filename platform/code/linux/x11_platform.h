@@ -55,6 +55,10 @@ struct X11_PLATFORM {
   INT_U8 present_pending;
   // Set while work that blocks at once asks for what waits to be drawn.
   INT_U8 blocking_work;
+  // The frame running answers an edge that followed another closely (a tap's
+  // release behind its press): what it draws goes out when it ends, not at
+  // the pace; the pumps inside it do not wait for the turn.
+  INT_U8 edge_frame;
   // When the key map was last read.
   INT_U64 last_key_map_us;
 };
