@@ -388,6 +388,18 @@ class ProgramTest : public ::testing::Test {
     ASSERT_TRUE(mirror.load(folder));
   }
 
+  // Starts the program on the demonstration package (load_demo_package
+  // first); waits for its window and for the first page (in English) to have
+  // faded in.
+  void start_on_demo(INT_S32 first_page, const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {"-x", "$ROOT2" + folder + "/installer.xml"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    program.reset(new ProgramRun(installer_e2e_path(), args));
+    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
+    ASSERT_NE(window, 0u) << program->err();
+    expect_page(first_page, 0);
+  }
+
   // The window shows `page` in `language`: its caption matches the mirror's.
   void expect_page(INT_S32 page) {
     dialog = mirror.show(page, language);

@@ -15,17 +15,6 @@ class InstallerX : public ProgramTest {
     if (!HasFatalFailure()) load_demo_package();
   }
 
-  // Starts the program on the package; waits for its window and for the
-  // first page (in English) to have faded in.
-  void start(INT_S32 first_page, const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args = {"-x", "$ROOT2" + folder + "/installer.xml"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    program.reset(new ProgramRun(installer_e2e_path(), args));
-    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
-    ASSERT_NE(window, 0u) << program->err();
-    expect_page(first_page, 0);
-  }
-
   void open_quit_box_and_check() {
     park_pointer(window);
     WM_CONFIRM* box = mirror.show_quit_box();
@@ -41,7 +30,7 @@ class InstallerX : public ProgramTest {
 };
 
 TEST_F(InstallerX, WalksEveryPageInDeutschAndFinishes) {
-  start(INSTALL_PAGE_LANGUAGE);
+  start_on_demo(INSTALL_PAGE_LANGUAGE);
   ASSERT_TRUE(install_grid);
   const Rect deutsch = rect_of(install_grid->get_cell(0, 1));
   click_to_page(deutsch, INSTALL_PAGE_LICENCE, 1);
@@ -62,12 +51,12 @@ TEST_F(InstallerX, WalksEveryPageInDeutschAndFinishes) {
 }
 
 TEST_F(InstallerX, OptionAStartsOnTheLicencePage) {
-  start(INSTALL_PAGE_LICENCE, {"-a"});
+  start_on_demo(INSTALL_PAGE_LICENCE, {"-a"});
   EXPECT_TRUE(program->running());
 }
 
 TEST_F(InstallerX, DeclineEndsAtOnceWithoutAQuitBox) {
-  start(INSTALL_PAGE_LANGUAGE);
+  start_on_demo(INSTALL_PAGE_LANGUAGE);
   click_to_page(rect_of(install_grid->get_cell(0, 0)), INSTALL_PAGE_LICENCE, 0);
   ASSERT_TRUE(click(window, dialog->back_button->x + dialog->back_button->width / 2,
                     dialog->back_button->y + dialog->back_button->height / 2));
@@ -77,7 +66,7 @@ TEST_F(InstallerX, DeclineEndsAtOnceWithoutAQuitBox) {
 }
 
 TEST_F(InstallerX, QuitBoxNoKeepsTheProgramAndYesEndsIt) {
-  start(INSTALL_PAGE_LANGUAGE);
+  start_on_demo(INSTALL_PAGE_LANGUAGE);
   const Rect quit = rect_of(dialog->quit_button);
   ASSERT_TRUE(click(window, quit.cx(), quit.cy()));
   open_quit_box_and_check();
@@ -95,7 +84,7 @@ TEST_F(InstallerX, QuitBoxNoKeepsTheProgramAndYesEndsIt) {
 }
 
 TEST_F(InstallerX, TerminationSignalsOpenOneQuitBox) {
-  start(INSTALL_PAGE_LANGUAGE);
+  start_on_demo(INSTALL_PAGE_LANGUAGE);
   program->signal(SIGTERM);
   open_quit_box_and_check();
   program->signal(SIGTERM);

@@ -36,10 +36,7 @@ class PointerRest : public ProgramTest {
     if (HasFatalFailure()) return;
     load_demo_package();
     if (HasFatalFailure()) return;
-    program.reset(new ProgramRun(installer_e2e_path(), {"-x", "$ROOT2" + folder + "/installer.xml"}));
-    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
-    ASSERT_NE(window, 0u) << program->err();
-    expect_page(INSTALL_PAGE_LANGUAGE, 0);
+    start_on_demo(INSTALL_PAGE_LANGUAGE);
   }
   // The share of a core the program uses over `seconds` with the pointer
   // resting at x, y, once whatever the arrival started has settled.

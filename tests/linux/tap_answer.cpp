@@ -124,10 +124,7 @@ class TapAnswer : public ProgramTest {
     if (HasFatalFailure()) return;
     load_demo_package();
     if (HasFatalFailure()) return;
-    program.reset(new ProgramRun(installer_e2e_path(), {"-x", "$ROOT2" + folder + "/installer.xml"}));
-    window = wait_for_window(*probe, mirror.text(TEXT_APPLICATION_TITLE));
-    ASSERT_NE(window, 0u) << program->err();
-    expect_page(INSTALL_PAGE_LANGUAGE, 0);
+    start_on_demo(INSTALL_PAGE_LANGUAGE);
     click_to_page(rect_of(install_grid->get_cell(0, 0)), INSTALL_PAGE_LICENCE, 0);
     if (HasFatalFailure()) return;
     click_to_page(rect_of(dialog->next_button), INSTALL_PAGE_ITEM);
