@@ -34,6 +34,20 @@ class InstallFailureE2E : public InstallE2E {
     }
     return true;
   }
+  // Installs with a file-size limit that the payload's data.bin (1,300,000
+  // bytes) passes, and goes on through its one failure to the end. The limit
+  // comes once start-up has read the database (about 2 MB) and the fonts.
+  // Only a process of one's own user takes a new limit without extra rights:
+  // this run is root's.
+  void install_on_a_full_disk() {
+    ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
+    // env and bash exec into the program: it keeps the pid it was started with.
+    const std::string pid = std::to_string(program->pid());
+    ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
+    click_install();
+    ASSERT_TRUE(go_on_through(1)) << program->err();
+    ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  }
   // The installation page's status line shows `line` (the mirror's page
   // with that line).
   bool wait_for_status_line(const std::string& line) {
@@ -223,16 +237,7 @@ TEST_F(InstallFailureE2E, TheHostileDatabaseInstallsOnlyIntoItsTarget) {
 
 TEST_F(InstallFailureE2E, AFullDiskFailsThePayloadAndLeavesNoPartialFile) {
   make_package();
-  // The limit comes once start-up has read the database (about 2 MB) and the
-  // fonts: 1 MiB, below the 1,300,000-byte payload. Only a process of one's
-  // own user takes a new limit without extra rights: this run is root's.
-  ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
-  // env and bash exec into the program: it keeps the pid it was started with.
-  const std::string pid = std::to_string(program->pid());
-  ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
-  click_install();
-  ASSERT_TRUE(go_on_through(1)) << program->err();
-  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  ASSERT_NO_FATAL_FAILURE(install_on_a_full_disk());
   EXPECT_NE(log().find("\"" + target + "/data/data.bin\" failed to unpack (payload/data.bin)\n"), std::string::npos);
   EXPECT_FALSE(zt::file_exists(target + "/data/data.bin"));
   EXPECT_EQ(mode_of(target + "/bin/zorv-demo.sh"), 0755);
@@ -245,12 +250,7 @@ TEST_F(InstallFailureE2E, AFullDiskKeepsTheEarlierFile) {
   ASSERT_EQ(zt::sh("mkdir -p " + q(target + "/data") + " && printf 'earlier data\\n' > " + q(target + "/data/data.bin") +
                    " && chmod 0640 " + q(target + "/data/data.bin")),
             0);
-  ASSERT_NO_FATAL_FAILURE(walk_to_target_page("trap '' XFSZ", false));
-  const std::string pid = std::to_string(program->pid());
-  ASSERT_EQ(zt::sh("prlimit --pid " + pid + " --fsize=1048576"), 0) << pid;
-  click_install();
-  ASSERT_TRUE(go_on_through(1)) << program->err();
-  ASSERT_TRUE(wait_for_log("Installation completed with 1 errors.\n")) << log();
+  ASSERT_NO_FATAL_FAILURE(install_on_a_full_disk());
   EXPECT_NE(log().find("\"" + target + "/data/data.bin\" failed to unpack (payload/data.bin)\n"), std::string::npos);
   EXPECT_EQ(zt::read_text(target + "/data/data.bin"), "earlier data\n");
   EXPECT_EQ(mode_of(target + "/data/data.bin"), 0640);
