@@ -593,15 +593,20 @@ void bench_clicks(const std::string& tools, const std::string& root, int turns) 
   shell("rm -rf " + q(root));
 }
 
+// A package of `count` growth files; says so when it cannot be made.
+bool make_growth_package(const std::string& tools, const std::string& package, int count) {
+  if (make_package(tools, package,
+                   "--variant big --count " + std::to_string(count) + " --size " + std::to_string(kGrowthFileSize) +
+                       " --block-size " + kGrowthBlockSize))
+    return true;
+  fprintf(stderr, "cannot make the package of %d files\n", count);
+  return false;
+}
+
 // One growth package: the median seconds of its installation.
 double bench_growth(const std::string& tools, const std::string& root, int count, int rounds) {
   const std::string package = root + "/package";
-  if (!make_package(tools, package,
-                    "--variant big --count " + std::to_string(count) + " --size " +
-                        std::to_string(kGrowthFileSize) + " --block-size " + kGrowthBlockSize)) {
-    fprintf(stderr, "cannot make the package of %d files\n", count);
-    return -1;
-  }
+  if (!make_growth_package(tools, package, count)) return -1;
   const std::string result = in_child([&] {
     start_installer(package, root);
     std::string out;
@@ -630,12 +635,7 @@ double bench_growth(const std::string& tools, const std::string& root, int count
 // installation, in alternating paired rounds.
 void bench_reinstall(const std::string& tools, const std::string& root, int count, int rounds) {
   const std::string package = root + "/package";
-  if (!make_package(tools, package,
-                    "--variant big --count " + std::to_string(count) + " --size " +
-                        std::to_string(kGrowthFileSize) + " --block-size " + kGrowthBlockSize)) {
-    fprintf(stderr, "cannot make the package of %d files\n", count);
-    return;
-  }
+  if (!make_growth_package(tools, package, count)) return;
   in_child([&] {
     start_installer(package, root);
     const std::string again = root + "/again", first = root + "/first";

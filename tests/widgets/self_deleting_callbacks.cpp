@@ -181,6 +181,8 @@ INT_S32 deleting_step(WM_SCROLLBAR*, INT_S32) {
 class SELF_DELETING_WIDGET : public WM_SCREEN_OBJECT {
  public:
   enum SLOT { DRAW, UPDATE, INPUT };
+  // The slot a case's name says by its initial: Draw, Update, else Input.
+  static SLOT slot_named(char initial) { return initial == 'D' ? DRAW : initial == 'U' ? UPDATE : INPUT; }
   SELF_DELETING_WIDGET(SLOT s, INT_S16 px, INT_S16 py)
       : WM_SCREEN_OBJECT(1, nullptr, 0, 0), slot(s) {
     x = px;
@@ -1060,9 +1062,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     }
     if (name == "DrawDeletesTheWidget" || name == "UpdateDeletesTheWidget" ||
         name == "InputDeletesTheWidget") {
-      const SELF_DELETING_WIDGET::SLOT slot = name[0] == 'D'   ? SELF_DELETING_WIDGET::DRAW
-                                              : name[0] == 'U' ? SELF_DELETING_WIDGET::UPDATE
-                                                               : SELF_DELETING_WIDGET::INPUT;
+      const SELF_DELETING_WIDGET::SLOT slot = SELF_DELETING_WIDGET::slot_named(name[0]);
       frame(16);
       SELF_DELETING_WIDGET* w = add(new SELF_DELETING_WIDGET(slot, 40, 40));
       g_delete = remove(w);
@@ -1071,9 +1071,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     }
     if (name == "DrawDeletesItsParent" || name == "UpdateDeletesItsParent" ||
         name == "InputDeletesItsParent") {
-      const SELF_DELETING_WIDGET::SLOT slot = name[0] == 'D'   ? SELF_DELETING_WIDGET::DRAW
-                                              : name[0] == 'U' ? SELF_DELETING_WIDGET::UPDATE
-                                                               : SELF_DELETING_WIDGET::INPUT;
+      const SELF_DELETING_WIDGET::SLOT slot = SELF_DELETING_WIDGET::slot_named(name[0]);
       frame(16);
       PROBE* parent = add(new PROBE("parent", 20, 20, 200, 100));
       parent->add_child(new SELF_DELETING_WIDGET(slot, 40, 40), 0);
@@ -1084,9 +1082,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     }
     if (name == "PopUpDrawDeletesThePopUp" || name == "PopUpUpdateDeletesThePopUp" ||
         name == "PopUpInputDeletesThePopUp") {
-      const SELF_DELETING_WIDGET::SLOT slot = name[5] == 'D'   ? SELF_DELETING_WIDGET::DRAW
-                                              : name[5] == 'U' ? SELF_DELETING_WIDGET::UPDATE
-                                                               : SELF_DELETING_WIDGET::INPUT;
+      const SELF_DELETING_WIDGET::SLOT slot = SELF_DELETING_WIDGET::slot_named(name[5]);
       frame(16);
       SELF_DELETING_WIDGET* w = new SELF_DELETING_WIDGET(slot, 40, 40);
       root()->add_popup(w, 0);
@@ -1096,9 +1092,7 @@ class SelfDeletingCallback : public MenuTest, public ::testing::WithParamInterfa
     }
     if (name == "GridCellDrawDeletesTheGrid" || name == "GridCellUpdateDeletesTheGrid" ||
         name == "GridCellInputDeletesTheGrid") {
-      const SELF_DELETING_WIDGET::SLOT slot = name[8] == 'D'   ? SELF_DELETING_WIDGET::DRAW
-                                              : name[8] == 'U' ? SELF_DELETING_WIDGET::UPDATE
-                                                               : SELF_DELETING_WIDGET::INPUT;
+      const SELF_DELETING_WIDGET::SLOT slot = SELF_DELETING_WIDGET::slot_named(name[8]);
       WM_STYLE_SET st = gt::flat_style();
       WM_GRID* g = add(gt::make_grid(20, 20, 219, 139, st, 30));
       g->add_button_cell(0, 0, "Cell", &even_style, no_action, 0, 0, BUTTON_EVENT_RELEASE);
